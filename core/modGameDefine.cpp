@@ -1,0 +1,38 @@
+#include "core/modGameDefine.h"
+
+void modGameDefine::InitGameDefine() {
+    for (auto& s : SeatUser) s = SeatUserDef{};
+    for (int k = 0; k < modDaoJuDefine::kItemCount; ++k) g_DaoJu[k] = modDaoJuDefine::DefaultItem(k);
+    strFenZuName = {"自由人", "A组", "B组", "C组"};
+    blnGameStopped = true;
+    blnCanSelect = false;
+    strSeatUserName.clear();
+}
+
+void modGameDefine::ResetBoards() {
+    for (auto& s : SeatUser) {
+        s.blnReady = false;
+        s.blnGameOut = true;
+        s.bteDelFkCount = 0;
+        s.TileGrid = TileGridT{};
+        s.btePlace = 0;
+        s.bteLeftFkCount = 0;
+        s.bteDaoJuCount.fill(0);
+    }
+    blnGameStopped = true;
+    blnCanSelect = false;
+}
+
+int modGameDefine::FindSeat(const std::string& name) const {
+    if (name.empty()) return -1;  // a free seat is nobody's
+    for (int i = 0; i < GameSize::kSeatCount; ++i)
+        if (SeatUser[i].strUserName == name) return i;
+    return -1;
+}
+
+int modGameDefine::CountTiles(const TileGridT& grid) {
+    int n = 0;
+    for (const auto& row : grid)
+        for (std::uint8_t c : row) n += c != 0;
+    return n;
+}

@@ -1,0 +1,34 @@
+// What the lobby hands the table client: the nine launch arguments, the second of which
+// carries the seat ticket behind the server address (HOST#TICKET).
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace LaunchPlan {
+
+struct Request {
+    std::string host = "127.0.0.1";
+    int port = 0;
+    std::string name;     // UTF-8 user name
+    int table = 1;
+    std::string watch;    // the watched player, empty to play
+    std::optional<std::string> secret;  // signs the ticket when present
+    std::int64_t ticketLifetime = 12 * 3600;  // seconds
+};
+
+inline constexpr char kGameCaption[] = "tilelink";
+inline constexpr char kTitleTable[] =
+    "长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000";
+
+// The nine arguments, in order.
+std::vector<std::string> Arguments(const Request& r, std::int64_t now);
+
+// Splits "HOST:PORT"; false for a text without a port in 1..65535.
+bool ParseHostPort(const std::string& text, std::string& host, int& port);
+
+// The first line of a secret file, without its line end; empty when unreadable.
+std::optional<std::string> ReadSecretFile(const std::string& path);
+
+}  // namespace LaunchPlan
