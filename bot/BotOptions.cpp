@@ -1,0 +1,178 @@
+#include "bot/BotOptions.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <set>
+
+#include "core/Ticket.h"
+#include "core/modPublicTools.h"
+
+namespace {
+
+bool ReadInt(const std::string& text, long long lo, long long hi, long long& out) {
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+bool ReadReal(const std::string& text, double lo, double hi, double& out) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(v) || v < lo || v > hi) return false;
+    out = v;
+    return true;
+}
+
+// HOST:PORT, with the host in brackets for an IPv6 address.
+bool ReadServer(const std::string& text, std::string& host, std::string& port) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    long long p = 0;
+    if (!ReadInt(text.substr(colon + 1), 1, 65535, p)) return false;
+    port = std::to_string(p);
+    return true;
+}
+
+bool ReadSecret(const std::string& path, std::string& secret, std::string& error) {
+    std::ifstream in(path);
+    std::string line;
+    if (!in || !std::getline(in, line)) {
+        error = "cannot read the secret file " + path;
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) {
+        error = "the secret file " + path + " is empty";
+        return false;
+    }
+    secret = line;
+    return true;
+}
+
+}  // namespace
+
+const char* BotUsage() {
+    return "usage: tilelink-bot --server HOST:PORT --table T --count N [--strategy first|human]\n"
+           "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
+           "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
+           "                    [--turn-time SECONDS] [--games G]\n";
+}
+
+bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error) {
+    bool haveServer = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        if (opt == "--reconnect") {
+            out.reconnect = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            error = "missing value after " + opt;
+            return false;
+        }
+        const std::string val = argv[++i];
+        long long n = 0;
+        if (opt == "--server") {
+            if (!ReadServer(val, out.host, out.port)) {
+                error = "--server wants HOST:PORT";
+                return false;
+            }
+            haveServer = true;
+        } else if (opt == "--table") {
+            if (!ReadInt(val, 1, 1000000, n)) {
+                error = "--table wants a table number from 1";
+                return false;
+            }
+            out.table = static_cast<int>(n);
+        } else if (opt == "--count") {
+            if (!ReadInt(val, 1, kMaxBotCount, n)) {
+                error = "--count wants 1.." + std::to_string(kMaxBotCount);
+                return false;
+            }
+            out.count = static_cast<int>(n);
+        } else if (opt == "--strategy") {
+            if (val != "first" && val != "human") {
+                error = "--strategy wants first or human";
+                return false;
+            }
+            out.strategy = val == "first" ? Strategy::First : Strategy::Human;
+        } else if (opt == "--secret-file") {
+            std::string secret;
+            if (!ReadSecret(val, secret, error)) return false;
+            out.secret = secret;
+        } else if (opt == "--names") {
+            out.names = modPublicTools::SplitFields(val, ',');
+            for (const auto& name : out.names)
+                if (!Ticket::IsValidName(name)) {
+                    error = "not a user name: \"" + name + "\"";
+                    return false;
+                }
+        } else if (opt == "--seed") {
+            if (!ReadInt(val, 0, UINT32_MAX, n)) {
+                error = "--seed wants a number";
+                return false;
+            }
+            out.seed = static_cast<std::uint32_t>(n);
+        } else if (opt == "--pace") {
+            if (!ReadReal(val, 0.0, 100.0, out.pace)) {
+                error = "--pace wants a factor from 0 to 100";
+                return false;
+            }
+        } else if (opt == "--skill") {
+            if (!ReadInt(val, BotBrain::kMinSkill, BotBrain::kMaxSkill, n)) {
+                error = "--skill wants 1..5";
+                return false;
+            }
+            out.skill = static_cast<int>(n);
+        } else if (opt == "--players") {
+            if (!ReadInt(val, 2, GameSize::kSeatCount, n)) {
+                error = "--players wants 2..6";
+                return false;
+            }
+            out.players = static_cast<int>(n);
+        } else if (opt == "--watch") {
+            if (!Ticket::IsValidName(val)) {
+                error = "--watch wants a player's name";
+                return false;
+            }
+            out.watch = val;
+        } else if (opt == "--trace") {
+            out.tracePath = val;
+        } else if (opt == "--turn-time") {
+            if (!ReadReal(val, 0.5, 3600.0, out.turnSeconds)) {
+                error = "--turn-time wants seconds";
+                return false;
+            }
+        } else if (opt == "--games") {
+            if (!ReadInt(val, 0, 1000000, n)) {
+                error = "--games wants a number";
+                return false;
+            }
+            out.games = static_cast<int>(n);
+        } else {
+            error = "unknown option " + opt;
+            return false;
+        }
+    }
+    if (!haveServer) {
+        error = "--server HOST:PORT is required";
+        return false;
+    }
+    if (!out.names.empty()) {
+        if (static_cast<int>(out.names.size()) < out.count) {
+            error = "--names gives fewer names than --count";
+            return false;
+        }
+        if (std::set<std::string>(out.names.begin(), out.names.end()).size() != out.names.size()) {
+            error = "--names gives a name twice";
+            return false;
+        }
+    }
+    return true;
+}
