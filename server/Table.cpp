@@ -45,6 +45,7 @@ Table::Table(RoomServer& room, int number)
     : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()) {}
 
 Table::~Table() {
+    *alive_ = false;
     startTimer_.cancel();
     tickTimer_.cancel();
 }
@@ -356,8 +357,9 @@ void Table::CheckStart() {
     if (starting_ || !CanStart()) return;
     starting_ = true;
     startTimer_.expires_after(room_.Options().startPause);
-    startTimer_.async_wait([this](std::error_code ec) {
-        if (ec) return;
+    startTimer_.async_wait([this, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
+        const auto live = alive.lock();
+        if (ec || !live || !*live) return;
         StartGame();
     });
 }
@@ -424,8 +426,9 @@ void Table::ExtendTurn(int seat) {
 
 void Table::ArmTick() {
     tickTimer_.expires_after(room_.Options().tick);
-    tickTimer_.async_wait([this](std::error_code ec) {
-        if (ec) return;
+    tickTimer_.async_wait([this, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
+        const auto live = alive.lock();
+        if (ec || !live || !*live) return;
         Tick();
     });
 }

@@ -116,4 +116,6 @@ private:
     bool starting_ = false;
     asio::steady_timer startTimer_;
     asio::steady_timer tickTimer_;
+    // A timer's handler may already be queued when the table goes; it checks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
