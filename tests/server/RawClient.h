@@ -15,15 +15,24 @@ struct RawClient {
     bool connected = false;
     bool reading = true;
 
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);  // handlers may outlive the client
+
     RawClient(asio::io_context& io, const asio::ip::tcp::endpoint& ep, bool read = true) : socket(io), reading(read) {
-        socket.async_connect(ep, [this](std::error_code ec) {
+        socket.async_connect(ep, [this, a = std::weak_ptr<bool>(alive)](std::error_code ec) {
+            if (a.expired()) return;
             connected = !ec;
             closed = static_cast<bool>(ec);
             if (!ec && reading) Read();
         });
     }
+    ~RawClient() {
+        alive.reset();
+        std::error_code ec;
+        socket.close(ec);
+    }
     void Read() {
-        socket.async_read_some(asio::buffer(buf), [this](std::error_code ec, std::size_t n) {
+        socket.async_read_some(asio::buffer(buf), [this, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t n) {
+            if (a.expired()) return;
             if (ec) {
                 closed = true;
                 return;
@@ -47,7 +56,8 @@ struct RawClient {
         writing = true;
         auto chunk = std::make_shared<Bytes>(std::move(pending));
         pending.clear();
-        asio::async_write(socket, asio::buffer(*chunk), [this, chunk](std::error_code ec, std::size_t) {
+        asio::async_write(socket, asio::buffer(*chunk), [this, chunk, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t) {
+            if (a.expired()) return;
             if (ec) {
                 writing = false;
                 return;
