@@ -356,11 +356,15 @@ bool Table::CanStart() const {
 void Table::CheckStart() {
     if (starting_ || !CanStart()) return;
     starting_ = true;
-    startTimer_.expires_after(room_.Options().startPause);
-    startTimer_.async_wait([this, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
+    Arm(startTimer_, room_.Options().startPause, &Table::StartGame);
+}
+
+void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)()) {
+    timer.expires_after(delay);
+    timer.async_wait([this, step, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
         const auto live = alive.lock();
         if (ec || !live || !*live) return;
-        StartGame();
+        (this->*step)();
     });
 }
 
@@ -424,14 +428,7 @@ void Table::ExtendTurn(int seat) {
     deadline_[seat] = std::max(deadline_[seat], Clock::now() + opt.turnTime + opt.turnGrace);
 }
 
-void Table::ArmTick() {
-    tickTimer_.expires_after(room_.Options().tick);
-    tickTimer_.async_wait([this, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
-        const auto live = alive.lock();
-        if (ec || !live || !*live) return;
-        Tick();
-    });
-}
+void Table::ArmTick() { Arm(tickTimer_, room_.Options().tick, &Table::Tick); }
 
 void Table::Tick() {
     if (!round_) return;

@@ -89,6 +89,8 @@ private:
     void ExtendTurn(int seat);
     void Tick();
     void ArmTick();
+    // Runs `step` after `delay` unless the table is gone by then.
+    void Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)());
     void CheckEnd();
     void EndGame();
     void ResendWatcherStates();
