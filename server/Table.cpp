@@ -200,11 +200,12 @@ bool Table::AddWatcher(UserSession& u, const std::string& watched) {
 }
 
 void Table::Resume(UserSession& u) {
+    const bool wasDropped = u.dropped;
     u.dropped = false;
     u.alarmTurns = 0;  // a new table client starts with no shortened turns
     Welcome(u);
     if (!u.IsWatcher() && !round_) AskSettings(u);
-    SendAll(RoomMessages::UserBack(u.name));
+    if (wasDropped) SendAll(RoomMessages::UserBack(u.name));
     if (round_ && !u.IsWatcher() && round_->Playing(u.seat)) StartTurn(u.seat);
 }
 
