@@ -64,7 +64,9 @@ TEST(Dealing, EveryDealCanBeClearedAndPairsItsCodes) {
         EXPECT_TRUE(EvenCodes(board));
         for (int r = 0; r < 10; ++r)
             for (int c = 0; c < 18; ++c) {
-                if (!layout[r][c]) EXPECT_EQ(board[r][c], 0);
+                if (!layout[r][c]) {
+                    EXPECT_EQ(board[r][c], 0);
+                }
                 EXPECT_LE(board[r][c], GameSize::kTileKinds);
             }
         ASSERT_FALSE(dealer.LastOrder().empty());
@@ -97,7 +99,9 @@ TEST(Dealing, RearrangeMirrorAndObstacleKeepTheBoardSound) {
     EXPECT_TRUE(EvenCodes(more));
     for (int r = 0; r < 10; ++r)
         for (int c = 0; c < 18; ++c)
-            if (again[r][c]) EXPECT_EQ(more[r][c], again[r][c]);  // nothing under the new tiles moved
+            if (again[r][c]) {
+                EXPECT_EQ(more[r][c], again[r][c]);  // the tiles already there stay
+            }
     // A nearly full board takes only the pairs that fit.
     TileGridT full{};
     for (auto& row : full) row.fill(3);

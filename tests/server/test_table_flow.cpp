@@ -8,6 +8,7 @@
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
 #include "core/modPublicTools.h"
+#include "server/OperatorCommands.h"
 
 using namespace std::chrono_literals;
 
@@ -190,4 +191,34 @@ TEST(TableFlow, ChatCarriesTheRealSenderCapsTheTextAndKeepsSecrets) {
     a->Send(GameMessages::Chat(f));
     h.RunFor(100ms);
     EXPECT_EQ(CountOf(*c, 1), 2);
+}
+
+TEST(TableFlow, ASecondLoginTakesOverTheSeat) {
+    ServerHarness h;
+    auto first = Player(h, "twice");
+    auto other = Player(h, "other");
+    auto second = Player(h, "twice");
+    ASSERT_TRUE(h.RunUntil([&] { return first->closed; }));
+    ASSERT_TRUE(second->Got(130, 3));
+    EXPECT_FALSE(second->closed);
+    h.RunFor(100ms);
+    EXPECT_FALSE(other->Got(110, 0));  // the seat never became free
+    EXPECT_EQ(h.room->UserCount(), 2u);
+}
+
+TEST(TableFlow, OperatorBroadcastsAndNotices) {
+    ServerHarness h;
+    auto a = Player(h, "a");
+    std::string reply;
+    EXPECT_TRUE(OperatorCommands::Run(*h.room, "broadcast 服务器将在五分钟后重启", reply));
+    EXPECT_TRUE(OperatorCommands::Run(*h.room, "notice 1 本桌请文明游戏", reply));
+    EXPECT_EQ(reply, "notice sent\n");
+    EXPECT_TRUE(OperatorCommands::Run(*h.room, "notice 9 nobody there", reply));
+    EXPECT_EQ(reply, "no such table or no text\n");
+    EXPECT_TRUE(OperatorCommands::Run(*h.room, "status", reply));
+    EXPECT_NE(reply.find("table 1: [0] a"), std::string::npos);
+    ASSERT_TRUE(h.RunUntil([&] { return a->Got(105, 0) && CountOf(*a, 21) == 1; }));
+    const auto bc = std::find_if(a->messages.begin(), a->messages.end(), [](const Bytes& m) { return m[0] == 105; });
+    EXPECT_EQ(modPublicTools::ConvertBytesToStr(*bc, 3), "服务器将在五分钟后重启");
+    EXPECT_FALSE(OperatorCommands::Run(*h.room, "quit", reply));
 }
