@@ -60,12 +60,12 @@ QImage Strip(int count, int length, int thickness, bool vertical, std::uint32_t 
     BeginPaint(p, strip);
     for (int i = 0; i < count; ++i) {
         const int mid = 12;  // the line runs through the cell's centre: 12 from the piece's edge
-        const QPainterPath bolt = Bolt(dice, length, mid, thickness / 2 - 5);
+        const QPainterPath bolt = Bolt(dice, length, mid, 5);
         QPainterPath branch;
         if (dice.Roll(0, 2) == 0) {
             const qreal x = dice.Roll(length / 4, length * 3 / 4);
             branch.moveTo(x, mid);
-            branch.lineTo(x + dice.Roll(3, 7), mid + (dice.Roll(0, 1) ? 1 : -1) * dice.Roll(5, thickness / 2 - 2));
+            branch.lineTo(x + dice.Roll(3, 7), mid + (dice.Roll(0, 1) ? 1 : -1) * dice.Roll(4, 6));
         }
         p.save();
         if (vertical) {
@@ -185,7 +185,7 @@ QImage Number() {
     BeginPaint(p, image);
     const QString glyphs = QStringLiteral("0123456789/");
     for (int i = 0; i < glyphs.size(); ++i) {
-        OutlinedText(p, QRectF(i * 10, 0, 10, 15), glyphs.mid(i, 1), Font(15, true), QColor(255, 224, 96),
+        OutlinedText(p, QRectF(i * 10, 0, 10, 15), glyphs.mid(i, 1), Font(13, true), QColor(255, 224, 96),
                      QColor(90, 40, 6), 1.2);
     }
     p.end();

@@ -49,16 +49,16 @@ void ArrowArc(QPainter& p, qreal startDeg, qreal spanDeg, const QColor& colour) 
     arc.arcMoveTo(ring, startDeg);
     arc.arcTo(ring, startDeg, spanDeg);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(kEdge, 20, Qt::SolidLine, Qt::FlatCap));
+    p.setPen(QPen(kEdge, 24, Qt::SolidLine, Qt::FlatCap));
     p.drawPath(arc);
-    p.setPen(QPen(colour, 12, Qt::SolidLine, Qt::FlatCap));
+    p.setPen(QPen(colour, 16, Qt::SolidLine, Qt::FlatCap));
     p.drawPath(arc);
     // Arrow head at the end of the arc, pointing along it.
     const qreal end = (startDeg + spanDeg) * M_PI / 180.0;
     const QPointF tip(50 + 34 * std::cos(end), 50 - 34 * std::sin(end));
     const QPointF along(std::sin(end), std::cos(end));  // direction of travel (counter-clockwise)
     const QPointF out(std::cos(end), -std::sin(end));
-    QPolygonF head({tip + out * 17, tip - out * 17, tip + along * 22});
+    QPolygonF head({tip + out * 20, tip - out * 20, tip + along * 24});
     p.setPen(QPen(kEdge, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(colour);
     p.drawPolygon(head);

@@ -167,7 +167,7 @@ QImage ScorePalard() {
     QImage image = NewCanvas(101, 42);
     QPainter p;
     BeginPaint(p, image);
-    const QRectF plate(1.5, 1.5, 98, 39);
+    const QRectF plate(2.5, 2.5, 96, 37);
     Plate(p, plate, kNavyMid, 8);
     p.setPen(QPen(kGold, 2));
     p.setBrush(Qt::NoBrush);

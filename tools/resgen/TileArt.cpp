@@ -538,7 +538,7 @@ QColor EnamelOf(const TileKind& kind) {
     switch (kind.tone) {
         case Tone::Vivid: return Hsv(hue, 0.80, 0.88);
         case Tone::Deep: return Hsv(hue, 0.85, 0.52);
-        case Tone::Light: return Hsv(hue, 0.38, 0.98);
+        case Tone::Light: return Hsv(hue, 0.46, 0.98);
     }
     return Hsv(hue, 0.8, 0.9);
 }
