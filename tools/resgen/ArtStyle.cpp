@@ -2,7 +2,10 @@
 
 #include <QLinearGradient>
 #include <algorithm>
+#include <array>
 #include <cmath>
+
+#include "core/modGameDefine.h"
 
 namespace ArtStyle {
 
@@ -13,6 +16,34 @@ QFont Font(int pixelSize, bool bold) {
     font.setStyleStrategy(QFont::PreferAntialias);
     font.setHintingPreference(QFont::PreferNoHinting);
     return font;
+}
+
+namespace {
+
+int GroupIndex(int group) { return std::clamp(group, 0, 3); }
+
+}  // namespace
+
+QString GroupName(int group) {
+    static const auto names = [] {
+        modGameDefine define;
+        define.InitGameDefine();
+        return define.strFenZuName;
+    }();
+    return QString::fromStdString(names[static_cast<std::size_t>(GroupIndex(group))]);
+}
+
+QColor GroupTint(int group) {
+    // Free players silver-blue, team A gold, B green, C rose.
+    static const std::array<QColor, 4> tints{{QColor(206, 220, 242), QColor(250, 224, 146), QColor(186, 232, 186),
+                                             QColor(246, 196, 200)}};
+    return tints[static_cast<std::size_t>(GroupIndex(group))];
+}
+
+QColor GroupColour(int group) {
+    static const std::array<QColor, 4> colours{{QColor(150, 176, 220), QColor(236, 196, 90), QColor(112, 196, 120),
+                                               QColor(226, 128, 136)}};
+    return colours[static_cast<std::size_t>(GroupIndex(group))];
 }
 
 QImage NewCanvas(int width, int height) { return NewCanvas(width, height, Qt::transparent); }

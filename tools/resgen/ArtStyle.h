@@ -33,6 +33,12 @@ inline constexpr QRgb kKeyWhite = 0xFFFFFFFF;
 
 inline constexpr const char* kFontFamily = "WenQuanYi Micro Hei";
 
+// The four groups (0 free players, 1..3 the teams A, B, C): their names as the table
+// shows them, a light tint for the seat bars and a stronger colour for the buttons.
+QString GroupName(int group);
+QColor GroupTint(int group);
+QColor GroupColour(int group);
+
 QFont Font(int pixelSize, bool bold = false);
 
 // A transparent canvas to draw on, antialiased drawing being the rule.

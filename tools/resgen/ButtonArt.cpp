@@ -14,9 +14,6 @@ namespace {
 using namespace ArtStyle;
 namespace L = TableLayout;
 
-const std::array<QColor, 4> kGroupColour{{QColor(150, 176, 220), QColor(236, 196, 90), QColor(112, 196, 120),
-                                          QColor(226, 128, 136)}};
-const std::array<const char*, 4> kGroupName{{"自由人", "A组", "B组", "C组"}};
 
 void SystemGlyph(QPainter& p, const QRectF& c, int picture, const QColor& ink) {
     p.save();
@@ -105,7 +102,7 @@ QImage FenZuBut(const QImage& gameBack) {
         for (int s = 0; s < 3; ++s) {
             const QRectF cell(39 * g, 36 * s, 39, 36);
             p.drawImage(cell.topLeft(), under);
-            const QColor colour = kGroupColour[static_cast<std::size_t>(g)];
+            const QColor colour = GroupColour(g);
             const QRectF plate = cell.adjusted(1.5, 1.5, -1.5, -1.5);
             if (s == 2) {
                 // Selected: pressed in, with a thick gold ring and a tick in the corner.
@@ -122,7 +119,7 @@ QImage FenZuBut(const QImage& gameBack) {
             const QRectF textBox = s == 2 ? cell.translated(1, 1) : cell;
             const QColor fill = s == 2 ? QColor(255, 255, 255) : kNavyDeep;
             const QColor ring = s == 2 ? colour.darker(260) : colour.lighter(130);
-            OutlinedText(p, textBox.adjusted(0, 0, 0, -2), QString::fromUtf8(kGroupName[g]), Font(g == 0 ? 11 : 15, true),
+            OutlinedText(p, textBox.adjusted(0, 0, 0, -2), GroupName(g), Font(g == 0 ? 11 : 15, true),
                          fill, ring, 1.0);
             if (s == 2) {
                 p.setPen(QPen(kGoldLight, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -16,10 +16,6 @@ namespace {
 using namespace ArtStyle;
 namespace L = TableLayout;
 
-// Group colours: free players silver-blue, teams A gold, B green, C rose.
-const std::array<QColor, 4> kGroupTint{{QColor(206, 220, 242), QColor(250, 224, 146), QColor(186, 232, 186),
-                                        QColor(246, 196, 200)}};
-const std::array<const char*, 4> kGroupName{{"自由人", "A组", "B组", "C组"}};
 const std::array<const char*, 4> kGroupMark{{"自", "A", "B", "C"}};
 
 void Label(QPainter& p, const QRectF& box, const QString& text, int size, const QColor& colour, bool bold = true,
@@ -115,7 +111,7 @@ void BottomStrip(QPainter& p) {
 }
 
 void GroupBar(QPainter& p, const QRectF& r, int group) {
-    const QColor tint = kGroupTint[static_cast<std::size_t>(group)];
+    const QColor tint = GroupTint(group);
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0.0, tint.lighter(112));
     g.setColorAt(1.0, tint.darker(108));
@@ -280,8 +276,8 @@ QImage OtherUserFenZu() {
     for (int g = 0; g < 4; ++g) {
         const QRectF bar(0, 33 * g, 115, 33);
         GroupBar(p, bar, g);
-        Label(p, QRectF(84, bar.top() + 19, 28, 13), QString::fromUtf8(kGroupName[g]), 10,
-              kGroupTint[g].darker(230), true, Qt::AlignRight | Qt::AlignVCenter);
+        Label(p, QRectF(84, bar.top() + 19, 28, 13), GroupName(g), 10,
+              GroupTint(g).darker(230), true, Qt::AlignRight | Qt::AlignVCenter);
     }
     p.end();
     return image.convertToFormat(QImage::Format_RGB32);
@@ -296,8 +292,8 @@ QImage CurUserFenZu() {
         GroupBar(p, bar, g);
         const QRectF medal(5, bar.top() + 6, 44, 44);
         QRadialGradient shine(medal.center() - QPointF(6, 8), 30);
-        shine.setColorAt(0.0, kGroupTint[g].lighter(115));
-        shine.setColorAt(1.0, kGroupTint[g].darker(150));
+        shine.setColorAt(0.0, GroupTint(g).lighter(115));
+        shine.setColorAt(1.0, GroupTint(g).darker(150));
         p.setPen(QPen(kGold, 2));
         p.setBrush(shine);
         p.drawEllipse(medal);
@@ -305,8 +301,8 @@ QImage CurUserFenZu() {
         p.setBrush(Qt::NoBrush);
         p.drawEllipse(medal.adjusted(3, 3, -3, -3));
         OutlinedText(p, medal, QString::fromUtf8(kGroupMark[g]), Font(g == 0 ? 22 : 26, true), QColor(255, 255, 255),
-                     kGroupTint[g].darker(260), 1.5);
-        Label(p, QRectF(110, bar.top() + 38, 62, 15), QString::fromUtf8(kGroupName[g]), 12, kGroupTint[g].darker(240),
+                     GroupTint(g).darker(260), 1.5);
+        Label(p, QRectF(110, bar.top() + 38, 62, 15), GroupName(g), 12, GroupTint(g).darker(240),
               true, Qt::AlignRight | Qt::AlignVCenter);
     }
     p.end();
