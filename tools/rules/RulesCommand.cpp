@@ -11,7 +11,7 @@
 namespace RulesCommand {
 namespace {
 
-constexpr std::size_t kMaxBoardText = 64 * 1024;
+constexpr std::size_t kMaxBoardText = std::size_t{64} * 1024;
 
 const char kUsage[] =
     "usage: tilelink-rules check-link R1 C1 R2 C2 < board\n"
