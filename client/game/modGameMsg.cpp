@@ -19,6 +19,7 @@
 #include "client/room/modGlobalMsgObject.h"
 #include "client/start/frmMain.h"
 #include "core/ChatFields.h"
+#include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -33,25 +34,6 @@ constexpr int kSeats = GameSize::kSeatCount;
 constexpr std::size_t kStartGroupPos = 12;
 constexpr std::size_t kStartRowsPos = 18;
 constexpr std::size_t kStartBoardPos = 20;
-
-// One item record (8 bytes): price, free uses, used on oneself, tiles to remove before
-// use, the server's earning rule.
-void ReadDaoJuItemRecord(const Bytes& msg, std::size_t pos, DaoJuDef& item) {
-    modPublicTools::GetLongFromBytes(item.lngPrice, msg, pos);
-    item.bteFreeCount = msg[pos + 4];
-    item.blnUseSelf = msg[pos + 5] != 0;
-    item.bteNeedDelFk = msg[pos + 6];
-    item.bteFreePerDelFk = msg[pos + 7];
-}
-
-// A whole 10 x 18 grid, row-major, from pos; false (grid untouched) when the message
-// does not hold all of it.
-bool ReadGrid(const Bytes& msg, std::size_t pos, TileGridT& grid) {
-    if (pos + kGridBytes > msg.size()) return false;
-    for (int r = 0; r < GameSize::kRows; ++r)
-        for (int c = 0; c < GameSize::kCols; ++c) grid[r][c] = msg[pos + r * GameSize::kCols + c];
-    return true;
-}
 
 bool InGrid(CellPos c) { return c.row >= 0 && c.row < GameSize::kRows && c.col >= 0 && c.col < GameSize::kCols; }
 
@@ -150,17 +132,14 @@ void modGameMsg::ExecGameStart(const Bytes& msg) {
     if (msg.size() < kStartBoardPos) return;
     const int rows = msg[kStartRowsPos];
     const int cols = msg[kStartRowsPos + 1];
-    if (rows - 1 > GameSize::kRows - 1 || cols - 1 > GameSize::kCols - 1) {
+    if (!modGameDefine::BoardSizeFits(rows, cols)) {
         ShowGameNotice(kBoardSizeWrong);
         return;
     }
 
     // 5-6. One board for every seat, empty seats too.
-    std::size_t pos = kStartBoardPos;
     TileGridT board{};
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c, ++pos)
-            if (pos < msg.size()) board[r][c] = msg[pos];
+    std::size_t pos = modGameDefine::StoreBoardBytes(board, msg, kStartBoardPos, rows, cols);
     const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(board));
     for (auto& s : g.SeatUser) {
         s.TileGrid = board;
@@ -169,14 +148,7 @@ void modGameMsg::ExecGameStart(const Bytes& msg) {
     }
 
     // 7. The table's item settings; the local player starts with the free uses.
-    if (pos < msg.size()) {
-        const int n = std::min<int>(msg[pos], kItemCount);
-        ++pos;
-        for (int i = 0; i < n && pos + kRecordSize <= msg.size(); ++i, pos += kRecordSize) {
-            ReadDaoJuItemRecord(msg, pos, g.g_DaoJu[i]);
-            if (g.bteCurUserNo < kSeats) g.SeatUser[g.bteCurUserNo].bteDaoJuCount[i] = g.g_DaoJu[i].bteFreeCount;
-        }
-    }
+    if (pos < msg.size()) modDaoJuRule::ReadDaoJuList(g, msg, pos + 1, msg[pos], true);
 
     // 8. Sound, the whole window, the first turn.
     client_.mainForm->PlayGameSound(4);
@@ -222,13 +194,10 @@ void modGameMsg::ExecRemove(const Bytes& msg) {
     strLianJiText = msg[3] != 0 ? std::to_string(msg[3]) + "/" + std::to_string(msg[4]) : std::string();
 
     // 3. The mover's item counts; counts beyond the ninth are passed over.
-    const std::size_t k = msg[5];
-    if (validSeat)
-        for (std::size_t i = 0; i < k && i < std::size_t(kItemCount) && 6 + i < msg.size(); ++i)
-            client_.game.SeatUser[seat].bteDaoJuCount[i] = msg[6 + i];
+    const std::size_t pathPos = modDaoJuRule::StoreDaoJuCounts(client_.game, seat, msg, 6, msg[5]);
 
     LinkPath path;
-    const bool validPath = ReadPath(msg, 6 + k, path);
+    const bool validPath = ReadPath(msg, pathPos, path);
 
     // 4. The pair leaves the seat's board.
     if (validSeat && validPath) RemovePair(seat, path);
@@ -355,7 +324,7 @@ void modGameMsg::ExecDaoJu(const Bytes& msg, int item) {
                                         static_cast<std::uint8_t>(target));
 
     // 5-6. The user's new count of the item.
-    g.SeatUser[user].bteDaoJuCount[item] = msg[thrown ? 5 : 4];
+    modDaoJuRule::SetDaoJuCount(g, user, item, msg[thrown ? 5 : 4]);
     if (IsLocalSeat(user)) client_.paintDaoJuButton->PaintDaoJuButton(item);
 
     // 7. The item's own effect.
@@ -365,12 +334,16 @@ void modGameMsg::ExecDaoJu(const Bytes& msg, int item) {
 void modGameMsg::ExecDaoJuEffect(const Bytes& msg, int item, int user, int target) {
     auto& g = client_.game;
     auto& board = *client_.paintFangKuai;
+    // The whole new grid a rearrange, mirror or obstacle carries.
+    auto takeGrid = [&](int seat, std::size_t pos) {
+        modGameDefine::StoreBoardBytes(g.SeatUser[seat].TileGrid, msg, pos, GameSize::kRows, GameSize::kCols);
+    };
     switch (item) {
     case DJ_ZHINANZHEN:
         if (IsLocalSeat(user)) ShowHint();
         break;
     case DJ_CHONGLIE:
-        ReadGrid(msg, 5, g.SeatUser[user].TileGrid);
+        takeGrid(user, 5);
         board.DrawSeatBoard(user, false);
         client_.paintUser->PaintUserFkCount(user);
         if (IsLocalSeat(user)) CheckNoSolution(kNoSolutionAgain, true);
@@ -396,13 +369,13 @@ void modGameMsg::ExecDaoJuEffect(const Bytes& msg, int item, int user, int targe
         if (IsLocalSeat(target)) client_.daoJuEffect->StartMengYan(5);
         break;
     case DJ_JINGZI:
-        ReadGrid(msg, 6, g.SeatUser[target].TileGrid);
+        takeGrid(target, 6);
         board.DrawSeatBoardBack(target);
         board.DrawSeatBoard(target, false);
         client_.paintUser->PaintUserFkCount(target);
         break;
     case DJ_ZHANGAI:
-        ReadGrid(msg, 6, g.SeatUser[target].TileGrid);
+        takeGrid(target, 6);
         board.DrawSeatBoardBack(target);
         board.DrawSeatBoard(target, false);
         g.SeatUser[target].bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(g.SeatUser[target].TileGrid));
