@@ -300,3 +300,32 @@ TEST(GameEnd, GameStartedDuringThePauseKeepsItsBoardsAndHiddenButton) {
     EXPECT_FALSE(t.h.Main().cmdStart->isVisible());
     EXPECT_TRUE(t.bar().Running());
 }
+
+TEST(GameMessages, EveryCutAndScrambledMessageIsHandledSafely) {
+    Table t;
+    const TileGridT board = PairAndSingles(5);
+    Bytes chat;
+    modPublicTools::ConvertStrToBytes("a`b`c`d`e`f`g`h`i`j", chat, {1});
+    const Bytes grid = GridBytes(board);
+    Bytes rearrange{133, 10, 0, 0, 1}, mirror{133, 6, 0, 1, 0, 1};
+    rearrange.insert(rearrange.end(), grid.begin(), grid.end());
+    mirror.insert(mirror.end(), grid.begin(), grid.end());
+    const std::vector<Bytes> whole{
+        StartMsg(board, 10, 18, {{0, 0, 0, 9, 1, 1, 0, 0}, {0, 0, 0, 9, 1, 1, 0, 0}}),
+        RemoveMsg(0, {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 2, 3, {1, 2, 3}),
+        {133, 4, 0, 0, 1, 2, 0, 0, 0, 1}, {133, 2, 0, 1, 0, 1}, {133, 9, 0, 0, 1}, rearrange, mirror,
+        {20, 0, 1, 3}, {18, 1}, {113, 0, 1}, EndMsg({{0, 1, 5}, {1, 2, 3}}), chat, {133, 255, 0, 1, 2}};
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 3; ++round)
+        for (const Bytes& m : whole)
+            for (std::size_t cut = 1; cut <= m.size(); ++cut) {
+                Bytes part(m.begin(), m.begin() + static_cast<std::ptrdiff_t>(cut));
+                for (std::size_t i = 1; round > 0 && i < part.size(); ++i) {
+                    seed = seed * 1103515245u + 12345u;  // scramble every byte but the code
+                    if ((seed >> 16) % 3 == 0) part[i] = static_cast<std::uint8_t>(seed >> 24);
+                }
+                t.c().gameMsg->ExecGameMsg(part);
+                t.c().gameMsg->ExecGameMsg(StartMsg(board));  // a fresh game for the next one
+            }
+    for (int s = 0; s < 6; ++s) EXPECT_LE(t.seat(s).bteLeftFkCount, 180);
+}
