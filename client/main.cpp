@@ -1,0 +1,17 @@
+// tilelink-table: the table client, started by the lobby once per table.
+#include <QApplication>
+
+#include "client/TableClient.h"
+#include "client/start/modStart.h"
+#include "core/LaunchArgs.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    const std::string commandLine = LaunchArgs::JoinArgv(argc, argv);
+    TableClient client;
+    client.EndProgram = [] { QCoreApplication::exit(0); };
+    if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine), QCoreApplication::applicationFilePath().toStdString()))
+        return 0;
+    return app.exec();
+}

@@ -1,0 +1,69 @@
+#include "client/platform/PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+int MouseButtonCode(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    Image = QImage(1, 1, QImage::Format_RGB32);
+    Image.fill(BackColor);
+}
+
+void PictureBox::Place(int left, int top, int width, int height) {
+    setGeometry(left, top, width, height);
+    if (Image.width() != width || Image.height() != height) {
+        QImage next(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+        next.fill(BackColor);
+        QPainter p(&next);
+        p.drawImage(0, 0, Image);
+        Image = next;
+    }
+}
+
+void PictureBox::resizeEvent(QResizeEvent*) {
+    if (Image.width() != width() || Image.height() != height()) Place(x(), y(), width(), height());
+}
+
+void PictureBox::Cls() { Image.fill(BackColor); }
+
+void PictureBox::Refresh() { update(); }
+
+void PictureBox::SetCapture() {
+    if (captured_) return;
+    captured_ = true;
+    grabMouse();
+}
+
+void PictureBox::ReleaseCapture() {
+    if (!captured_) return;
+    captured_ = false;
+    releaseMouse();
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    if (OnPaint) OnPaint();  // the handler draws into Image only
+    QPainter p(this);
+    p.drawImage(0, 0, Image);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* e) {
+    if (OnMouseDown) OnMouseDown(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent* e) {
+    if (OnMouseMove) OnMouseMove(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
+    if (OnMouseUp) OnMouseUp(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+}

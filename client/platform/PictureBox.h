@@ -1,0 +1,53 @@
+// A picture area: a child control with a persistent image it shows, a tag text that
+// picture buttons keep their state in, mouse events with the button and the position in
+// pixels of the control, and mouse capture.
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class PictureBox : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // The persistent image; drawing goes here and shows at the next refresh.
+    QImage Image;
+    // When false, drawing into Image is not kept on screen by refreshes of others; the
+    // control still shows its image on Refresh.
+    bool AutoRedraw = true;
+    std::string Tag;
+
+    // Moves and sizes the control; the image is resized to match, keeping its pixels.
+    void Place(int left, int top, int width, int height);
+    // Clears the image to the background colour.
+    void Cls();
+    // Shows the current image now.
+    void Refresh();
+    QColor BackColor = QColor(0, 0, 0);
+
+    void SetCapture();
+    void ReleaseCapture();
+    bool HasCapture() const { return captured_; }
+
+    // Mouse events: button (1 left, 2 right, 4 middle), x, y in control pixels.
+    std::function<void(int, int, int)> OnMouseDown;
+    std::function<void(int, int, int)> OnMouseMove;
+    std::function<void(int, int, int)> OnMouseUp;
+    // Runs before the control shows its image; it may draw into Image, nothing else.
+    std::function<void()> OnPaint;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+
+private:
+    bool captured_ = false;
+};
+
+// Mouse button code of a Qt button, as the mouse events pass it.
+int MouseButtonCode(Qt::MouseButton b);

@@ -1,0 +1,56 @@
+// The room socket control: one TCP connection to the room server, carrying whole
+// messages in length-prefixed frames. The address text may carry a seat ticket behind
+// the host ("HOST#TICKET"); the control then opens the connection with a hello frame.
+#pragma once
+#include <QObject>
+#include <QTcpSocket>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "core/Bytes.h"
+#include "core/Framing.h"
+
+class ZelSckClientMain : public QObject {
+    Q_OBJECT
+public:
+    explicit ZelSckClientMain(QObject* parent = nullptr);
+
+    // The control draws nothing; these are kept for the main window's load steps.
+    bool Visible = false;
+    // When on, the control shows its own error boxes; the table client keeps it off.
+    bool ShowErrors = false;
+
+    // Opens the connection. lngTimeoutSeconds bounds the wait for it (the client passes
+    // 120); when it passes, OnError is raised. The program hears of the connection only
+    // through OnConnected.
+    void Connect(const std::string& strAddress, std::int32_t lngPort, std::int32_t lngTimeoutSeconds);
+
+    // Sends bytes first..last as one message. Refused (false) while not connected, or
+    // for a range that is empty, out of the array or longer than a frame.
+    bool SendData(const Bytes& data, std::size_t first, std::size_t last);
+
+    bool IsConnected() const;
+
+    std::function<void()> OnConnected;
+    std::function<void(const Bytes&)> OnDataArrival;  // exactly one whole message
+    std::function<void()> OnClose;
+    std::function<void()> OnError;
+
+    // Test seam: with a recorder attached, Connect reports the connection at once and
+    // every sent message goes to the recorder instead of a socket.
+    void AttachRecorder(std::function<void(const Bytes&)> recorder);
+
+private:
+    void HandleConnected();
+    void HandleReadyRead();
+    void RaiseError();
+    void RaiseClose();
+
+    QTcpSocket socket_;
+    QTimer connectTimer_;
+    Framing::FrameDecoder decoder_;
+    std::string ticket_;
+    bool ended_ = false;  // OnClose or OnError already raised
+    std::function<void(const Bytes&)> recorder_;
+};

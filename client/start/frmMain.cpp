@@ -1,0 +1,305 @@
+#include "client/start/frmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+#include "client/TableClient.h"
+#include "client/board/modPaint_FangKuai.h"
+#include "client/board/modSelectFk.h"
+#include "client/game/modGameClock.h"
+#include "client/game/modGameMsg.h"
+#include "client/items/modManage_DaoJuObject.h"
+#include "client/items/modPaint_DaoJuButton.h"
+#include "client/items/modPaint_FenZuBut.h"
+#include "client/paint/modManage_AniTimer.h"
+#include "client/paint/modManage_BlastObject.h"
+#include "client/paint/modManage_LianJiObject.h"
+#include "client/paint/modManage_ShanDianObject.h"
+#include "client/paint/modPaint_CaptionButton.h"
+#include "client/paint/modPaint_User.h"
+#include "client/platform/FrmZelListGm.h"
+#include "client/platform/PictureBox.h"
+#include "client/platform/SelectFrame.h"
+#include "client/platform/WindowTimer.h"
+#include "client/platform/ZelChatCtrl.h"
+#include "client/platform/ZelSckClientMain.h"
+#include "client/platform/ZelTimeBarCtrl.h"
+#include "client/room/modGlobalMsgObject.h"
+#include "client/room/modRoomMsg.h"
+#include "client/start/modSound.h"
+#include "client/start/modUserSet.h"
+#include "core/LeadingNumber.h"
+#include "core/modPublicTools.h"
+#include "core/modRoomMsgDefine.h"
+
+frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(800, 600);
+    Image = QImage(800, 600, QImage::Format_RGB32);
+    Image.fill(QColor(0, 0, 0));
+
+    auto picture = [this](bool visible) {
+        auto* p = new PictureBox(this);
+        p->setVisible(visible);
+        return p;
+    };
+    for (auto& b : picSystemBut) b = picture(true);
+    for (auto& b : picHelpBut) b = picture(true);
+    picGameBack = picture(false);
+    picTmpBuf = picture(false);
+    picScoreTmpBuf = picture(false);
+    for (auto& b : picShanDian) b = picture(false);
+    picLianJi.push_back(picture(false));
+    for (auto& b : picDaoJuBut) b = picture(false);
+    for (auto& b : picFenZuBut) b = picture(false);
+    imgDaoJu.emplace_back();
+    imgLianJi.emplace_back();
+
+    cmdStart = new QPushButton(QStringLiteral("可以开始"), this);
+    cmdStart->hide();
+    shpSelectFlag = new SelectFrame(this);
+
+    tmrStart = new WindowTimer(this);
+    tmrAni.push_back(new WindowTimer(this));
+    tmrJinShou = new WindowTimer(this);
+    tmrMengYan = new WindowTimer(this);
+
+    ZelSckClient = new ZelSckClientMain(this);
+    if (client_.RecordSends) ZelSckClient->AttachRecorder(client_.RecordSends);
+    ZelChat = new ZelChatCtrl(this);
+    lstUser = new FrmZelListGm(this);
+    ZelTimeBar = new ZelTimeBarCtrl(this);
+
+    // Events of the controls, as the window's handlers.
+    ZelSckClient->OnConnected = [this] { ZelSckClient_OnConnected(); };
+    ZelSckClient->OnDataArrival = [this](const Bytes& d) { ZelSckClient_OnDataArrival(d); };
+    ZelSckClient->OnClose = [this] { ZelSckClient_OnClose(); };
+    ZelSckClient->OnError = [this] { ZelSckClient_OnError(); };
+    lstUser->OnListLoaded = [this](const std::string& names) { client_.roomMsg->lstUser_OnListLoaded(names); };
+    lstUser->OnUserClicked = [this](bool context, const std::string& name, const std::string& record) {
+        client_.roomMsg->lstUser_OnUserClicked(context, name, record);
+    };
+    ZelChat->OnSendChat = [this](const std::array<std::string, 10>& f) { client_.roomMsg->ZelChat_OnSendChat(f); };
+    ZelTimeBar->OnTimeOut = [this] { client_.gameClock->ZelTimeBar_OnTimeOut(); };
+    ZelTimeBar->OnTick = [this] { client_.gameClock->ZelTimeBar_OnTick(); };
+    tmrStart->OnTimer = [this] { client_.gameClock->tmrStart_Timer(); };
+    connect(cmdStart, &QPushButton::clicked, this, [this] { client_.gameClock->cmdStart_Click(); });
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load() {
+    // 1-2. Persistent drawing in pixels, the program icon and the caption; the frame is
+    // our own, so the system menu comes with the window itself.
+    setWindowTitle(QString::fromStdString(client_.strGameCaption));
+    imgLogo = QImage(QString::fromStdString(client_.ResPath("Res\\Logo.ico")));
+    if (!imgLogo.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(imgLogo)));
+
+    // 3. The scratch picture area and the hidden image holders.
+    picTmpBuf->AutoRedraw = false;
+    picTmpBuf->hide();
+    imgNetBreak = QImage(QString::fromStdString(client_.ResPath("Res\\NetBreak.bmp")));
+
+    // 4. The start button and its countdown.
+    cmdStart->hide();
+    tmrStart->SetEnabled(false);
+    tmrStart->SetInterval(1000);
+    tmrStart->Tag = "20";
+
+    // 5. The socket control shows nothing.
+    ZelSckClient->Visible = false;
+    ZelSckClient->ShowErrors = false;
+
+    // 6. The user list.
+    const bool experience = client_.bteScoreKind != 0;
+    const std::string scoreWord = experience ? "经验" : "积分";
+    lstUser->SetLocalUser(client_.strCurUserName);
+    lstUser->SetColors(0x8C8A00u, 0xFFFFFFu);  // RGB(0, 138, 140) and white, as 0x00BBGGRR
+    lstUser->NumericOption = 6;
+    lstUser->SetTitle("用户列表");
+    lstUser->SetScoreCaption(scoreWord);
+    lstUser->SetColumnHeaders("用户名`用户ID`" + scoreWord +
+                                  "`级别`旁观对象`总局数`胜率`逃跑率`胜`输`和`人物类型`图标号`实际椅子号`举手`掉线",
+                              11);
+    lstUser->SetColumnWidths("100`90`70`80`80`60`50`50`50`50`50");
+    lstUser->SetTitleTable(client_.strUserTitleTable);
+    lstUser->BoolOption = false;
+
+    // 7. The chat panel.
+    ZelChat->FacePath = client_.strLobbyPath + "\\UserRes\\face";
+    ZelChat->AppPath = client_.strAppPath;
+    ZelChat->PageFile = "MeChatWeb.htm";
+    ZelChat->SetCurUserName(client_.strCurUserName);
+    ZelChat->SetTalkTo("所有人");
+    ZelChat->InitChat();
+    ZelChat->Option1 = false;
+    ZelChat->RoomTitle = "聊天室";
+    ZelChat->Option2 = false;
+
+    // 8. The user settings.
+    client_.userSet->LoadUserSet();
+
+    loaded_ = true;
+    Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    if (!loaded_ || IsMinimized()) return;
+    if (bteWindowMode == 2 && !blnDisplayChanged) {
+        SetDisplayMode(800, 600, lngOldScreenBits);
+        move(0, 0);
+        blnDisplayChanged = true;
+    }
+    ZelChat->setGeometry(622, 294, 162, 142);
+    lstUser->setGeometry(622, 454, 162, 127);
+    ZelTimeBar->setGeometry(81, 574, 330, ZelTimeBar->height() > 0 ? ZelTimeBar->height() : 16);
+    client_.paintCaptionButton->LayoutCaptionButton();
+    client_.paintDaoJuButton->ArrangeDaoJuButton();
+    client_.paintFenZuBut->ArrangeFenZuBut();
+
+    QPainter p(&Image);
+    if (!imgLogo.isNull()) p.drawImage(10, 7, imgLogo);
+    QFont font = p.font();
+    font.setPixelSize(12);
+    p.setFont(font);
+    p.setPen(QColor(206, 229, 255));
+    p.drawText(30, 9 + QFontMetrics(font).ascent(), QString::fromStdString(client_.strGameCaption));
+    p.end();
+    Refresh();
+}
+
+void frmMain::Unload() {
+    if (unloaded_) return;
+    Form_Unload();
+}
+
+void frmMain::Form_Unload() {
+    unloaded_ = true;
+    client_.blnQuitFlag = true;
+    if (blnDisplayChanged && !(lngOldScreenWidth == 800 && lngOldScreenHeight == 600))
+        SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
+    blnDisplayChanged = false;
+
+    client_.shanDianObjects->ReleaseShanDianObject();
+    client_.blastObjects->ReleaseBlastObject();
+    client_.lianJiObjects->ReleaseLianJiObject();
+    client_.daoJuObjects->ReleaseDaoJuObject();
+    client_.aniTimer->ReleaseAniTimer();
+
+    client_.msgObjects->CloseMsgWindows(0);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible()) w->close();
+    hide();
+
+    if (!client_.blnProgramEnded) {
+        client_.blnProgramEnded = true;
+        if (client_.EndProgram) client_.EndProgram();
+    }
+}
+
+void frmMain::ConnectRoomServer() {
+    const std::int32_t port = LeadingNumber::Long(client_.strRoomServerPort);
+    ZelSckClient->Connect(client_.strRoomServerAddr, port, 120);
+}
+
+void frmMain::ZelSckClient_OnConnected() {
+    Bytes login;
+    const std::string text = std::string(modRoomMsgDefine::kLoginVersion) + "`" + modRoomMsgDefine::kGameKindTag +
+                             "`" + std::to_string(unsigned(client_.bteAllowWatch));
+    if (modPublicTools::ConvertStrToBytes(text, login, {modRoomMsgDefine::ROOMMSG_TABLE, 0}))
+        client_.SendMessage(login);
+}
+
+void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
+    if (data.empty() || unloaded_) return;
+    if (MsgRoute::IsGameMessage(data[0]))
+        client_.gameMsg->ExecGameMsg(data);
+    else
+        client_.roomMsg->ExecRoomMsg(data);
+}
+
+void frmMain::ZelSckClient_OnClose() { Unload(); }
+
+void frmMain::ZelSckClient_OnError() { Unload(); }
+
+void frmMain::SendGameSetResult(const Bytes& bteCmd) { client_.SendMessage(bteCmd); }
+
+void frmMain::PlayGameSound(std::uint8_t bteSoundNo) { client_.sound->PlayGameSound(bteSoundNo); }
+
+void frmMain::RedrawAllSeats() {
+    auto& g = client_.game;
+    for (int s = 0; s < 6; ++s) {
+        client_.paintUser->PaintUserSeat(s);
+        client_.paintUser->PaintUserNetBreak(s);
+        client_.paintUser->PaintUserHand(s);
+        if (!g.SeatUser[s].strUserName.empty()) {
+            client_.paintUser->PaintUserFkCount(s);
+            client_.paintFangKuai->DrawSeatBoard(s, g.SeatUser[s].blnGameOut);
+            if (g.SeatUser[s].blnGameOut) client_.paintUser->PaintUserScore(s, g.SeatUser[s].btePlace, 0);
+        }
+    }
+    client_.gameClock->UpdateStartButton();
+    if (g.blnIsWatcher || !g.blnGameStopped) {
+        client_.paintFenZuBut->ShowFenZuBut(false);
+    } else {
+        client_.paintFenZuBut->RefreshFenZuBut();
+        for (int s = 0; s < 6; ++s)
+            if (!g.SeatUser[s].strUserName.empty()) client_.paintUser->PaintUserFenZu(s);
+    }
+    if (g.blnIsWatcher)
+        client_.paintDaoJuButton->ShowDaoJuButton(false);
+    else
+        client_.paintDaoJuButton->SetDaoJuButtonState(g.blnGameStopped);
+}
+
+void frmMain::SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits) {
+    // The scene is drawn at 800 x 600 and shown full screen; the saved mode means window.
+    (void)lngBits;
+    if (lngWidth == 800 && lngHeight == 600)
+        showFullScreen();
+    else
+        showNormal();
+}
+
+void frmMain::SaveDisplayMode() {
+    if (const QScreen* s = screen()) {
+        lngOldScreenWidth = s->geometry().width();
+        lngOldScreenHeight = s->geometry().height();
+        lngOldScreenBits = s->depth();
+    }
+    blnDisplayChanged = false;
+}
+
+bool frmMain::IsMinimized() const { return isMinimized(); }
+
+void frmMain::Refresh() { update(); }
+
+void frmMain::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, Image);
+}
+
+void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }
+
+void frmMain::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmMain::closeEvent(QCloseEvent* e) {
+    Unload();
+    e->accept();
+}
+
+void frmMain::mousePressEvent(QMouseEvent* e) {
+    client_.selectFk->Form_MouseDown(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+}
+
+void frmMain::BeginCaptionDrag() {
+    if (windowHandle()) windowHandle()->startSystemMove();
+}

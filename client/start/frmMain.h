@@ -1,0 +1,109 @@
+// The main window: one caption-less 800 x 600 frame with its own caption strip and
+// caption buttons, the six seats and boards the drawing modules paint into its
+// persistent image, the item and group buttons, the start button, and the four panel
+// controls (chat, user list, time bar, socket). It routes every received message to the
+// room or the game handler and ends the program when it unloads.
+#pragma once
+#include <QImage>
+#include <QPushButton>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Bytes.h"
+
+class TableClient;
+class PictureBox;
+class WindowTimer;
+class ZelChatCtrl;
+class FrmZelListGm;
+class ZelTimeBarCtrl;
+class ZelSckClientMain;
+class SelectFrame;
+
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(TableClient& client);
+    ~frmMain() override;
+
+    // Window events, in the order the window system raises them.
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+
+    // Asks the window to unload (close button, lost connection, start countdown...).
+    void Unload();
+    bool Unloaded() const { return unloaded_; }
+
+    void ConnectRoomServer();
+    void RedrawAllSeats();
+    void SendGameSetResult(const Bytes& bteCmd);
+    void PlayGameSound(std::uint8_t bteSoundNo);
+
+    // Display mode.
+    void SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits);
+    void SaveDisplayMode();
+    bool IsMinimized() const;
+    // Hands a press on the caption strip to the window system, which drags the window.
+    void BeginCaptionDrag();
+
+    // Socket events.
+    void ZelSckClient_OnConnected();
+    void ZelSckClient_OnDataArrival(const Bytes& data);
+    void ZelSckClient_OnClose();
+    void ZelSckClient_OnError();
+
+    // The window's persistent image: everything the drawing modules paint on the window.
+    QImage Image;
+    // Shows the persistent image now.
+    void Refresh();
+
+    // Controls.
+    std::array<PictureBox*, 3> picSystemBut{};
+    std::array<PictureBox*, 2> picHelpBut{};
+    PictureBox* picGameBack = nullptr;
+    PictureBox* picTmpBuf = nullptr;
+    PictureBox* picScoreTmpBuf = nullptr;
+    std::array<PictureBox*, 2> picShanDian{};
+    std::vector<PictureBox*> picLianJi;
+    std::array<PictureBox*, 9> picDaoJuBut{};
+    std::array<PictureBox*, 4> picFenZuBut{};
+    QImage imgTmpBuf;
+    QImage imgNetBreak;
+    QImage imgLogo;
+    std::vector<QImage> imgDaoJu;
+    std::vector<QImage> imgLianJi;
+    QPushButton* cmdStart = nullptr;
+    SelectFrame* shpSelectFlag = nullptr;
+    WindowTimer* tmrStart = nullptr;
+    std::vector<WindowTimer*> tmrAni;
+    WindowTimer* tmrJinShou = nullptr;
+    WindowTimer* tmrMengYan = nullptr;
+    ZelSckClientMain* ZelSckClient = nullptr;
+    ZelChatCtrl* ZelChat = nullptr;
+    FrmZelListGm* lstUser = nullptr;
+    ZelTimeBarCtrl* ZelTimeBar = nullptr;
+
+    // Display state.
+    std::int32_t lngOldScreenWidth = 0;
+    std::int32_t lngOldScreenHeight = 0;
+    std::int32_t lngOldScreenBits = 0;
+    bool blnDisplayChanged = false;
+    std::uint8_t bteWindowMode = 0;  // 0 window mode, 2 full-screen mode
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void changeEvent(QEvent*) override;
+    void closeEvent(QCloseEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+
+private:
+    TableClient& client_;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+};

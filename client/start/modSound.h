@@ -1,0 +1,26 @@
+// The six sound effects: selecting a tile, removing a pair, using an item, the start and
+// the end of a game, and the turn-time warning. Optional in every way: no file, no output
+// device, the setting off or the window minimised all mean silence.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TableClient;
+class WavePlayer;
+
+class modSound {
+public:
+    explicit modSound(TableClient& client);
+    ~modSound();
+
+    void PlayGameSound(std::uint8_t bteSoundNo);
+    void PlayWaveFile(const std::string& strFile);
+
+    // The file a sound number plays, or empty for a number outside 0..5.
+    static std::string SoundFile(std::uint8_t bteSoundNo);
+
+private:
+    TableClient& client_;
+    std::unique_ptr<WavePlayer> player_;
+};

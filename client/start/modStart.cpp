@@ -1,0 +1,110 @@
+#include "client/start/modStart.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include "client/TableClient.h"
+#include "client/items/modDaoJuEffect.h"
+#include "client/items/modManage_DaoJuObject.h"
+#include "client/items/modPaint_DaoJuButton.h"
+#include "client/items/modPaint_FenZuBut.h"
+#include "client/board/modPaint_FangKuai.h"
+#include "client/paint/modManage_AniTimer.h"
+#include "client/paint/modManage_BlastObject.h"
+#include "client/paint/modManage_LianJiObject.h"
+#include "client/paint/modManage_ShanDianObject.h"
+#include "client/paint/modPaint_CaptionButton.h"
+#include "client/paint/modPaint_GameBack.h"
+#include "client/paint/modPaint_User.h"
+#include "client/platform/MsgBox.h"
+#include "client/room/modGlobalMsgObject.h"
+#include "client/room/modPublicDefine.h"
+#include "client/start/frmMain.h"
+#include "core/LaunchArgs.h"
+#include "core/LeadingNumber.h"
+
+modStart::modStart(TableClient& client) : client_(client) {}
+
+bool modStart::Main(const std::vector<std::string>& args, const std::string& programFile) {
+    programFile_ = programFile;
+    switch (LaunchArgs::CheckLaunchArgs(args)) {
+    case LaunchArgs::LaunchCheck::WrongCount:
+        MsgBox::Show(nullptr, "1号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
+        return false;
+    case LaunchArgs::LaunchCheck::WrongMarker:
+        MsgBox::Show(nullptr, "2号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
+        return false;
+    case LaunchArgs::LaunchCheck::Ok:
+        break;
+    }
+    // A score kind that does not fit in a byte cannot be stored: it counts as a wrong
+    // argument, like a wrong count.
+    const auto scoreKind = LeadingNumber::ToLong(args[9]);
+    if (!scoreKind || *scoreKind < 0 || *scoreKind > 255) {
+        MsgBox::Show(nullptr, "1号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
+        return false;
+    }
+
+    client_.strRoomServerAddr = args[2];
+    client_.strRoomServerPort = args[3];
+    client_.strGameCaption = args[4];
+    client_.strUserTitleTable = args[5];
+    client_.strReserveArgs[0] = args[6];
+    client_.strReserveArgs[1] = args[7];
+    client_.strCurUserName = args[8];
+    client_.bteScoreKind = static_cast<std::uint8_t>(*scoreKind);
+
+    client_.publicDefine->InitPublicDefine();
+    client_.msgObjects->InitMsgObject();
+    client_.game.InitGameDefine();
+    InitGameEnvironment();
+    client_.mainForm->ConnectRoomServer();
+    return true;
+}
+
+void modStart::GetAppPath() {
+    const std::string file = programFile_.empty() ? std::string() : QFileInfo(QString::fromStdString(programFile_))
+                                                                         .absoluteFilePath()
+                                                                         .toStdString();
+    client_.strAppPath = LaunchArgs::AppPathOf(file);
+}
+
+void modStart::InitGameEnvironment() {
+    client_.mainForm = std::make_unique<frmMain>(client_);
+    client_.mainForm->Form_Load();
+    GetAppPath();
+
+    client_.paintCaptionButton->InitCaptionButton();
+    client_.paintUser->InitUserPaint();
+    client_.paintFangKuai->InitBoardPos();
+    client_.daoJuEffect->InitDaoJuEffect();
+    client_.paintDaoJuButton->InitDaoJuButton();
+    client_.paintFenZuBut->InitFenZuBut();
+    client_.paintGameBack->InitGameBack();
+    client_.aniTimer->InitAniTimer();
+    client_.daoJuEffect->InitNaoZhong();
+    client_.shanDianObjects->InitShanDianObject();
+    client_.blastObjects->InitBlastObject();
+    client_.lianJiObjects->InitLianJiObject();
+    client_.daoJuObjects->InitDaoJuObject();
+
+    frmMain& f = *client_.mainForm;
+    f.resize(800, 600);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        f.move(area.x() + (area.width() - f.width()) / 2, area.y() + (area.height() - f.height()) / 2);
+    }
+    const std::string back = client_.ResPath("Res\\GameBack.bmp");
+    if (QFileInfo::exists(QString::fromStdString(back))) {
+        QImage pic(QString::fromStdString(back));
+        if (!pic.isNull()) {
+            QPainter p(&f.Image);
+            p.drawImage(0, 0, pic);
+        }
+        f.Refresh();
+    }
+    f.show();
+    f.SaveDisplayMode();
+}

@@ -1,0 +1,182 @@
+// Start-up: the launch checks, the login, the settings file and window, the socket
+// control against a real listener.
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "ClientHarness.h"
+#include "client/start/frmUserSet.h"
+#include "core/Framing.h"
+#include "core/modPublicTools.h"
+
+using harness::Harness;
+
+namespace {
+Bytes Login(char allowWatch) {
+    Bytes b{130, 0};
+    for (char c : std::string("400`QZT`") + allowWatch) b.push_back(static_cast<std::uint8_t>(c));
+    return b;
+}
+}  // namespace
+
+TEST(StartUp, WrongCountOrMarkerShowsOneBoxAndConnectsNowhere) {
+    for (int variant = 0; variant < 4; ++variant) {
+        Harness h;
+        auto args = harness::LaunchArguments();
+        std::string expected = "1号错误，无法正常启动游戏！";
+        if (variant == 0) args.pop_back();
+        if (variant == 1) args.push_back("extra");
+        if (variant == 2) {
+            args[1][0] = static_cast<char>(std::tolower(args[1][0]));
+            expected = "2号错误，无法正常启动游戏！";
+        }
+        if (variant == 3) {  // wrong marker and wrong count: the count is checked first
+            args[1][0] = static_cast<char>(std::tolower(args[1][0]));
+            args.pop_back();
+        }
+        EXPECT_FALSE(h.Start(args));
+        ASSERT_EQ(harness::Boxes().size(), 1u) << variant;
+        EXPECT_EQ(harness::Boxes()[0].text, expected);
+        EXPECT_EQ(harness::Boxes()[0].caption, "游戏提示");
+        EXPECT_EQ(harness::Boxes()[0].icon, MsgBox::Icon::Error);
+        EXPECT_FALSE(h.client->mainForm);
+        EXPECT_TRUE(h.sent.empty());
+    }
+}
+
+TEST(StartUp, FillsLaunchValuesAndLogsInOnce) {
+    Harness h;
+    ASSERT_TRUE(h.Start(harness::LaunchArguments("张三", "127.0.0.1", 6000)));
+    auto& c = *h.client;
+    EXPECT_EQ(c.strCurUserName, "张三");
+    EXPECT_EQ(c.strRoomServerPort, "6000");
+    EXPECT_EQ(c.bteScoreKind, 1);
+    EXPECT_EQ(c.strAppPath, h.AppFolder());
+    EXPECT_EQ(c.strLobbyPath.back(), '/');
+    EXPECT_EQ(c.strAppPath.rfind(c.strLobbyPath, 0), 0u);
+    ASSERT_EQ(h.sent.size(), 1u);
+    EXPECT_EQ(h.sent[0], Login('1'));
+    EXPECT_EQ(c.mainForm->width(), 800);
+    EXPECT_EQ(c.mainForm->height(), 600);
+}
+
+TEST(StartUp, LoginCarriesTheSpectatorSettingOfTheFile) {
+    Harness h;
+    std::ofstream(h.AppFolder() + "UserSet.ini", std::ios::binary) << "0\r\n1\r\n1\r\n1\r\n1\r\n";
+    ASSERT_TRUE(h.Start());
+    ASSERT_EQ(h.sent.size(), 1u);
+    EXPECT_EQ(h.sent[0], Login('0'));
+}
+
+TEST(StartUp, ScoreKindThatDoesNotFitInAByteIsRefused) {
+    Harness h;
+    auto args = harness::LaunchArguments();
+    args[9] = "300";
+    EXPECT_FALSE(h.Start(args));
+    ASSERT_EQ(harness::Boxes().size(), 1u);
+    EXPECT_EQ(harness::Boxes()[0].text, "1号错误，无法正常启动游戏！");
+}
+
+TEST(Settings, SpectatorOptionChangeTellsTheServer) {
+    Harness h;
+    ASSERT_TRUE(h.Start());
+    h.sent.clear();
+    {
+        auto* w = new frmUserSet(*h.client);
+        w->chkUser[1]->setChecked(false);  // sound only: nothing is sent
+        w->cmdUser_Click(1);
+    }
+    EXPECT_TRUE(h.sent.empty());
+    EXPECT_EQ(h.client->bteSoundOn, 0);
+    {
+        auto* w = new frmUserSet(*h.client);
+        w->chkUser[0]->setChecked(false);
+        w->cmdUser_Click(1);
+    }
+    ASSERT_EQ(h.sent.size(), 1u);
+    Bytes expected;
+    ASSERT_TRUE(modPublicTools::ConvertStrToBytes("tester`0", expected, {113, 1}));
+    EXPECT_EQ(h.sent[0], expected);
+    std::ifstream in(h.AppFolder() + "UserSet.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0\r\n0\r\n1\r\n1\r\n1\r\n");
+    {
+        auto* w = new frmUserSet(*h.client);  // defaults, then cancel: nothing changes
+        w->cmdUser_Click(0);
+        EXPECT_TRUE(w->chkUser[0]->isChecked());
+        w->cmdUser_Click(2);
+    }
+    EXPECT_EQ(h.client->bteAllowWatch, 0);
+    EXPECT_EQ(h.sent.size(), 1u);
+}
+
+// A real listener: the hello frame, then exactly one login, then the program ends when
+// the listener closes the connection.
+class ListenerTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0)); }
+
+    std::vector<Bytes> ReadFrames(QTcpSocket* s, std::size_t count) {
+        Framing::FrameDecoder d;
+        std::vector<Bytes> out;
+        for (int i = 0; i < 100 && out.size() < count; ++i) {
+            if (!s->bytesAvailable()) QTest::qWait(20);
+            const QByteArray chunk = s->readAll();
+            d.Feed(reinterpret_cast<const std::uint8_t*>(chunk.constData()), chunk.size());
+            Bytes m;
+            while (d.Next(m)) out.push_back(m);
+        }
+        return out;
+    }
+
+    QTcpSocket* Accept() {
+        for (int i = 0; i < 100 && !server.hasPendingConnections(); ++i) QTest::qWait(20);
+        return server.nextPendingConnection();
+    }
+
+    QTcpServer server;
+};
+
+TEST_F(ListenerTest, HelloThenLoginThenEndsWhenTheServerCloses) {
+    Harness h;
+    h.client->RecordSends = nullptr;
+    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1#v1.1.dGVzdGVy..9999999999.-", server.serverPort())));
+    QTcpSocket* s = Accept();
+    ASSERT_NE(s, nullptr);
+    auto frames = ReadFrames(s, 2);
+    ASSERT_EQ(frames.size(), 2u);
+    std::string ticket;
+    ASSERT_TRUE(Framing::ParseHello(frames[0], ticket));
+    EXPECT_EQ(ticket, "v1.1.dGVzdGVy..9999999999.-");
+    EXPECT_EQ(frames[1], Login('1'));
+    EXPECT_EQ(h.ended, 0);
+    s->close();
+    for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
+    EXPECT_EQ(h.ended, 1);
+    EXPECT_TRUE(h.client->blnQuitFlag);
+}
+
+TEST_F(ListenerTest, NoTicketNoHelloAndABadLengthEndsTheProgram) {
+    Harness h;
+    h.client->RecordSends = nullptr;
+    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", server.serverPort())));
+    QTcpSocket* s = Accept();
+    ASSERT_NE(s, nullptr);
+    auto frames = ReadFrames(s, 1);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0], Login('1'));
+    const char bad[4] = {0x7F, 0, 0, 0};  // far above the largest frame
+    s->write(bad, 4);
+    s->flush();
+    for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
+    EXPECT_EQ(h.ended, 1);
+    EXPECT_FALSE(h.client->mainForm->ZelSckClient->IsConnected());
+}
+
+TEST(StartUp, NotConnectedControlRefusesToSend) {
+    Harness h;
+    h.client->RecordSends = nullptr;
+    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", 1)));
+    EXPECT_FALSE(h.client->SendMessage(Bytes{18, 0}));
+}
