@@ -95,6 +95,12 @@ bool BoardDealer::Pairs(const TileGridT& base, const std::vector<CellPos>& cells
     return false;
 }
 
+TileGridT BoardDealer::MarkPairs(const std::vector<Pair>& placed) {
+    TileGridT grid{};
+    for (const auto& [a, b] : placed) grid[a.row][a.col] = grid[b.row][b.col] = kPlaced;
+    return grid;
+}
+
 std::vector<std::pair<CellPos, CellPos>> BoardDealer::RemovalOrder(const std::vector<Pair>& placed) {
     return std::vector<Pair>(placed.rbegin(), placed.rend());
 }
@@ -103,7 +109,7 @@ TileGridT BoardDealer::Deal(const TileGridT& layout) {
     std::vector<CellPos> cells = MarkedCells(layout);
     if (cells.size() % 2) cells.pop_back();
     std::vector<Pair> placed;
-    if (!Pairs(TileGridT{}, cells, placed)) {
+    if (!Pairs(TileGridT{}, cells, placed) || !ClearsInOrder(MarkPairs(placed), RemovalOrder(placed))) {
         // No order found (a layout with no room for paths): plain pairs in scan order.
         placed.clear();
         for (std::size_t i = 0; i + 1 < cells.size(); i += 2) placed.push_back({cells[i], cells[i + 1]});

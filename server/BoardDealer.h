@@ -45,6 +45,8 @@ private:
     bool PlaceOnePair(TileGridT& board, std::vector<CellPos>& cells, int window, Pair& pair);
     bool Pairs(const TileGridT& base, const std::vector<CellPos>& cells, std::vector<Pair>& placed);
     static std::vector<std::pair<CellPos, CellPos>> RemovalOrder(const std::vector<Pair>& placed);
+    // The placed cells marked with one code: enough to replay the removal order.
+    static TileGridT MarkPairs(const std::vector<Pair>& placed);
 
     std::mt19937& rng_;
     std::vector<Pair> lastOrder_;

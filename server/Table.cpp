@@ -45,6 +45,7 @@ Table::Table(RoomServer& room, int number)
     : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()) {}
 
 Table::~Table() {
+    *alive_ = false;
     startTimer_.cancel();
     tickTimer_.cancel();
 }
@@ -199,11 +200,12 @@ bool Table::AddWatcher(UserSession& u, const std::string& watched) {
 }
 
 void Table::Resume(UserSession& u) {
+    const bool wasDropped = u.dropped;
     u.dropped = false;
     u.alarmTurns = 0;  // a new table client starts with no shortened turns
     Welcome(u);
     if (!u.IsWatcher() && !round_) AskSettings(u);
-    SendAll(RoomMessages::UserBack(u.name));
+    if (wasDropped) SendAll(RoomMessages::UserBack(u.name));
     if (round_ && !u.IsWatcher() && round_->Playing(u.seat)) StartTurn(u.seat);
 }
 
@@ -355,10 +357,15 @@ bool Table::CanStart() const {
 void Table::CheckStart() {
     if (starting_ || !CanStart()) return;
     starting_ = true;
-    startTimer_.expires_after(room_.Options().startPause);
-    startTimer_.async_wait([this](std::error_code ec) {
-        if (ec) return;
-        StartGame();
+    Arm(startTimer_, room_.Options().startPause, &Table::StartGame);
+}
+
+void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)()) {
+    timer.expires_after(delay);
+    timer.async_wait([this, step, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
+        const auto live = alive.lock();
+        if (ec || !live || !*live) return;
+        (this->*step)();
     });
 }
 
@@ -422,13 +429,7 @@ void Table::ExtendTurn(int seat) {
     deadline_[seat] = std::max(deadline_[seat], Clock::now() + opt.turnTime + opt.turnGrace);
 }
 
-void Table::ArmTick() {
-    tickTimer_.expires_after(room_.Options().tick);
-    tickTimer_.async_wait([this](std::error_code ec) {
-        if (ec) return;
-        Tick();
-    });
-}
+void Table::ArmTick() { Arm(tickTimer_, room_.Options().tick, &Table::Tick); }
 
 void Table::Tick() {
     if (!round_) return;

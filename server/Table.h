@@ -89,6 +89,8 @@ private:
     void ExtendTurn(int seat);
     void Tick();
     void ArmTick();
+    // Runs `step` after `delay` unless the table is gone by then.
+    void Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)());
     void CheckEnd();
     void EndGame();
     void ResendWatcherStates();
@@ -116,4 +118,6 @@ private:
     bool starting_ = false;
     asio::steady_timer startTimer_;
     asio::steady_timer tickTimer_;
+    // A timer's handler may already be queued when the table goes; it checks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

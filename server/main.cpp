@@ -1,6 +1,7 @@
 // tilelink-server: the room server. Serves one room of many tables on one address,
 // prints "listening on HOST:PORT" when ready, and takes operator commands on its
 // standard input: "broadcast TEXT", "notice TABLE TEXT", "status", "quit".
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
@@ -27,6 +28,12 @@ std::string ProgramDir() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Every user is one socket: take all the descriptors the system allows.
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &lim);
+    }
     ServerOptions options;
     std::string error;
     if (!ParseServerOptions(argc, argv, options, error)) {

@@ -1,12 +1,122 @@
-// Tile selection does not work yet. (placeholder until the module is written)
 #include "client/board/modSelectFk.h"
 
 #include "client/TableClient.h"
+#include "client/board/modPaint_FangKuai.h"
+#include "client/game/modGameClock.h"
+#include "client/items/modPaint_DaoJuButton.h"
+#include "client/platform/SelectFrame.h"
+#include "client/start/frmMain.h"
+#include "core/modGameMsgDefine.h"
+#include "core/modPublicTools.h"
 
 modSelectFk::modSelectFk(TableClient& client) : client_(client) {}
-void modSelectFk::Form_MouseDown([[maybe_unused]] int button, [[maybe_unused]] int x, [[maybe_unused]] int y) {}
-bool modSelectFk::HitTestBoard([[maybe_unused]] int x, [[maybe_unused]] int y, [[maybe_unused]] std::int32_t& row, [[maybe_unused]] std::int32_t& col) const { return false; }
-int modSelectFk::HitTestSeatBoard([[maybe_unused]] int x, [[maybe_unused]] int y) const { return 99; }
-void modSelectFk::ShowSelectFlag([[maybe_unused]] std::int32_t row, [[maybe_unused]] std::int32_t col) {}
-void modSelectFk::ClearSelection() {}
+
+void modSelectFk::Form_MouseDown([[maybe_unused]] int button, int x, int y) {
+    if (!client_.mainForm) return;
+    // 1. The caption strip drags the window.
+    if (y < kCaptionHeight) {
+        client_.mainForm->BeginCaptionDrag();
+        return;
+    }
+    // 2. A thrown item waits: this press names its target and does nothing else.
+    if (ItemTargetMode == 1) {
+        ThrowWaitingItem(x, y);
+        return;
+    }
+    // 3. Selection, only for a player in a running game who is not frozen.
+    const auto& g = client_.game;
+    if (g.blnIsWatcher || g.bteCurUserNo >= GameSize::kSeatCount) return;
+    const auto& me = g.SeatUser[g.bteCurUserNo];
+    if (me.blnGameOut || me.strUserName.empty() || g.blnGameStopped || !g.blnCanSelect) return;
+    CellPos cell;
+    if (!HitTestBoard(x, y, cell.row, cell.col)) return;
+    SelectTile(cell);
+}
+
+void modSelectFk::ThrowWaitingItem(int x, int y) {
+    ItemTargetMode = 0;
+    client_.mainForm->unsetCursor();
+    const auto& g = client_.game;
+    if (g.blnIsWatcher || g.blnGameStopped) return;
+    const int s = HitTestSeatBoard(x, y);
+    if (s >= GameSize::kSeatCount) return;
+    const auto& target = g.SeatUser[s];
+    if (modPublicTools::TrimBlanks(target.strUserName).empty() || target.blnGameOut) return;
+    client_.paintDaoJuButton->SendItemToUser(bteWaitDaoJu, static_cast<std::uint8_t>(s));
+}
+
+void modSelectFk::SelectTile(CellPos cell) {
+    client_.mainForm->PlayGameSound(3);
+    if (SelFk == CellPos{}) {
+        SelFk = cell;
+        ShowSelectFlag(cell.row, cell.col);
+        return;
+    }
+    const auto& g = client_.game;
+    LinkPath path;
+    if (!modLinkSearch::CheckLink(g.SeatUser[g.bteCurUserNo].TileGrid, SelFk, cell, path)) {
+        SelFk = cell;  // the new tile becomes the selection
+        ShowSelectFlag(cell.row, cell.col);
+        return;
+    }
+    // A legal pair: the turn ends here; the tiles go when the server's broadcast comes.
+    client_.gameClock->StopTurnClock();
+    Bytes request{modGameMsgDefine::GAMEMSG_REMOVE, 0, g.bteCurUserNo, static_cast<std::uint8_t>(path.lngNodeCount)};
+    for (int i = 0; i < path.lngNodeCount; ++i) {
+        const CellPos n = path.Node(i);
+        request.push_back(static_cast<std::uint8_t>(n.row));
+        request.push_back(static_cast<std::uint8_t>(n.col));
+    }
+    client_.SendMessage(request);
+    ClearSelection();
+}
+
+bool modSelectFk::HitTestBoard(int x, int y, std::int32_t& row, std::int32_t& col) const {
+    row = -1;
+    col = -1;
+    const BoardPosDef& own = client_.paintFangKuai->BoardPos[0];
+    if (x < own.lngLeft || y < own.lngTop) return false;
+    const std::int32_t c = (x - own.lngLeft) / kOwnCellWidth;
+    const std::int32_t r = (y - own.lngTop) / kOwnCellHeight;
+    if (c >= GameSize::kCols || r >= GameSize::kRows) return false;
+    const auto& g = client_.game;
+    if (g.bteCurUserNo >= GameSize::kSeatCount) return false;
+    if (g.SeatUser[g.bteCurUserNo].TileGrid[r][c] == 0) return false;
+    if (SelFk == CellPos{r, c}) return false;
+    row = r;
+    col = c;
+    return true;
+}
+
+int modSelectFk::HitTestSeatBoard(int x, int y) const {
+    const auto& pos = client_.paintFangKuai->BoardPos;
+    const std::int32_t L = pos[1].lngLeft - 7;
+    const std::int32_t T = pos[1].lngTop - 22;
+    const std::int32_t d = pos[2].lngLeft - pos[1].lngLeft;
+    if (d <= 0) return kNoSeat;  // the small boards are not laid out
+    if (y < T || y > T + kPanelHeight || x < L) return kNoSeat;
+    const std::int32_t p = (x - L) / d + 1;
+    if (p > 5) return kNoSeat;
+    if (x > pos[p].lngLeft + kPanelWidth - 7) return kNoSeat;  // the gap between two panels
+    const auto& g = client_.game;
+    for (int s = 0; s < GameSize::kSeatCount; ++s)
+        if (g.bteSeatPosNo[s] == p) return s;
+    return kNoSeat;
+}
+
+void modSelectFk::ShowSelectFlag(std::int32_t row, std::int32_t col) {
+    if (!client_.mainForm) return;
+    SelectFrame* frame = client_.mainForm->shpSelectFlag;
+    const BoardPosDef& own = client_.paintFangKuai->BoardPos[0];
+    const int w = frame->BorderWidth;
+    frame->move(own.lngLeft + col * kOwnCellWidth - w, own.lngTop + row * kOwnCellHeight - w);
+    frame->raise();
+    frame->show();
+}
+
+void modSelectFk::ClearSelection() {
+    if (client_.mainForm) client_.mainForm->shpSelectFlag->hide();
+    SelFk = CellPos{};
+}
+
 void modSelectFk::StartDelFkAni([[maybe_unused]] const LinkPath& path) {}

@@ -10,6 +10,7 @@ class modGameClock {
 public:
     explicit modGameClock(TableClient& client);
 
+    // Shows or hides the start button and arms or stops its countdown (blnShowStart).
     void UpdateStartButton();
     void tmrStart_Timer();
     void cmdStart_Click();
@@ -19,6 +20,12 @@ public:
     void ZelTimeBar_OnTick();
 
     std::int32_t lngNaoZhongTurns = 0;  // coming turns shortened to 20 seconds
+
+    static constexpr std::int32_t kTurnSeconds = 30;
+    static constexpr std::int32_t kShortTurnSeconds = 20;  // while alarm-clock turns remain
+    static constexpr std::int32_t kWarnSeconds = 5;        // warning ticks before a turn ends
+    static constexpr int kStartCountdown = 30;            // ticks to press Start
+    static constexpr int kStartLeft = 210, kStartTop = 370, kStartWidth = 100, kStartHeight = 28;
 
 private:
     TableClient& client_;
