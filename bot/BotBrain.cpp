@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/BroadcastParsers.h"
+#include "core/modDaoJuRule.h"
 
 using namespace modDaoJuDefine;
 
@@ -79,7 +80,7 @@ BotBrain::ThrowPlan BotBrain::ChooseThrow(const modGameDefine& game, int ownSeat
     if (!IsHuman()) return plan;
     std::vector<int> held;
     for (int k = 0; k < kItemCount; ++k)
-        if (BroadcastParsers::IsThrownItem(k) && BotRules::ItemReady(game, ownSeat, k)) held.push_back(k);
+        if (BroadcastParsers::IsThrownItem(k) && BotRules::ItemReady(game, k)) held.push_back(k);
     if (held.empty() || !Chance(skill_.throwChance)) return plan;
     const int target = BotRules::LeaderSeat(game, ownSeat);
     if (target < 0) return plan;
@@ -89,7 +90,7 @@ BotBrain::ThrowPlan BotBrain::ChooseThrow(const modGameDefine& game, int ownSeat
 }
 
 bool BotBrain::WantsBomb(const modGameDefine& game, int ownSeat) {
-    return IsHuman() && BotRules::ItemReady(game, ownSeat, DJ_ZHADAN) &&
+    return IsHuman() && BotRules::ItemReady(game, DJ_ZHADAN) &&
            game.SeatUser[ownSeat].bteLeftFkCount > 4 && Chance(skill_.bombChance);
 }
 
@@ -146,14 +147,9 @@ double BotBrain::PauseFor(Pause pause) {
 
 namespace BotRules {
 
-bool ItemUsable(const modGameDefine& game, int seat, int item) {
-    if (seat < 0 || seat >= GameSize::kSeatCount || item < 0 || item >= kItemCount) return false;
-    if (item == DJ_DITU) return game.blnGameStopped;
-    return !game.blnGameStopped && game.SeatUser[seat].bteDelFkCount >= game.g_DaoJu[item].bteNeedDelFk;
-}
-
-bool ItemReady(const modGameDefine& game, int seat, int item) {
-    return ItemUsable(game, seat, item) && game.SeatUser[seat].bteDaoJuCount[item] > 0;
+bool ItemReady(const modGameDefine& game, int item) {
+    return modDaoJuRule::IsDaoJuUsable(game, item) &&
+           game.SeatUser[game.bteCurUserNo % GameSize::kSeatCount].bteDaoJuCount[item] > 0;
 }
 
 int LeaderSeat(const modGameDefine& game, int ownSeat) {

@@ -85,11 +85,8 @@ private:
 
 namespace BotRules {
 
-// An item the player may use now: a game runs and the player has removed at least the
-// item's tiles; the map only between games.
-bool ItemUsable(const modGameDefine& game, int seat, int item);
-// The item is usable and held.
-bool ItemReady(const modGameDefine& game, int seat, int item);
+// The local player may use the item now (modDaoJuRule) and holds one.
+bool ItemReady(const modGameDefine& game, int item);
 // The leader among the others still playing: the fewest tiles left, players of one's own
 // group (other than the free group) spared; -1 when there is none.
 int LeaderSeat(const modGameDefine& game, int ownSeat);

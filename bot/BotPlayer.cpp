@@ -387,7 +387,7 @@ void BotPlayer::BeginTurn() {
             Trace("slip", {{"cell", std::to_string(cell.row) + "," + std::to_string(cell.col)}});
         });
     }
-    if (plan.slow && plan.thinkSeconds > kHintAfter && BotRules::ItemReady(follower_.Game(), OwnSeat(), DJ_ZHINANZHEN) &&
+    if (plan.slow && plan.thinkSeconds > kHintAfter && BotRules::ItemReady(follower_.Game(), DJ_ZHINANZHEN) &&
         OwnBoardHasMove()) {
         // Stuck for long: the compass shows a pair.
         After(Paced(kHintAfter), true, [this] {
@@ -439,7 +439,7 @@ void BotPlayer::Stuck() {
     ++turnGen_;
     awaiting_ = Awaiting::Nothing;
     Trace("stuck", {{"left", std::to_string(Me().bteLeftFkCount)}});
-    if (!brain_.IsHuman() || !BotRules::ItemReady(follower_.Game(), OwnSeat(), DJ_CHONGLIE)) return;
+    if (!brain_.IsHuman() || !BotRules::ItemReady(follower_.Game(), DJ_CHONGLIE)) return;
     After(Paced(brain_.PauseFor(BotBrain::Pause::ReadNotice)), true, [this] {
         if (!follower_.Playing() || awaiting_ != Awaiting::Nothing) return;
         SendItem(DJ_CHONGLIE, OwnSeat(), nullptr);

@@ -5,8 +5,10 @@
 #include "core/BroadcastParsers.h"
 #include "core/LeadingNumber.h"
 #include "core/UserRecord.h"
+#include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
+#include "core/modTableState.h"
 
 using namespace modGameMsgDefine;
 using namespace modRoomMsgDefine;
@@ -209,34 +211,10 @@ TableFollower::Happening TableFollower::OnTableState(const Bytes& msg) {
     Happening h;
     game_.blnGameSetKnown = true;
     game_.ResetBoards();
-    RoomMessages::TableState st;
-    if (!RoomMessages::ParseTableState(msg, IsWatcher(), st)) return h;
-    const int own = OwnSeat();
-    if (!st.running) {
-        for (int s = 0; s < kSeats; ++s) {
-            game_.SeatUser[s].blnReady = st.ready[s];
-            game_.SeatUser[s].bteFenZu = st.groups[s];
-        }
-        game_.blnGameStopped = true;
-        game_.blnShowStart = !IsWatcher() && !(own >= 0 && game_.SeatUser[own].blnReady);
-    } else {
-        for (const auto& ts : st.seats) {
-            if (ts.seat >= kSeats) continue;  // read past, stored nowhere
-            auto& s = game_.SeatUser[ts.seat];
-            s.bteFenZu = ts.group;
-            s.blnGameOut = ts.out;
-            s.btePlace = ts.place;
-            s.bteDelFkCount = ts.removed;
-            s.bteLeftFkCount = ts.left;
-            s.TileGrid = ts.grid;
-        }
-        if (own >= 0) game_.SeatUser[own].bteDaoJuCount = st.counts;
-        game_.g_DaoJu = st.items;
-        game_.blnGameStopped = false;
-        game_.blnCanSelect = !IsWatcher();
-    }
+    const TableStateResult r = modTableState::DecodeTableState(game_, msg);
+    if (r == TableStateResult::TooShort || r == TableStateResult::SizeError) return h;
     h.kind = Event::Snapshot;
-    h.running = st.running;
+    h.running = r == TableStateResult::GameRunning;
     return h;
 }
 
@@ -288,9 +266,10 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
 }
 
 TableFollower::Happening TableFollower::OnStart(const Bytes& msg) {
+    // Bytes 12..17 the groups, 18 and 19 the board's rows and columns, then the board,
+    // the number of items and their records.
+    constexpr std::size_t kGroups = 12, kRows = 18, kBoard = 20;
     Happening h;
-    GameMessages::StartInfo info;
-    if (!GameMessages::ParseStart(msg, info)) return h;
     game_.ResetBoards();
     game_.blnGameSetKnown = true;
     game_.blnGameStopped = false;
@@ -298,20 +277,21 @@ TableFollower::Happening TableFollower::OnStart(const Bytes& msg) {
     for (auto& s : game_.SeatUser)
         if (!s.strUserName.empty()) s.blnGameOut = false;
     game_.blnCanSelect = !IsWatcher();
-    const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(info.board));
-    for (int s = 0; s < kSeats; ++s) {
-        auto& seat = game_.SeatUser[s];
-        seat.bteFenZu = info.groups[s];
-        seat.TileGrid = info.board;  // every seat starts with the same board
+    for (int s = 0; s < kSeats && kGroups + s < msg.size(); ++s) game_.SeatUser[s].bteFenZu = msg[kGroups + s];
+    ++gamesStarted_;
+    h.kind = Event::GameStart;
+    if (msg.size() < kBoard) return h;
+    const int rows = msg[kRows], cols = msg[kRows + 1];
+    if (!modGameDefine::BoardSizeFits(rows, cols)) return h;  // a board that does not fit: none
+    TileGridT board{};
+    const std::size_t pos = modGameDefine::StoreBoardBytes(board, msg, kBoard, rows, cols);
+    const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(board));
+    for (auto& seat : game_.SeatUser) {
+        seat.TileGrid = board;  // every seat starts with the same board, empty seats too
         seat.bteDelFkCount = 0;
         seat.bteLeftFkCount = tiles;
     }
-    game_.g_DaoJu = info.items;
-    const int own = OwnSeat();
-    if (own >= 0)
-        for (int k = 0; k < kItemCount; ++k) game_.SeatUser[own].bteDaoJuCount[k] = info.items[k].bteFreeCount;
-    ++gamesStarted_;
-    h.kind = Event::GameStart;
+    if (pos < msg.size()) modDaoJuRule::ReadDaoJuList(game_, msg, pos + 1, msg[pos], true);
     return h;
 }
 
@@ -329,9 +309,7 @@ TableFollower::Happening TableFollower::OnRemove(const Bytes& msg) {
     Happening h;
     GameMessages::RemoveInfo r;
     if (!GameMessages::ParseRemoveBroadcast(msg, r) || r.seat >= kSeats) return h;
-    auto& s = game_.SeatUser[r.seat];
-    const std::size_t k = std::min<std::size_t>(msg[5], kItemCount);
-    std::copy(r.counts.begin(), r.counts.begin() + static_cast<std::ptrdiff_t>(k), s.bteDaoJuCount.begin());
+    modDaoJuRule::StoreDaoJuCounts(game_, r.seat, msg, 6, msg[5]);
     RemovePair(r.seat, r.path);
     h.kind = Event::Removal;
     h.seat = r.seat;
@@ -356,7 +334,7 @@ TableFollower::Happening TableFollower::OnItem(const Bytes& msg) {
     if (game_.blnGameStopped || !SeatInPlay(c.seat)) return h;
     const bool thrown = BroadcastParsers::IsThrownItem(c.item);
     if (thrown && !SeatInPlay(c.target)) return h;
-    game_.SeatUser[c.seat].bteDaoJuCount[c.item] = c.count;
+    modDaoJuRule::SetDaoJuCount(game_, c.seat, c.item, c.count);
     switch (c.item) {
         case DJ_CHONGLIE: game_.SeatUser[c.seat].TileGrid = c.grid; break;
         case DJ_NAOZHONG:

@@ -148,21 +148,20 @@ TEST(BotRules, TheLeaderHasTheFewestTilesAndIsNoTeamMate) {
     EXPECT_LT(thrown, 300);
 }
 
-TEST(BotRules, ItemsAreUsableAfterEnoughRemovalsAndReadyWhenHeld) {
-    modGameDefine game = TableOfFour();
+TEST(BotRules, AnItemIsReadyWhenUsableNowAndHeld) {
+    modGameDefine game = TableOfFour();  // the local seat is 0
     game.g_DaoJu[DJ_ZHADAN].bteNeedDelFk = 4;
     game.SeatUser[0].bteDaoJuCount[DJ_ZHADAN] = 1;
     game.SeatUser[0].bteDelFkCount = 2;
-    EXPECT_FALSE(BotRules::ItemUsable(game, 0, DJ_ZHADAN));
+    EXPECT_FALSE(BotRules::ItemReady(game, DJ_ZHADAN));  // not enough tiles removed yet
     game.SeatUser[0].bteDelFkCount = 4;
-    EXPECT_TRUE(BotRules::ItemReady(game, 0, DJ_ZHADAN));
-    EXPECT_TRUE(BotRules::ItemUsable(game, 0, DJ_CHONGLIE));
-    EXPECT_FALSE(BotRules::ItemReady(game, 0, DJ_CHONGLIE));  // none held
-    EXPECT_FALSE(BotRules::ItemUsable(game, 0, DJ_DITU));     // the map only between games
+    EXPECT_TRUE(BotRules::ItemReady(game, DJ_ZHADAN));
+    EXPECT_FALSE(BotRules::ItemReady(game, DJ_CHONGLIE));  // usable, but none held
+    game.SeatUser[1].bteDaoJuCount[DJ_CHONGLIE] = 3;       // another seat's do not count
+    EXPECT_FALSE(BotRules::ItemReady(game, DJ_CHONGLIE));
     game.blnGameStopped = true;
-    EXPECT_TRUE(BotRules::ItemUsable(game, 0, DJ_DITU));
-    EXPECT_FALSE(BotRules::ItemUsable(game, 0, DJ_ZHADAN));
-    EXPECT_FALSE(BotRules::ItemUsable(game, 6, DJ_ZHADAN));
+    EXPECT_FALSE(BotRules::ItemReady(game, DJ_ZHADAN));
+    EXPECT_FALSE(BotRules::ItemReady(game, 9));
 }
 
 TEST(BotRules, LinkablePairsAreEveryPairThatLinks) {

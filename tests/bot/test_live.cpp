@@ -198,7 +198,7 @@ TEST(LiveGame, HumanPlayersAndAWatcherPlayTwoGames) {
                                      watcherTrace},
                               false));
     ASSERT_TRUE(players.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "5", "--players", "5",
-                                     "--pace", "0.05", "--seed", "3", "--games", "2", "--turn-time", "3", "--trace",
+                                     "--pace", "0.04", "--seed", "3", "--games", "2", "--turn-time", "3", "--trace",
                                      playerTrace},
                               false));
     EXPECT_EQ(Finish(players, 55s), 0);
