@@ -87,48 +87,6 @@ Bytes TableStateMsg(const TableState& s) {
     return out;
 }
 
-bool ParseTableState(const Bytes& msg, bool forWatcher, TableState& out) {
-    if (msg.size() < 4 || msg[0] != ROOMMSG_TABLESTATE) return false;
-    out = TableState{};
-    out.forWatcher = forWatcher;
-    out.running = msg[2] != 0;
-    out.recipientSeat = msg[3];
-    if (!out.running) {
-        if (msg.size() != (forWatcher ? 17u : 16u)) return false;
-        for (int i = 0; i < GameSize::kSeatCount; ++i) {
-            out.ready[i] = msg[4 + i] != 0;
-            out.groups[i] = msg[10 + i];
-        }
-        if (forWatcher) out.watchFlag = msg[16];
-        return true;
-    }
-    constexpr std::size_t kCells = GameSize::kRows * GameSize::kCols;
-    if (msg.size() < 10 || msg[6] != modDaoJuDefine::kItemCount || msg[7] != GameSize::kRows ||
-        msg[8] != GameSize::kCols)
-        return false;
-    out.watchFlag = msg[5];
-    const std::size_t m = msg[9];
-    std::size_t pos = 10;
-    const std::size_t want = pos + m * (6 + kCells) + modDaoJuDefine::kItemCount * (1 + modDaoJuDefine::kRecordSize);
-    if (msg.size() != want) return false;
-    for (std::size_t i = 0; i < m; ++i) {
-        TableStateSeat s;
-        s.seat = msg[pos];
-        s.group = msg[pos + 1];
-        s.out = msg[pos + 2] != 0;
-        s.place = msg[pos + 3];
-        s.removed = msg[pos + 4];
-        s.left = msg[pos + 5];
-        GameMessages::ReadGrid(msg, pos + 6, s.grid);
-        out.seats.push_back(s);
-        pos += 6 + kCells;
-    }
-    for (int k = 0; k < modDaoJuDefine::kItemCount; ++k) out.counts[k] = msg[pos++];
-    for (int k = 0; k < modDaoJuDefine::kItemCount; ++k, pos += modDaoJuDefine::kRecordSize)
-        GameMessages::ReadItemRecord(msg, pos, out.items[k]);
-    return true;
-}
-
 Bytes Login(bool allowWatch) {
     return TextMessage({ROOMMSG_TABLE, TABLE_WATCHER_IN},
                        std::string(kLoginVersion) + "`" + kGameKindTag + "`" + (allowWatch ? "1" : "0"));

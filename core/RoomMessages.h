@@ -88,9 +88,6 @@ struct TableState {
     std::array<DaoJuDef, modDaoJuDefine::kItemCount> items{};
 };
 Bytes TableStateMsg(const TableState& state);
-// Reads a snapshot built by TableStateMsg (for the computer players and tests); false
-// for a message that does not fit the layout.
-bool ParseTableState(const Bytes& msg, bool forWatcher, TableState& out);
 
 // ---- client to server ----------------------------------------------------------------
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "core/modSolver.h"
+
 namespace {
 
 constexpr std::uint8_t kPlaced = 1;  // a cell already given to a pair, before codes are chosen
@@ -106,6 +108,17 @@ std::vector<std::pair<CellPos, CellPos>> BoardDealer::RemovalOrder(const std::ve
 }
 
 TileGridT BoardDealer::Deal(const TileGridT& layout) {
+    // The construction gives a clearing order; the solver checks the dealt board on its
+    // own before it goes out (a board it proves stuck is dealt again).
+    TileGridT grid = DealOnce(layout);
+    for (int attempt = 0; attempt < 3 && !lastOrder_.empty(); ++attempt) {
+        if (modSolver::SolveBoard(grid, kSolverBudget).outcome != modSolver::SolveOutcome::Unsolvable) break;
+        grid = DealOnce(layout);
+    }
+    return grid;
+}
+
+TileGridT BoardDealer::DealOnce(const TileGridT& layout) {
     std::vector<CellPos> cells = MarkedCells(layout);
     if (cells.size() % 2) cells.pop_back();
     std::vector<Pair> placed;

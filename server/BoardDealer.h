@@ -39,6 +39,8 @@ public:
 
 private:
     using Pair = std::pair<CellPos, CellPos>;
+    static constexpr std::uint64_t kSolverBudget = 20000;  // boards the deal check may visit
+    TileGridT DealOnce(const TileGridT& layout);
     // Pairs all `cells` (empty in `board`) in placement order; false when stuck.
     bool BuildPairs(TileGridT board, std::vector<CellPos> cells, std::vector<Pair>& placed, int window);
     // Takes one linkable pair out of `cells` and marks it on `board`.

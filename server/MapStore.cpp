@@ -1,34 +1,16 @@
 #include "server/MapStore.h"
 
-#include <fstream>
 #include <iterator>
+
+#include "core/modMapFile.h"
 
 MapStore::MapStore(const std::string& dir) {
     for (int n = 1; n <= kMaxMaps; ++n) {
-        auto layout = ReadLayout(dir + "/" + FileName(n));
-        if (layout && modGameDefine::CountTiles(*layout) >= 2) layouts_[n] = *layout;
+        TileGridT layout{};
+        if (modMapFile::ReadMapFile(dir + "/" + modMapFile::MapFileName(n), layout) &&
+            modGameDefine::CountTiles(layout) >= 2)
+            layouts_[n] = layout;
     }
-}
-
-std::string MapStore::FileName(int n) {
-    std::string digits = std::to_string(n);
-    while (digits.size() < 3) digits.insert(digits.begin(), '0');
-    return "Map" + digits + ".map";
-}
-
-std::optional<TileGridT> MapStore::ReadLayout(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    TileGridT grid{};
-    std::string line;
-    for (int r = 0; r < GameSize::kRows; ++r) {
-        if (!std::getline(in, line)) return std::nullopt;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() != static_cast<std::size_t>(GameSize::kCols)) return std::nullopt;
-        for (int c = 0; c < GameSize::kCols; ++c)
-            grid[r][c] = (line[c] >= '1' && line[c] <= '9') ? 1 : 0;
-    }
-    return grid;
 }
 
 TileGridT MapStore::BuiltInLayout() {

@@ -3,7 +3,6 @@
 // Map 0 is the random choice; without any map file a built-in layout is dealt.
 #pragma once
 #include <map>
-#include <optional>
 #include <random>
 #include <string>
 
@@ -16,10 +15,6 @@ public:
     // Reads every map file of the folder; a missing folder leaves only the built-in layout.
     explicit MapStore(const std::string& dir);
 
-    // The file name of map n: "Map" and n with at least three digits, ".map".
-    static std::string FileName(int n);
-    // The layout of one map file, or empty when the file is not a map.
-    static std::optional<TileGridT> ReadLayout(const std::string& path);
     // The layout used when no map file is there: 8 x 16 tiles inside a free border.
     static TileGridT BuiltInLayout();
 

@@ -5,6 +5,7 @@
 #include "core/modGameMsgDefine.h"
 #include "core/modLinkSearch.h"
 #include "core/modPublicTools.h"
+#include "core/modTableState.h"
 
 using namespace modGameMsgDefine;
 using namespace modRoomMsgDefine;
@@ -154,20 +155,12 @@ void ScriptedClient::HandleRoom(const Bytes& m) {
             break;
         }
         case ROOMMSG_TABLESTATE: {
-            RoomMessages::TableState st;
-            if (!RoomMessages::ParseTableState(m, watcher_, st)) break;
+            // Decoded as the table client decodes it.
+            table_.bteCurUserNo = static_cast<std::uint8_t>(seat_ < 0 ? 0 : seat_);
+            table_.blnIsWatcher = watcher_;
+            table_.blnGameSetKnown = true;
             table_.ResetBoards();
-            gameRunning_ = st.running;
-            for (const auto& ts : st.seats) {
-                if (ts.seat >= 6) continue;
-                auto& s = table_.SeatUser[ts.seat];
-                s.TileGrid = ts.grid;
-                s.blnGameOut = ts.out;
-                s.bteLeftFkCount = ts.left;
-                s.bteDelFkCount = ts.removed;
-            }
-            if (seat_ >= 0) table_.SeatUser[seat_].bteDaoJuCount = st.counts;
-            table_.g_DaoJu = st.items;
+            gameRunning_ = modTableState::DecodeTableState(table_, m) == TableStateResult::GameRunning;
             removalInFlight_ = false;
             if (gameRunning_) ScheduleMove();
             break;

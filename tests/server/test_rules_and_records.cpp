@@ -11,6 +11,8 @@
 
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
+#include "core/modSolver.h"
+#include "core/modTableState.h"
 #include "server/BoardDealer.h"
 #include "server/GameRound.h"
 #include "server/ItemRules.h"
@@ -71,6 +73,7 @@ TEST(Dealing, EveryDealCanBeClearedAndPairsItsCodes) {
             }
         ASSERT_FALSE(dealer.LastOrder().empty());
         EXPECT_TRUE(BoardDealer::ClearsInOrder(board, dealer.LastOrder()));
+        EXPECT_NE(modSolver::SolveBoard(board, 20000).outcome, modSolver::SolveOutcome::Unsolvable);
     }
 }
 
@@ -319,15 +322,27 @@ TEST(Layouts, ConfirmationsHaveTheLengthsTheClientChecks) {
     EXPECT_EQ(idle[6], 1);
     EXPECT_EQ(idle[15], 3);
     st.running = true;
+    st.recipientSeat = 5;
     st.seats.resize(2);
     st.seats[1].seat = 5;
+    st.seats[1].left = 2;
+    st.seats[1].grid[9][17] = st.seats[1].grid[0][0] = 7;
     st.counts[0] = 2;
+    st.items = ItemRules::DefaultCatalogue();
     const Bytes running = RoomMessages::TableStateMsg(st);
     EXPECT_EQ(running.size(), 10u + 2 * 186 + 9 + 72);
-    RoomMessages::TableState back;
-    ASSERT_TRUE(RoomMessages::ParseTableState(running, true, back));
-    EXPECT_EQ(back.seats[1].seat, 5);
-    EXPECT_EQ(back.counts[0], 2);
+    // What the table client's decoder makes of it.
+    modGameDefine view;
+    view.InitGameDefine();
+    view.bteCurUserNo = 5;
+    view.blnIsWatcher = true;
+    view.ResetBoards();
+    ASSERT_EQ(modTableState::DecodeTableState(view, running), TableStateResult::GameRunning);
+    EXPECT_EQ(view.SeatUser[5].TileGrid, st.seats[1].grid);
+    EXPECT_EQ(view.SeatUser[5].bteLeftFkCount, 2);
+    EXPECT_FALSE(view.SeatUser[5].blnGameOut);
+    EXPECT_EQ(view.SeatUser[5].bteDaoJuCount[0], 2);
+    EXPECT_EQ(view.g_DaoJu[DJ_ZHADAN].bteNeedDelFk, 4);
 
     // Requests are taken only in their exact layout.
     GameMessages::ItemRequest req;
