@@ -111,7 +111,7 @@ std::optional<int> BotBrain::ChooseGroupChange(int current) {
     return g;
 }
 
-std::optional<std::string> BotBrain::ChatLine(Moment moment) {
+std::optional<std::string> BotBrain::LineToSay(Moment moment) {
     if (!IsHuman()) return std::nullopt;
     static const std::array<const char*, 4> kStart = {"大家好！", "来吧，一决高下", "这局我要赢", "加油加油"};
     static const std::array<const char*, 4> kWon = {"承让了", "运气不错", "再来一局！", "哈哈，赢了"};

@@ -67,7 +67,7 @@ public:
 
     enum class Moment { GameStart, Won, Lost, HitByItem };
     // A short line to say, rarely.
-    std::optional<std::string> ChatLine(Moment moment);
+    std::optional<std::string> LineToSay(Moment moment);
 
     enum class Pause { Settings, Agree, Ready, Group, AfterThrow, FollowHint, ReadNotice };
     // How long a person takes for these, in seconds at pace 1 (`first`: none).

@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "core/BroadcastParsers.h"
-#include "core/ChatFields.h"
+#include "core/ChatLine.h"
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
@@ -21,15 +21,6 @@ constexpr double kEndPause = 3.0;         // the boards stay after the results
 constexpr double kNoAnswerSeconds = 3.0;  // a request the server did not confirm is made again
 constexpr int kTicketHours = 12;
 
-std::string ClockText() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return buf;
-}
-
 const char* ItemName(int item) {
     static const char* kNames[] = {"compass", "rearrange", "freeze", "alarm", "bomb",
                                    "blindfold", "mirror", "obstacle", "map"};
@@ -43,7 +34,8 @@ BotPlayer::BotPlayer(asio::io_context& io, BotConfig config, BotTrace& trace)
       config_(std::move(config)),
       trace_(trace),
       brain_(config_.strategy, config_.skill, config_.seed),
-      alive_(std::make_shared<bool>(true)) {}
+      alive_(std::make_shared<bool>(true)),
+      turnLength_(config_.turnSeconds) {}
 
 BotPlayer::~BotPlayer() {
     *alive_ = false;
@@ -217,6 +209,7 @@ void BotPlayer::React(const TableFollower::Happening& h) {
             }
             break;
         case Event::GameEnd: OnGameEnd(h); break;
+        case Event::Notice: Trace("notice", {{"text", h.text}}); break;
         case Event::PlayerQuit:
             Trace("quit", {{"seat", std::to_string(h.seat)}, {"reason", h.text}});
             if (h.seat == OwnSeat() && !follower_.IsWatcher()) Finish("cannot go on: " + h.text, false);
@@ -313,21 +306,9 @@ void BotPlayer::OnGameEnd(const TableFollower::Happening& h) {
 }
 
 void BotPlayer::Say(BotBrain::Moment moment) {
-    const auto line = brain_.ChatLine(moment);
+    const auto line = brain_.LineToSay(moment);
     if (!line) return;
-    using namespace ChatFields;
-    std::vector<std::string> f(kFieldCount);
-    f[kTarget] = kEveryone;
-    f[kPrivate] = "0";
-    f[kSender] = follower_.CurUserName();
-    f[kShownTo] = kEveryone;
-    f[kTime] = ClockText();
-    f[kColour] = "0";
-    f[kFace] = "0";
-    f[kStyle] = "0";
-    f[kText] = *line;
-    f[kReserved] = "-";
-    Send(GameMessages::Chat(f));
+    Send(GameMessages::Chat(ChatLine::ToEveryone(follower_.CurUserName(), *line)));
     Trace("chat", {{"text", *line}});
 }
 
@@ -341,6 +322,7 @@ bool BotPlayer::OwnBoardHasMove() const {
 void BotPlayer::StartTurnClock() {
     StopTurnClock();
     const double seconds = follower_.NextTurnSeconds(config_.turnSeconds);
+    turnLength_ = seconds;
     clockTimer_ = std::make_shared<asio::steady_timer>(io_);
     clockTimer_->expires_after(std::chrono::milliseconds(static_cast<long long>(seconds * 1000)));
     std::weak_ptr<bool> alive = alive_;
@@ -397,7 +379,8 @@ void BotPlayer::BeginTurn() {
         });
         return;
     }
-    After(Paced(plan.thinkSeconds), true, [this] { Move(); });
+    // However long the pair takes to find, the player sends it well within its turn.
+    After(std::min(Paced(plan.thinkSeconds), 0.6 * turnLength_), true, [this] { Move(); });
 }
 
 void BotPlayer::Move() {

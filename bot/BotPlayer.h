@@ -131,4 +131,5 @@ private:
     Clock::time_point frozenUntil_{};
     Clock::time_point foggedUntil_{};
     int gamesEnded_ = 0;
+    double turnLength_;  // seconds of the running turn
 };

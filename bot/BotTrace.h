@@ -2,8 +2,9 @@
 //   MILLISECONDS <tab> NAME <tab> EVENT <tab> key=value <tab> key=value ...
 // with the milliseconds since the log was opened.
 // Written line by line so that a test, or a person, can follow a game as it runs.
-// Events: login, settings, agree, ready, group, start, snapshot, slip, send-remove,
-// removed, item-send, item, timeout-send, timeout, end, chat, closed, leave.
+// Events: login, settings, agree, ready, group-send, group, start, snapshot, slip,
+// send-remove, removed, stuck, item-send, item, timeout-send, timeout, end, chat,
+// notice, quit, leave, closed, finished.
 #pragma once
 #include <chrono>
 #include <cstdio>

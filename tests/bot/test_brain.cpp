@@ -76,7 +76,7 @@ TEST(BotBrain, TheFirstStrategyTakesTheFirstPairAtOnceAndNothingElse) {
     game.SeatUser[0].bteDaoJuCount.fill(9);
     EXPECT_EQ(brain.ChooseThrow(game, 0).item, -1);
     EXPECT_FALSE(brain.WantsBomb(game, 0));
-    EXPECT_FALSE(brain.ChatLine(BotBrain::Moment::Won));
+    EXPECT_FALSE(brain.LineToSay(BotBrain::Moment::Won));
     EXPECT_FALSE(brain.ChooseGroupChange(0));
     EXPECT_EQ(brain.PauseFor(BotBrain::Pause::Settings), 0);
 }
@@ -206,7 +206,7 @@ TEST(BotBrain, AGroupChangeAndAChatLineAreRareAndSensible) {
             EXPECT_GE(*g, 0);
             EXPECT_LE(*g, 3);
         }
-        if (const auto line = brain.ChatLine(BotBrain::Moment::GameStart)) {
+        if (const auto line = brain.LineToSay(BotBrain::Moment::GameStart)) {
             ++lines;
             EXPECT_EQ(line->find('`'), std::string::npos);
         }

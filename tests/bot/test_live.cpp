@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -94,7 +95,12 @@ private:
     std::string address_;
 };
 
-std::string TracePath(const std::string& name) { return testing::TempDir() + "bot_live_" + name + ".log"; }
+// A fresh log file: what an earlier run left must not be read as this run's.
+std::string TracePath(const std::string& name) {
+    const std::string path = testing::TempDir() + "bot_live_" + name + ".log";
+    std::remove(path.c_str());
+    return path;
+}
 
 // Waits for a program to end; stops it when it takes longer than `limit`.
 int Finish(ChildProcess& p, std::chrono::seconds limit) {
