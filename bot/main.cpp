@@ -17,9 +17,10 @@
 namespace {
 
 // "电脑1".."电脑N" at table 1; the players of table T count on from (T - 1) x 6 + 1, so
-// players of different tables never share a name.
-std::string DefaultName(int table, int index) {
-    return "电脑" + std::to_string((table - 1) * GameSize::kSeatCount + index + 1);
+// players of different tables never share a name. Spectators are "看客1".. the same way:
+// a spectator named like a player would take that player's place in the room.
+std::string DefaultName(int table, int index, bool watching) {
+    return (watching ? "看客" : "电脑") + std::to_string((table - 1) * GameSize::kSeatCount + index + 1);
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
         c.host = o.host;
         c.port = o.port;
         c.table = o.table;
-        c.name = o.names.empty() ? DefaultName(o.table, i) : o.names[i];
+        c.name = o.names.empty() ? DefaultName(o.table, i, !o.watch.empty()) : o.names[i];
         c.watched = o.watch;
         c.secret = o.secret;
         c.strategy = o.strategy;

@@ -197,10 +197,10 @@ TEST(LiveGame, HumanPlayersAndAWatcherPlayTwoGames) {
     LiveServer server({"--turn-time", "3", "--start-pause", "1", "--seed", "11"});
     ASSERT_FALSE(server.Address().empty());
     const std::string playerTrace = TracePath("human"), watcherTrace = TracePath("watcher");
-    // The spectator comes first and knocks again until the player it watches is seated.
+    // The spectator (named 看客1 by default) comes first and knocks again until the player
+    // it watches is seated.
     ChildProcess watcher, players;
-    ASSERT_TRUE(watcher.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "1", "--names", "看客",
-                                     "--watch", "电脑1", "--reconnect", "--games", "2", "--pace", "0.05", "--trace",
+    ASSERT_TRUE(watcher.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "1", "--watch", "电脑1", "--reconnect", "--games", "2", "--pace", "0.05", "--trace",
                                      watcherTrace},
                               false));
     ASSERT_TRUE(players.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "5", "--players", "5",
@@ -236,12 +236,12 @@ TEST(LiveGame, HumanPlayersAndAWatcherPlayTwoGames) {
 
     // The spectator saw both games to their results, and every removal of the watched
     // player with the same board after it.
-    const auto login = Only(seen, "看客", "login");
+    const auto login = Only(seen, "看客1", "login");
     ASSERT_FALSE(login.empty());
     EXPECT_EQ(login.back().f.at("watcher"), "1");
     EXPECT_EQ(login.back().f.at("seat"), watchedSeat);
-    EXPECT_EQ(Only(seen, "看客", "start").size(), 2u);
-    const auto watcherEnds = Only(seen, "看客", "end");
+    EXPECT_EQ(Only(seen, "看客1", "start").size(), 2u);
+    const auto watcherEnds = Only(seen, "看客1", "end");
     ASSERT_EQ(watcherEnds.size(), 2u);
     EXPECT_EQ(watcherEnds[1].f.at("results"), Only(lines, "电脑1", "end")[1].f.at("results"));
     auto removalsOf = [&](const std::vector<TraceLine>& from, const std::string& name) {
@@ -253,7 +253,7 @@ TEST(LiveGame, HumanPlayersAndAWatcherPlayTwoGames) {
     };
     const auto played = removalsOf(lines, "电脑1");
     EXPECT_GT(played.size(), 20u);
-    EXPECT_EQ(removalsOf(seen, "看客"), played);
+    EXPECT_EQ(removalsOf(seen, "看客1"), played);
 }
 
 TEST(LiveGame, OneLostConnectionEndsOnlyThatPlayer) {
