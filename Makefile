@@ -2,8 +2,14 @@
 # Both first install the Debian packages that are missing (apt-get, non-interactive).
 
 BUILD ?= build
+ASAN_BUILD ?= build-asan
 JOBS ?= 2
 CMAKE_FLAGS ?=
+# The sanitizer build: address and undefined-behaviour checks, no benchmarks.
+ASAN_FLAGS := -DTILELINK_SANITIZE=ON -DTILELINK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1"
+SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libssl-dev \
@@ -12,7 +18,7 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config \
 
 SUDO := $(shell if [ "$$(id -u)" != 0 ] && command -v sudo >/dev/null; then echo sudo; fi)
 
-.PHONY: deps configure build test play clean
+.PHONY: deps configure build asan test test-fast play clean
 
 deps:
 	@missing=""; \
@@ -31,11 +37,21 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-test: build
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja $(ASAN_FLAGS)
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+# Every suite, in the normal build and in the sanitizer build.
+test: build asan
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SAN_ENV) ctest --output-on-failure -j$(JOBS)
+
+# The normal build's suites only.
+test-fast: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 play: build
 	$(BUILD)/lobby/tilelink-lobby play
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)
