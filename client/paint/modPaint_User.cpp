@@ -67,6 +67,7 @@ void modPaint_User::PaintUserSeat(int seat) {
     if (!PanelOf(seat, p, o)) return;
     GameSurfaces surfaces(client_);
     if (!SeatTaken(seat)) {
+        ForgetUserScore(seat);  // a result belongs to the player who sat here
         if (p == 0) {
             surfaces.DrawFile("Res\\CurUserOut.bmp", o.x, o.y);
             client_.paintFangKuai->DrawSeatBoardBack(seat);

@@ -51,10 +51,9 @@ DisplayMode::DisplayMode(QWidget& scene, int sceneWidth, int sceneHeight)
     : scene_(scene), sceneWidth_(sceneWidth), sceneHeight_(sceneHeight) {}
 
 DisplayMode::~DisplayMode() {
-    // The scene is going away with the program: it only leaves the view.
+    // The window is going away with the program: it only leaves the view.
     if (proxy_) proxy_->setWidget(nullptr);
-    host_.reset();
-    graphics_.reset();
+    delete host_;
 }
 
 DisplayMode::Mode DisplayMode::Desktop() const {
@@ -94,16 +93,17 @@ bool DisplayMode::Change(std::int32_t width, std::int32_t height, std::int32_t b
     return false;
 }
 
-QWidget* DisplayMode::Host() const { return host_.get(); }
+QWidget* DisplayMode::Host() const { return host_; }
 
 void DisplayMode::Enter() {
     const QRectF area(0, 0, sceneWidth_, sceneHeight_);
     QScreen* screen = scene_.screen();
     sceneFlags_ = scene_.windowFlags();
-    graphics_ = std::make_unique<QGraphicsScene>(area);
-    graphics_->setBackgroundBrush(Qt::black);
-    host_ = std::make_unique<DisplayModeHost>(graphics_.get(), scene_, area);
-    proxy_ = graphics_->addWidget(&scene_);
+    auto* graphics = new QGraphicsScene(area);
+    graphics->setBackgroundBrush(Qt::black);
+    host_ = new DisplayModeHost(graphics, scene_, area);
+    graphics->setParent(host_);
+    proxy_ = graphics->addWidget(&scene_);
     proxy_->setPos(0, 0);
     if (screen) host_->setScreen(screen);
     // The whole screen also where no window manager honours the full-screen request.
@@ -113,11 +113,13 @@ void DisplayMode::Enter() {
 }
 
 void DisplayMode::Leave() {
-    // The scene becomes a top-level window of its own again before its view goes.
+    // The window becomes a top-level window of its own again. The view may be the one
+    // delivering the click that asked for this, so it goes once that event is over.
     proxy_->setWidget(nullptr);
     proxy_ = nullptr;
-    host_.reset();
-    graphics_.reset();
+    host_->hide();
+    host_->deleteLater();
+    host_ = nullptr;
     scene_.hide();
     scene_.setAttribute(Qt::WA_DontShowOnScreen, false);
     scene_.setWindowFlags(sceneFlags_);

@@ -7,10 +7,8 @@
 #include <QRect>
 #include <Qt>
 #include <cstdint>
-#include <memory>
 
 class QWidget;
-class QGraphicsScene;
 class QGraphicsProxyWidget;
 class DisplayModeHost;
 
@@ -55,7 +53,7 @@ private:
     Mode desktop_{};
     std::int32_t switchedBits_ = 0;
     Qt::WindowFlags sceneFlags_;
-    std::unique_ptr<QGraphicsScene> graphics_;
+    // The view owns its scene, which owns the proxy that holds the window.
+    DisplayModeHost* host_ = nullptr;
     QGraphicsProxyWidget* proxy_ = nullptr;
-    std::unique_ptr<DisplayModeHost> host_;
 };

@@ -265,4 +265,9 @@ TEST(Results, ScoresReceivedAtTheEndSurviveARedrawUntilTheBoardsAreCleared) {
     g.blnGameStopped = false;
     t.user().PaintUserScore(2, 4, 0);
     EXPECT_EQ(t.user().udtSeatResult[2].lngScore, 0);
+    // A result leaves with the player who leaves the seat.
+    t.user().PaintUserScore(3, 2, 75);
+    t.seat(3) = SeatUserDef{};
+    t.user().PaintUserSeat(3);
+    EXPECT_FALSE(t.user().udtSeatResult[3].blnKnown);
 }
