@@ -1,5 +1,7 @@
 #include "core/modDaoJuDefine.h"
 
+#include "core/modPublicTools.h"
+
 namespace modDaoJuDefine {
 namespace {
 
@@ -35,7 +37,8 @@ DaoJuDef DefaultItem(int k) {
 std::uint8_t ItemSubCode(int k) {
     if (k == DJ_ZHINANZHEN) return 9;
     if (k == DJ_CHONGLIE) return 10;
-    return static_cast<std::uint8_t>(k);
+    if (k > DJ_CHONGLIE && k < kItemCount) return static_cast<std::uint8_t>(k);
+    return 0;  // not an item: 9 or 10 here would name the compass or the rearrange
 }
 
 int ItemOfSubCode(std::uint8_t sub) {
@@ -43,6 +46,27 @@ int ItemOfSubCode(std::uint8_t sub) {
     if (sub == 10) return DJ_CHONGLIE;
     if (sub >= 2 && sub <= 8) return sub;
     return -1;
+}
+
+bool ReadItemRecord(const Bytes& bytData, std::size_t pos, DaoJuDef& item) {
+    if (pos >= bytData.size()) return false;
+    modPublicTools::GetLongFromBytes(item.lngPrice, bytData, pos);  // skipped when cut short
+    auto byteAt = [&](std::size_t off, auto& field) {
+        if (bytData.size() - pos > off) field = bytData[pos + off];
+    };
+    byteAt(4, item.bteFreeCount);
+    if (bytData.size() - pos > 5) item.blnUseSelf = bytData[pos + 5] != 0;
+    byteAt(6, item.bteNeedDelFk);
+    byteAt(7, item.bteFreePerDelFk);
+    return bytData.size() - pos >= static_cast<std::size_t>(kRecordSize);
+}
+
+void PutItemRecord(Bytes& out, const DaoJuDef& item) {
+    modPublicTools::PutLong(out, item.lngPrice);
+    out.push_back(item.bteFreeCount);
+    out.push_back(item.blnUseSelf ? 1 : 0);
+    out.push_back(item.bteNeedDelFk);
+    out.push_back(item.bteFreePerDelFk);
 }
 
 }  // namespace modDaoJuDefine

@@ -2,8 +2,11 @@
 // contents. The room server sets prices, free counts and rules per table through the
 // 8-byte item record; names and descriptions are fixed here.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "core/Bytes.h"
 
 namespace modDaoJuDefine {
 
@@ -38,10 +41,20 @@ namespace modDaoJuDefine {
 // Start-up contents of item k: name, description, default use, no price, zero counts.
 DaoJuDef DefaultItem(int k);
 
-// The sub-code of item k's request and confirmation (9 and 10 for items 0 and 1).
+// The sub-code of item k's request and confirmation (9 and 10 for items 0 and 1);
+// 0, which no item uses, for a number that is no item.
 std::uint8_t ItemSubCode(int k);
 
 // The item of a sub-code, or -1 for a sub-code that is no item.
 int ItemOfSubCode(std::uint8_t sub);
+
+// Reads the 8-byte item record at pos into the table values of `item` (price, free
+// count, use, removal threshold, earning rule); name and description stay. Each field
+// is read only when its bytes lie inside the message, so a record cut short sets the
+// fields before the cut and leaves the rest. True when the whole record was there.
+bool ReadItemRecord(const Bytes& bytData, std::size_t pos, DaoJuDef& item);
+
+// Appends the 8-byte item record of `item` (the server's side of the same record).
+void PutItemRecord(Bytes& out, const DaoJuDef& item);
 
 }  // namespace modDaoJuDefine

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Bytes.h"
 #include "core/modDaoJuDefine.h"
 
 namespace GameSize {
@@ -53,6 +54,13 @@ public:
     int FindSeat(const std::string& name) const;
     // Number of non-zero cells of a grid.
     static int CountTiles(const TileGridT& grid);
+    // True when a server board of `rows` x `cols` fits the 10 x 18 grid.
+    static bool BoardSizeFits(int rows, int cols);
+    // Copies a rows x cols board, row-major from bytData[pos], into grid rows 0..rows-1,
+    // columns 0..cols-1; cells whose byte lies past the end stay as they are. The size
+    // must fit (BoardSizeFits). Returns the position after the board.
+    static std::size_t StoreBoardBytes(TileGridT& grid, const Bytes& bytData, std::size_t pos,
+                                       int rows, int cols);
 
     std::array<SeatUserDef, GameSize::kSeatCount> SeatUser{};
     std::array<DaoJuDef, modDaoJuDefine::kItemCount> g_DaoJu{};

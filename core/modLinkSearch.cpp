@@ -18,6 +18,23 @@ void SetPath(LinkPath& path, std::initializer_list<CellPos> nodes) {
     }
 }
 
+// True when empty cell b lies in the line list of empty cell a: another cell of its
+// row or column with only empty cells between them.
+bool ClearLine(const TileGridT& grid, CellPos a, CellPos b) {
+    if (a.row == b.row) {
+        if (a.col == b.col) return false;
+        const int step = a.col < b.col ? 1 : -1;
+        for (int c = a.col + step; c != b.col; c += step)
+            if (grid[a.row][c] != 0) return false;
+        return true;
+    }
+    if (a.col != b.col) return false;
+    const int step = a.row < b.row ? 1 : -1;
+    for (int r = a.row + step; r != b.row; r += step)
+        if (grid[r][a.col] != 0) return false;
+    return true;
+}
+
 }  // namespace
 
 void GetLineCells(const TileGridT& grid, CellPos cell, LineCellList& list) {
@@ -61,16 +78,15 @@ bool CheckLink(const TileGridT& grid, CellPos p1, CellPos p2, LinkPath& path) {
                 return true;
             }
 
-    // Two corners: the lines of every cell of L1, built once.
-    LineCellList l3[29];
-    for (int y = 0; y < l1.count; ++y) GetLineCells(grid, l1.cells[y], l3[y]);
+    // Two corners: X of L2 reachable in a straight line from Y of L1, that is X in the
+    // line list of Y. Asked directly instead of building the 26 lists of L1's cells:
+    // the first (X, Y) in list order is the same either way.
     for (int x = 0; x < l2.count; ++x)
         for (int y = 0; y < l1.count; ++y)
-            for (int z = 0; z < l3[y].count; ++z)
-                if (l2.cells[x] == l3[y].cells[z]) {
-                    SetPath(path, {p1, l1.cells[y], l2.cells[x], p2});
-                    return true;
-                }
+            if (ClearLine(grid, l1.cells[y], l2.cells[x])) {
+                SetPath(path, {p1, l1.cells[y], l2.cells[x], p2});
+                return true;
+            }
     return false;
 }
 
