@@ -25,10 +25,7 @@
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 #include "core/modRoomMsgDefine.h"
-#if __has_include("core/modTableState.h")
 #include "core/modTableState.h"
-#define TILELINK_HAVE_TABLE_STATE 1
-#endif
 
 using namespace modRoomMsgDefine;
 using modPublicTools::SplitFields;
@@ -329,7 +326,6 @@ void modRoomMsg::ExecTableState(const Bytes& msg) {
     g.ResetBoards();
     client_.gameClock->StopTurnClock();
     f.shpSelectFlag->hide();
-#ifdef TILELINK_HAVE_TABLE_STATE
     switch (modTableState::DecodeTableState(g, msg)) {
     case TableStateResult::NoGame:
         client_.gameClock->StopTurnClock();
@@ -342,11 +338,6 @@ void modRoomMsg::ExecTableState(const Bytes& msg) {
         break;
     case TableStateResult::TooShort: break;
     }
-#else
-    // SNAPSHOT DECODER NOT MERGED YET: core/modTableState.h (DecodeTableState) comes with
-    // the board rules; until then the snapshot's flags and boards are not read.
-    (void)msg;
-#endif
     f.RedrawAllSeats();
 }
 

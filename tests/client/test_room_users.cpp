@@ -357,3 +357,42 @@ TEST(RoomUsers, ShortOrUnknownRoomMessagesAreIgnored) {
     t.h.Receive(Bytes{105, 7, 9, 'h', 'i'});
     EXPECT_EQ(t.LastNotice(), "【广播】hi");
 }
+
+TEST(RoomUsers, TableStateSnapshotBetweenGamesAndWithABoardTooLarge) {
+    Table t;
+    Rec me{"tester"};
+    me.chair = "1";
+    t.Receive(130, 3, "tester`tester");
+    t.LoadList({me});
+    auto& g = t.c().game;
+    ASSERT_EQ(g.bteCurUserNo, 1);
+    g.SeatUser[1].TileGrid[0][0] = 7;
+    g.SeatUser[1].blnReady = true;
+
+    // No game: ready flags and groups; the local seat (1) not ready shows Start.
+    t.h.Receive(Bytes{109, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 2, 0, 0, 0, 3});
+    EXPECT_TRUE(g.blnGameSetKnown);
+    EXPECT_TRUE(g.blnGameStopped);
+    EXPECT_TRUE(g.SeatUser[0].blnReady);
+    EXPECT_FALSE(g.SeatUser[1].blnReady);
+    EXPECT_TRUE(g.SeatUser[5].blnReady);
+    EXPECT_EQ(g.SeatUser[1].bteFenZu, 2);
+    EXPECT_EQ(g.SeatUser[5].bteFenZu, 3);
+    EXPECT_EQ(g.SeatUser[1].TileGrid[0][0], 0);  // the boards were cleared first
+    EXPECT_TRUE(g.blnShowStart);
+    EXPECT_TRUE(harness::Boxes().empty());
+
+    // A running game with 11 rows: the size message, and no game marked running.
+    t.h.Receive(Bytes{109, 0, 1, 0, 1, 0, 0, 11, 18, 1});
+    ASSERT_EQ(harness::Boxes().size(), 1u);
+    EXPECT_EQ(harness::Boxes()[0].text, "服务器发送的方块阵列数据无法处理！尺寸不符！");
+    EXPECT_TRUE(g.blnGameStopped);
+
+    // A running game with one 1 x 2 board for the local seat.
+    t.h.Receive(Bytes{109, 0, 1, 0, 1, 0, 0, 1, 2, 1, /*seat*/ 1, 0, 0, 0, 4, 2, /*tiles*/ 5, 5});
+    EXPECT_FALSE(g.blnGameStopped);
+    EXPECT_TRUE(g.blnCanSelect);
+    EXPECT_FALSE(g.SeatUser[1].blnGameOut);
+    EXPECT_EQ(g.SeatUser[1].TileGrid[0][1], 5);
+    EXPECT_EQ(harness::Boxes().size(), 1u);
+}
