@@ -1,0 +1,137 @@
+#include "server/Connection.h"
+
+SharedFrame MakeFrame(const Bytes& message) { return std::make_shared<const Bytes>(Framing::EncodeFrame(message)); }
+
+Connection::Connection(asio::ip::tcp::socket socket, Handler& handler, const Limits& limits, std::uint64_t id)
+    : socket_(std::move(socket)),
+      timer_(socket_.get_executor()),
+      handler_(handler),
+      limits_(limits),
+      id_(id),
+      tokens_(limits.messageBurst),
+      tokenTime_(std::chrono::steady_clock::now()) {
+    std::error_code ec;
+    const auto ep = socket_.remote_endpoint(ec);
+    if (!ec) peer_ = ep.address().to_string() + ":" + std::to_string(ep.port());
+    socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+    socket_.set_option(asio::socket_base::keep_alive(true), ec);
+    if (limits_.sendBufferBytes > 0) socket_.set_option(asio::socket_base::send_buffer_size(limits_.sendBufferBytes), ec);
+}
+
+void Connection::Start() {
+    auto self = shared_from_this();
+    timer_.expires_after(limits_.loginTimeout);
+    timer_.async_wait([self](std::error_code ec) {
+        if (!ec && !self->loggedIn_) self->Close("no login in time");
+    });
+    Read();
+}
+
+void Connection::LoggedIn() {
+    loggedIn_ = true;
+    timer_.cancel();
+}
+
+bool Connection::TakeToken() {
+    const auto now = std::chrono::steady_clock::now();
+    const double elapsed = std::chrono::duration<double>(now - tokenTime_).count();
+    tokenTime_ = now;
+    tokens_ = std::min(limits_.messageBurst, tokens_ + elapsed * limits_.messagesPerSecond);
+    if (tokens_ < 1) return false;
+    tokens_ -= 1;
+    return true;
+}
+
+void Connection::Read() {
+    auto self = shared_from_this();
+    socket_.async_read_some(asio::buffer(readBuf_), [self](std::error_code ec, std::size_t n) {
+        if (self->closed_) return;
+        if (ec) {
+            self->Close(ec == asio::error::eof ? "closed by the client" : "read failed");
+            return;
+        }
+        if (self->flushing_) {  // a leaving client: what it still sends is not read
+            self->Read();
+            return;
+        }
+        self->decoder_.Feed(self->readBuf_.data(), n);
+        Bytes message;
+        while (!self->closed_ && !self->flushing_ && self->decoder_.Next(message)) {
+            if (!self->TakeToken()) {
+                self->Close("too many messages");
+                return;
+            }
+            self->handler_.OnMessage(*self, message);
+        }
+        if (self->decoder_.Failed()) {
+            self->Close("bad frame length");
+            return;
+        }
+        if (!self->closed_) self->Read();
+    });
+}
+
+void Connection::Send(const SharedFrame& frame) {
+    if (closed_ || !frame || frame->empty()) return;
+    if (queuedBytes_ + frame->size() > limits_.maxOutputBytes) {
+        Close("output queue full");
+        return;
+    }
+    queue_.push_back(frame);
+    queuedBytes_ += frame->size();
+    if (!writing_) Write();
+}
+
+void Connection::Write() {
+    if (queue_.empty()) {
+        writing_ = false;
+        if (flushing_) Close("left");
+        return;
+    }
+    writing_ = true;
+    std::vector<asio::const_buffer> buffers;
+    const std::size_t batch = std::min<std::size_t>(queue_.size(), 64);
+    for (std::size_t i = 0; i < batch; ++i) buffers.push_back(asio::buffer(*queue_[i]));
+    auto self = shared_from_this();
+    asio::async_write(socket_, buffers, [self, batch](std::error_code ec, std::size_t) {
+        if (self->closed_) return;
+        if (ec) {
+            self->Close("write failed");
+            return;
+        }
+        for (std::size_t i = 0; i < batch; ++i) {
+            self->queuedBytes_ -= self->queue_.front()->size();
+            self->queue_.pop_front();
+        }
+        self->Write();
+    });
+}
+
+void Connection::CloseAfterFlush() {
+    if (closed_ || flushing_) return;
+    flushing_ = true;
+    if (!writing_) {
+        Close("left");
+        return;
+    }
+    // A client that does not read its last messages is not waited for long.
+    auto self = shared_from_this();
+    timer_.expires_after(std::chrono::seconds(3));
+    timer_.async_wait([self](std::error_code ec) {
+        if (!ec) self->Close("left");
+    });
+}
+
+void Connection::Close(const char* why) {
+    if (closed_) return;
+    closed_ = true;
+    reason_ = why;
+    std::error_code ec;
+    timer_.cancel();
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
+    socket_.close(ec);
+    queue_.clear();
+    queuedBytes_ = 0;
+    auto self = shared_from_this();
+    asio::post(socket_.get_executor(), [self] { self->handler_.OnClosed(*self); });
+}

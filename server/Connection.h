@@ -1,0 +1,86 @@
+// One client connection: the framing of the socket (4-byte lengths, messages of 1..65536
+// bytes), a bounded output queue, a request rate limit and the login deadline. Anything
+// wrong with what the client sends ends this connection only.
+#pragma once
+#include <asio.hpp>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/Framing.h"
+
+struct UserSession;
+
+// A framed message shared by every connection it goes to.
+using SharedFrame = std::shared_ptr<const Bytes>;
+SharedFrame MakeFrame(const Bytes& message);
+
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    struct Limits {
+        std::size_t maxOutputBytes = 1 << 20;
+        double messagesPerSecond = 60;
+        double messageBurst = 200;
+        std::chrono::milliseconds loginTimeout{10000};
+        int sendBufferBytes = 0;
+    };
+
+    class Handler {
+    public:
+        virtual ~Handler() = default;
+        // One whole message from the client.
+        virtual void OnMessage(Connection& c, const Bytes& message) = 0;
+        // The connection has ended (called once, never from inside OnMessage).
+        virtual void OnClosed(Connection& c) = 0;
+    };
+
+    Connection(asio::ip::tcp::socket socket, Handler& handler, const Limits& limits, std::uint64_t id);
+
+    void Start();
+    void Send(const SharedFrame& frame);
+    void Send(const Bytes& message) { Send(MakeFrame(message)); }
+    // Ends the connection at once; queued output is dropped.
+    void Close(const char* why);
+    // Sends what is queued, then ends the connection; reads nothing more.
+    void CloseAfterFlush();
+    // The login came: the login deadline no longer applies.
+    void LoggedIn();
+
+    bool Open() const { return !closed_; }
+    std::uint64_t Id() const { return id_; }
+    const std::string& Peer() const { return peer_; }
+    std::size_t QueuedBytes() const { return queuedBytes_; }
+    const char* CloseReason() const { return reason_; }
+
+    // Set by the room: the hello's ticket before the login, the user after it.
+    std::optional<std::string> ticket;
+    bool helloSeen = false;
+    UserSession* session = nullptr;
+
+private:
+    void Read();
+    void Write();
+    bool TakeToken();
+
+    asio::ip::tcp::socket socket_;
+    asio::steady_timer timer_;
+    Handler& handler_;
+    Limits limits_;
+    std::uint64_t id_;
+    std::string peer_;
+    Framing::FrameDecoder decoder_;
+    std::array<std::uint8_t, 2048> readBuf_{};
+    std::deque<SharedFrame> queue_;
+    std::size_t queuedBytes_ = 0;
+    bool writing_ = false;
+    bool closed_ = false;
+    bool flushing_ = false;
+    bool loggedIn_ = false;
+    double tokens_;
+    std::chrono::steady_clock::time_point tokenTime_;
+    const char* reason_ = "";
+};

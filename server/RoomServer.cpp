@@ -1,0 +1,234 @@
+#include "server/RoomServer.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "core/RoomMessages.h"
+#include "core/Ticket.h"
+#include "core/modRoomMsgDefine.h"
+#include "server/Table.h"
+
+RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, UserStore& store, const MapStore& maps)
+    : io_(io),
+      options_(options),
+      store_(store),
+      maps_(maps),
+      rng_(options.seed ? *options.seed : std::random_device{}()),
+      acceptor_(io) {}
+
+RoomServer::~RoomServer() {
+    Stop();
+    tables_.clear();
+}
+
+bool RoomServer::Listen(std::string& error) {
+    std::error_code ec;
+    const auto address = asio::ip::make_address(options_.host, ec);
+    if (ec) {
+        error = "not an address: " + options_.host;
+        return false;
+    }
+    const asio::ip::tcp::endpoint ep(address, static_cast<unsigned short>(options_.port));
+    acceptor_.open(ep.protocol(), ec);
+    if (!ec) acceptor_.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec) acceptor_.bind(ep, ec);
+    if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) {
+        error = "cannot listen on " + options_.host + ":" + std::to_string(options_.port) + ": " + ec.message();
+        return false;
+    }
+    Accept();
+    return true;
+}
+
+asio::ip::tcp::endpoint RoomServer::LocalEndpoint() const {
+    std::error_code ec;
+    return acceptor_.local_endpoint(ec);
+}
+
+void RoomServer::Stop() {
+    if (stopped_) return;
+    stopped_ = true;
+    std::error_code ec;
+    acceptor_.close(ec);
+    auto all = connections_;
+    for (auto& [id, c] : all) c->Close("server stopped");
+}
+
+void RoomServer::Accept() {
+    acceptor_.async_accept([this](std::error_code ec, asio::ip::tcp::socket socket) {
+        if (stopped_) return;
+        if (!ec) {
+            if (connections_.size() >= options_.maxConnections) {
+                std::error_code ignored;
+                socket.close(ignored);
+            } else {
+                Connection::Limits limits;
+                limits.maxOutputBytes = options_.maxOutputBytes;
+                limits.messagesPerSecond = options_.messagesPerSecond;
+                limits.messageBurst = options_.messageBurst;
+                limits.loginTimeout = options_.loginTimeout;
+                limits.sendBufferBytes = options_.sendBufferBytes;
+                auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
+                connections_[c->Id()] = c;
+                c->Start();
+            }
+        }
+        Accept();
+    });
+}
+
+void RoomServer::OnMessage(Connection& c, const Bytes& m) {
+    if (c.session) {
+        TableOf(c.session->table).OnMessage(*c.session, m);
+        return;
+    }
+    // Before the login only one hello and then the login itself are accepted.
+    std::string ticket;
+    if (!c.helloSeen && Framing::ParseHello(m, ticket)) {
+        c.helloSeen = true;
+        c.ticket = ticket;
+        return;
+    }
+    OnLogin(c, m);
+}
+
+void RoomServer::OnClosed(Connection& c) {
+    auto keep = connections_[c.Id()];
+    connections_.erase(c.Id());
+    UserSession* u = c.session;
+    if (!u || u->conn.get() != &c) return;
+    c.session = nullptr;
+    u->conn.reset();
+    if (auto it = tables_.find(u->table); it != tables_.end()) it->second->ConnectionLost(*u);
+}
+
+void RoomServer::Refuse(Connection& c, const std::string& text) {
+    c.Send(GameMessages::Notice(text));
+    c.CloseAfterFlush();
+}
+
+std::string RoomServer::GuestName() {
+    for (;;) {
+        std::string name = "游客" + std::to_string(++guestNo_);
+        if (!users_.count(name) && !store_.Exists(name)) return name;
+    }
+}
+
+int RoomServer::FreeTable() {
+    for (int n = 1;; ++n) {
+        auto it = tables_.find(n);
+        if (it == tables_.end() || it->second->HasFreeSeat()) return n;
+    }
+}
+
+Table& RoomServer::TableOf(int number) {
+    auto& t = tables_[number];
+    if (!t) t = std::make_unique<Table>(*this, number);
+    return *t;
+}
+
+void RoomServer::OnLogin(Connection& c, const Bytes& m) {
+    bool allowWatch = true;
+    if (!RoomMessages::ParseLogin(m, allowWatch)) {
+        c.Close("no login");
+        return;
+    }
+    c.LoggedIn();
+    Ticket::SeatTicket seat;
+    const bool guest = !c.ticket;
+    if (!guest) {
+        const std::string* secret = options_.secret ? &*options_.secret : nullptr;
+        if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
+            c.Close("ticket refused");
+            return;
+        }
+    } else {
+        seat.name = GuestName();
+        seat.table = FreeTable();
+    }
+
+    if (auto it = users_.find(seat.name); it != users_.end()) {
+        UserSession& old = *it->second;
+        if (old.guest) {
+            Refuse(c, "这个用户名正在使用中。");
+            return;
+        }
+        // The same user again: a player coming back to the seat it still holds gets it
+        // back; otherwise the old presence ends first.
+        if (auto oldConn = old.conn) {
+            oldConn->session = nullptr;
+            old.conn.reset();
+            oldConn->Close("replaced by a new login");
+        }
+        const bool sameSeat = !old.IsWatcher() && seat.watched.empty() && old.table == seat.table;
+        if (sameSeat) {
+            old.conn = connections_[c.Id()];
+            old.allowWatch = allowWatch;
+            c.session = &old;
+            TableOf(old.table).Resume(old);
+            return;
+        }
+        TableOf(old.table).Leave(old);
+    }
+
+    auto user = std::make_unique<UserSession>();
+    user->name = seat.name;
+    user->guest = guest;
+    user->stats = guest ? UserStats{} : store_.Load(seat.name);
+    user->stats.name = seat.name;
+    user->allowWatch = allowWatch;
+    user->conn = connections_[c.Id()];
+    UserSession& u = *user;
+    c.session = &u;
+    users_[u.name] = std::move(user);
+    Table& table = TableOf(seat.table);
+    const bool seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
+    if (!seated) {
+        c.session = nullptr;
+        u.conn.reset();
+        users_.erase(seat.name);
+        Refuse(c, seat.watched.empty() ? "这张桌子已经坐满了。" : "你要旁观的玩家不在这张桌子上。");
+        if (table.Empty()) TableEmptied(seat.table);
+    }
+}
+
+void RoomServer::Release(UserSession& u) {
+    if (u.conn) {
+        u.conn->session = nullptr;
+        u.conn->CloseAfterFlush();
+        u.conn.reset();
+    }
+    auto it = users_.find(u.name);
+    if (it == users_.end() || it->second.get() != &u) return;
+    released_.push_back(std::move(it->second));
+    users_.erase(it);
+    if (released_.size() == 1) asio::post(io_, [this] { released_.clear(); });
+}
+
+void RoomServer::TableEmptied(int number) {
+    asio::post(io_, [this, number] {
+        auto it = tables_.find(number);
+        if (it != tables_.end() && it->second->Empty()) tables_.erase(it);
+    });
+}
+
+void RoomServer::BroadcastText(const std::string& text) {
+    const SharedFrame frame = MakeFrame(RoomMessages::Broadcast(text));
+    for (auto& [name, u] : users_)
+        if (u->conn) u->conn->Send(frame);
+}
+
+bool RoomServer::NoticeTable(int table, const std::string& text) {
+    auto it = tables_.find(table);
+    if (it == tables_.end()) return false;
+    it->second->Notice(text);
+    return true;
+}
+
+std::string RoomServer::Status() const {
+    std::string s = std::to_string(connections_.size()) + " connections, " + std::to_string(users_.size()) +
+                    " users, " + std::to_string(tables_.size()) + " tables\n";
+    for (const auto& [n, t] : tables_) s += t->Describe() + "\n";
+    return s;
+}

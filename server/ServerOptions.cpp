@@ -1,0 +1,102 @@
+#include "server/ServerOptions.h"
+
+#include <fstream>
+
+#include "server/ItemRules.h"
+
+ServerOptions::ServerOptions() : items(ItemRules::DefaultCatalogue()) {}
+
+namespace {
+
+bool ParseListen(const std::string& text, std::string& host, int& port) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    const std::string p = text.substr(colon + 1);
+    if (p.empty() || p.size() > 5 || p.find_first_not_of("0123456789") != std::string::npos) return false;
+    port = std::stoi(p);
+    return port <= 65535;
+}
+
+bool ParseSeconds(const std::string& text, std::chrono::milliseconds& out) {
+    try {
+        std::size_t used = 0;
+        const double s = std::stod(text, &used);
+        if (used != text.size() || s < 0 || s > 86400) return false;
+        out = std::chrono::milliseconds(static_cast<long long>(s * 1000));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error) {
+    bool listen = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string opt = argv[i];
+        if (i + 1 >= argc) {
+            error = "missing value after " + opt;
+            return false;
+        }
+        const std::string val = argv[++i];
+        if (opt == "--listen") {
+            if (!ParseListen(val, out.host, out.port)) {
+                error = "--listen wants HOST:PORT";
+                return false;
+            }
+            listen = true;
+        } else if (opt == "--db") {
+            out.dbPath = val;
+        } else if (opt == "--secret-file") {
+            std::ifstream in(val);
+            std::string line;
+            if (!in || !std::getline(in, line)) {
+                error = "cannot read the secret file " + val;
+                return false;
+            }
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty()) {
+                error = "the secret file " + val + " is empty";
+                return false;
+            }
+            out.secret = line;
+        } else if (opt == "--maps") {
+            out.mapsDir = val;
+        } else if (opt == "--items") {
+            auto items = ItemRules::LoadCatalogue(val, error);
+            if (!items) return false;
+            out.items = *items;
+        } else if (opt == "--seed") {
+            try {
+                out.seed = static_cast<unsigned>(std::stoul(val));
+            } catch (...) {
+                error = "--seed wants a number";
+                return false;
+            }
+        } else if (opt == "--grace" || opt == "--login-timeout" || opt == "--turn-time" || opt == "--start-pause") {
+            std::chrono::milliseconds ms{};
+            if (!ParseSeconds(val, ms)) {
+                error = opt + " wants seconds";
+                return false;
+            }
+            if (opt == "--grace") out.dropGrace = ms;
+            if (opt == "--login-timeout") out.loginTimeout = ms;
+            if (opt == "--start-pause") out.startPause = ms;
+            if (opt == "--turn-time") {
+                out.turnTime = ms;
+                out.alarmTurnTime = ms * 2 / 3;
+            }
+        } else {
+            error = "unknown option " + opt;
+            return false;
+        }
+    }
+    if (!listen) {
+        error = "--listen HOST:PORT is required";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,45 @@
+// What the room server is told on its command line, and the bounds it keeps.
+#pragma once
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/GameMessages.h"
+#include "core/RoomMessages.h"
+
+struct ServerOptions {
+    std::string host = "127.0.0.1";
+    int port = 0;
+    std::string dbPath;                 // empty: tilelink-server.db beside the program
+    std::optional<std::string> secret;  // tickets must be signed with it
+    std::string mapsDir;                // empty: Res/Map beside the program
+    std::optional<unsigned> seed;       // fixed deals for tests
+    GameMessages::ItemTable items;      // the item catalogue of every table
+
+    // Table play
+    GameSettings defaultSettings;  // the proposal and the bounds a master's answer must keep
+    std::chrono::milliseconds startPause{1500};
+    std::chrono::milliseconds turnTime{30000};
+    std::chrono::milliseconds alarmTurnTime{20000};
+    std::chrono::milliseconds turnGrace{5000};
+    std::chrono::milliseconds comboWindow{3000};
+    std::chrono::milliseconds dropGrace{60000};  // a dropped player may come back this long
+    std::chrono::milliseconds tick{200};         // how often a running game checks its clocks
+
+    // Connection bounds
+    std::chrono::milliseconds loginTimeout{10000};
+    std::size_t maxOutputBytes = 1 << 20;  // a client that reads slower is cut off
+    double messagesPerSecond = 60;         // sustained request rate
+    double messageBurst = 200;             // requests allowed at once
+    int chatPerMinute = 30;
+    std::size_t maxConnections = 20000;
+    int maxWatchersPerTable = 30;
+    int sendBufferBytes = 0;  // socket send buffer, 0 = the system's
+
+    ServerOptions();
+};
+
+// Reads the command line into `out`; false with a message in `error`.
+bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error);

@@ -1,0 +1,674 @@
+#include "server/Table.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "core/ChatFields.h"
+#include "core/GbkText.h"
+#include "core/LeadingNumber.h"
+#include "core/modGameMsgDefine.h"
+#include "core/modPublicTools.h"
+#include "server/RoomServer.h"
+#include "server/Scoring.h"
+
+using namespace modGameMsgDefine;
+using namespace modRoomMsgDefine;
+using namespace modDaoJuDefine;
+
+namespace {
+
+constexpr int kSeats = GameSize::kSeatCount;
+
+// The first `limit` characters of a UTF-8 text.
+std::string FirstChars(const std::string& text, std::size_t limit) {
+    std::size_t chars = 0, i = 0;
+    while (i < text.size() && chars < limit) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        i += b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : 4;
+        ++chars;
+    }
+    return text.substr(0, std::min(i, text.size()));
+}
+
+std::string ClockText() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
+    return buf;
+}
+
+}  // namespace
+
+Table::Table(RoomServer& room, int number)
+    : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()) {}
+
+Table::~Table() {
+    *alive_ = false;
+    startTimer_.cancel();
+    tickTimer_.cancel();
+}
+
+bool Table::Empty() const { return SeatedCount() == 0 && watchers_.empty(); }
+
+bool Table::HasFreeSeat() const {
+    return std::any_of(seats_.begin(), seats_.end(), [](const UserSession* u) { return u == nullptr; });
+}
+
+int Table::SeatedCount() const {
+    return static_cast<int>(std::count_if(seats_.begin(), seats_.end(), [](const UserSession* u) { return u; }));
+}
+
+int Table::FindPlayer(const std::string& name) const {
+    for (int s = 0; s < kSeats; ++s)
+        if (seats_[s] && seats_[s]->name == name) return s;
+    return -1;
+}
+
+std::vector<UserSession*> Table::Everyone() const {
+    std::vector<UserSession*> all;
+    for (UserSession* u : seats_)
+        if (u) all.push_back(u);
+    all.insert(all.end(), watchers_.begin(), watchers_.end());
+    return all;
+}
+
+// ---- sending --------------------------------------------------------------------------
+
+void Table::SendTo(UserSession& u, const Bytes& message) {
+    if (u.conn) u.conn->Send(message);
+}
+
+void Table::SendAll(const Bytes& message, const UserSession* except) {
+    const SharedFrame frame = MakeFrame(message);
+    for (UserSession* u : Everyone())
+        if (u != except && u->conn) u->conn->Send(frame);
+}
+
+void Table::SendSystemChat(const std::string& text) {
+    using namespace ChatFields;
+    std::vector<std::string> f(kFieldCount);
+    f[kTarget] = kEveryone;
+    f[kPrivate] = "0";
+    f[kSender] = "系统";
+    f[kShownTo] = kEveryone;
+    f[kTime] = ClockText();
+    f[kColour] = std::to_string(0x0000C0);
+    f[kFace] = "0";
+    f[kStyle] = "0";
+    f[kText] = text;
+    f[kReserved] = "-";
+    SendAll(GameMessages::Chat(f));
+}
+
+void Table::Notice(const std::string& text) { SendAll(GameMessages::Notice(text)); }
+
+// ---- arrivals and departures ------------------------------------------------------------
+
+int Table::ChairOf(const UserSession& u) const {
+    if (!u.IsWatcher()) return u.seat;
+    const int s = FindPlayer(u.watched);
+    return s < 0 ? 0 : s;
+}
+
+std::vector<std::string> Table::ListRecords() const {
+    std::vector<std::string> records;
+    for (UserSession* u : Everyone()) records.push_back(u->RecordText(ChairOf(*u)));
+    return records;
+}
+
+bool Table::HidesFrom(int seat, const UserSession& viewer) const {
+    return viewer.IsWatcher() && seat >= 0 && seat < kSeats && seats_[seat] && !seats_[seat]->allowWatch;
+}
+
+bool Table::AnyHiddenFrom(const UserSession& viewer) const {
+    for (int s = 0; s < kSeats; ++s)
+        if (HidesFrom(s, viewer)) return true;
+    return false;
+}
+
+RoomMessages::TableState Table::StateFor(const UserSession& viewer) const {
+    RoomMessages::TableState st;
+    st.forWatcher = viewer.IsWatcher();
+    const int vs = viewer.IsWatcher() ? FindPlayer(viewer.watched) : viewer.seat;
+    st.recipientSeat = static_cast<std::uint8_t>(vs < 0 ? 0 : vs);
+    st.watchFlag = (viewer.IsWatcher() && vs >= 0 && !seats_[vs]->allowWatch) ? 0 : 1;
+    if (!round_) {
+        for (int s = 0; s < kSeats; ++s) st.ready[s] = seats_[s] && seats_[s]->ready;
+        st.groups = groups_;
+        return st;
+    }
+    st.running = true;
+    for (int s = 0; s < kSeats; ++s) {
+        const RoundPlayer& p = round_->Player(s);
+        if (!p.inGame || p.escaped) continue;
+        RoomMessages::TableStateSeat ts;
+        ts.seat = static_cast<std::uint8_t>(s);
+        ts.group = p.group;
+        ts.out = !p.playing;
+        ts.place = p.place;
+        ts.removed = p.removed;
+        ts.left = p.left;
+        if (!HidesFrom(s, viewer)) ts.grid = p.grid;
+        st.seats.push_back(ts);
+    }
+    if (vs >= 0 && round_->Player(vs).inGame) st.counts = round_->Player(vs).counts;
+    st.items = round_->Items();
+    return st;
+}
+
+void Table::Welcome(UserSession& u) {
+    SendTo(u, RoomMessages::TableReset());
+    SendTo(u, RoomMessages::Identity(u.name, u.IsWatcher() ? u.watched : u.name));
+    SendTo(u, RoomMessages::UserList(ListRecords()));
+    SendTo(u, RoomMessages::TableStateMsg(StateFor(u)));
+    if (u.IsWatcher()) {
+        const int s = FindPlayer(u.watched);
+        if (s >= 0) SendTo(u, GameMessages::WatchFlag(seats_[s]->allowWatch));
+    }
+}
+
+bool Table::SeatPlayer(UserSession& u) {
+    int seat = -1;
+    for (int s = 0; s < kSeats && seat < 0; ++s)
+        if (!seats_[s]) seat = s;
+    if (seat < 0) return false;
+    u.table = number_;
+    u.seat = seat;
+    u.watched.clear();
+    u.ready = false;
+    u.dropped = false;
+    seats_[seat] = &u;
+    groups_[seat] = 0;
+    if (master_ < 0) master_ = seat;
+    SendAll(RoomMessages::PlayerIn(u.RecordText(seat)), &u);
+    Welcome(u);
+    AskSettings(u);
+    return true;
+}
+
+bool Table::AddWatcher(UserSession& u, const std::string& watched) {
+    if (FindPlayer(watched) < 0 || WatcherCount() >= room_.Options().maxWatchersPerTable) return false;
+    u.table = number_;
+    u.seat = -1;
+    u.watched = watched;
+    watchers_.push_back(&u);
+    SendAll(RoomMessages::WatcherIn(u.RecordText(ChairOf(u))), &u);
+    Welcome(u);
+    return true;
+}
+
+void Table::Resume(UserSession& u) {
+    const bool wasDropped = u.dropped;
+    u.dropped = false;
+    u.alarmTurns = 0;  // a new table client starts with no shortened turns
+    Welcome(u);
+    if (!u.IsWatcher() && !round_) AskSettings(u);
+    if (wasDropped) SendAll(RoomMessages::UserBack(u.name));
+    if (round_ && !u.IsWatcher() && round_->Playing(u.seat)) StartTurn(u.seat);
+}
+
+void Table::Leave(UserSession& u) {
+    const bool playing = !u.IsWatcher() && round_ && round_->Playing(u.seat);
+    RemoveUser(u, playing ? "逃跑" : nullptr);
+}
+
+void Table::ConnectionLost(UserSession& u) {
+    if (!u.IsWatcher() && round_ && round_->Player(u.seat).inGame && !round_->Player(u.seat).escaped) {
+        // The seat stays for the game: the player may come back within the grace time.
+        u.dropped = true;
+        u.droppedAt = Clock::now();
+        SendAll(RoomMessages::UserDropped(u.name));
+        return;
+    }
+    RemoveUser(u, nullptr);
+}
+
+void Table::RemoveUser(UserSession& u, const char* escapeReason) {
+    if (u.IsWatcher()) {
+        watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), &u), watchers_.end());
+        SendAll(RoomMessages::WatcherGone(u.name), &u);
+        room_.Release(u);
+    } else {
+        const int seat = u.seat;
+        if (escapeReason && round_ && round_->Playing(seat)) {
+            const std::uint8_t place = round_->Escape(seat);
+            escapees_.push_back({u.stats.id, seat, place, round_->Player(seat).group});
+            SendAll(GameMessages::PlayerQuit(static_cast<std::uint8_t>(seat), escapeReason), &u);
+        }
+        SendAll(RoomMessages::UserLeave(u.name), &u);
+        seats_[seat] = nullptr;
+        if (master_ == seat) {
+            master_ = -1;
+            for (int s = 0; s < kSeats && master_ < 0; ++s)
+                if (seats_[s]) master_ = s;
+            if (master_ >= 0 && !settings_ && !round_) AskSettings(*seats_[master_]);
+        }
+        std::vector<UserSession*> orphans;
+        for (UserSession* w : watchers_)
+            if (w->watched == u.name) orphans.push_back(w);
+        room_.Release(u);
+        for (UserSession* w : orphans) Retarget(*w);
+        if (round_) CheckEnd();
+        else CheckStart();
+    }
+    if (Empty()) {
+        settings_.reset();
+        master_ = -1;
+        groups_.fill(0);
+        nextMap_ = 0;
+        room_.TableEmptied(number_);
+    }
+}
+
+void Table::Retarget(UserSession& w) {
+    int s = 0;
+    while (s < kSeats && !seats_[s]) ++s;
+    if (s == kSeats) {
+        SendTo(w, GameMessages::Notice("你旁观的玩家已经离开本桌。"));
+        RemoveUser(w, nullptr);
+        return;
+    }
+    SendAll(RoomMessages::WatcherGone(w.name), &w);
+    w.watched = seats_[s]->name;
+    SendAll(RoomMessages::WatcherIn(w.RecordText(s)), &w);
+    Welcome(w);
+}
+
+// ---- settings and readiness -------------------------------------------------------------
+
+void Table::AskSettings(UserSession& u) {
+    if (u.IsWatcher() || master_ < 0) return;
+    RoomMessages::GameSetAsk a;
+    a.table = number_;
+    a.recipient = u.name;
+    a.master = seats_[master_]->name;
+    a.isMaster = u.seat == master_;
+    a.seated = SeatedCount();
+    a.masterDecided = settings_.has_value();
+    a.settings = settings_ ? *settings_ : room_.Options().defaultSettings;
+    SendTo(u, RoomMessages::GameSetAskMsg(a));
+}
+
+void Table::OnSettingsConfirm(UserSession& u, const Bytes& m) {
+    if (u.seat != master_ || settings_ || round_) return;
+    const auto f = RoomMessages::RequestFields(m);
+    const GameSettings& bounds = room_.Options().defaultSettings;
+    std::optional<GameSettings> s;
+    if (f.size() == 8) s = GameSettings::FromText(modPublicTools::JoinFields(f, 1));
+    // The master's numbers must lie within the server's own bounds; the bounds the
+    // client sends back are not taken.
+    if (!s || s->playerCount < 2 || s->playerCount > kSeats || s->baseScore < bounds.minBaseScore ||
+        s->baseScore > bounds.maxBaseScore || s->deduction < bounds.minDeduction ||
+        s->deduction > bounds.maxDeduction) {
+        SendTo(u, GameMessages::Notice("本桌游戏设置的数值超出了允许的范围，请重新设置！"));
+        AskSettings(u);
+        return;
+    }
+    GameSettings chosen = bounds;
+    chosen.playerCount = s->playerCount;
+    chosen.baseScore = s->baseScore;
+    chosen.deduction = s->deduction;
+    settings_ = chosen;
+    u.ready = true;
+    const Bytes withSettings = RoomMessages::GameSetAgreeMsg(0, u.name, &chosen);
+    const Bytes nameOnly = RoomMessages::GameSetAgreeMsg(0, u.name, nullptr);
+    for (UserSession* v : Everyone()) SendTo(*v, (v == &u || v->IsWatcher()) ? nameOnly : withSettings);
+    CheckStart();
+}
+
+void Table::OnAgree(UserSession& u) {
+    if (round_) return;
+    if (!settings_) {
+        AskSettings(u);  // the start button before the master decided: wait for the master
+        return;
+    }
+    if (!u.ready) RaiseHand(u, true);
+}
+
+void Table::OnReady(UserSession& u) {
+    if (round_) return;
+    if (!settings_) {
+        AskSettings(u);
+        return;
+    }
+    if (!u.ready) RaiseHand(u, false);
+}
+
+void Table::RaiseHand(UserSession& u, bool byAgreement) {
+    u.ready = true;
+    SendAll(byAgreement ? RoomMessages::GameSetAgreeMsg(1, u.name, nullptr)
+                        : GameMessages::Ready(static_cast<std::uint8_t>(u.seat)));
+    CheckStart();
+}
+
+bool Table::CanStart() const {
+    if (round_ || !settings_) return false;
+    int n = 0;
+    for (const UserSession* u : seats_) {
+        if (!u) continue;
+        if (!u->ready || u->dropped || !u->conn) return false;
+        ++n;
+    }
+    return n >= std::max(2, settings_->playerCount);
+}
+
+void Table::CheckStart() {
+    if (starting_ || !CanStart()) return;
+    starting_ = true;
+    Arm(startTimer_, room_.Options().startPause, &Table::StartGame);
+}
+
+void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)()) {
+    timer.expires_after(delay);
+    timer.async_wait([this, step, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
+        const auto live = alive.lock();
+        if (ec || !live || !*live) return;
+        (this->*step)();
+    });
+}
+
+void Table::StartGame() {
+    starting_ = false;
+    if (!CanStart()) return;
+    const ServerOptions& opt = room_.Options();
+    int used = 0;
+    const TileGridT layout = room_.Maps().Pick(nextMap_, room_.Rng(), used);
+    nextMap_ = 0;
+    mapUsed_ = used;
+    BoardDealer dealer(room_.Rng());
+    const TileGridT board = dealer.Deal(layout);
+    std::array<bool, kSeats> seated{};
+    std::array<std::int64_t, kSeats> points{};
+    for (int s = 0; s < kSeats; ++s)
+        if (seats_[s]) {
+            seated[s] = true;
+            points[s] = seats_[s]->stats.score;
+            seats_[s]->ready = false;
+        }
+    round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, room_.Rng());
+    escapees_.clear();
+    ++gameNo_;
+
+    GameMessages::StartInfo info;
+    info.gameNo = gameNo_;
+    info.mapNo = static_cast<std::uint8_t>(used);
+    info.groups = groups_;
+    info.board = board;
+    info.items = opt.items;
+    for (UserSession* u : Everyone()) {
+        if (u->IsWatcher() && AnyHiddenFrom(*u)) {
+            SendTo(*u, RoomMessages::TableStateMsg(StateFor(*u)));  // the hidden boards stay empty
+            continue;
+        }
+        info.recipientSeat = static_cast<std::uint8_t>(ChairOf(*u));
+        SendTo(*u, GameMessages::Start(info));
+    }
+    for (int s = 0; s < kSeats; ++s)
+        if (seated[s]) StartTurn(s);
+    ArmTick();
+}
+
+// ---- the game ---------------------------------------------------------------------------
+
+void Table::StartTurn(int seat) {
+    UserSession* u = seats_[seat];
+    if (!u) return;
+    const ServerOptions& opt = room_.Options();
+    auto turn = opt.turnTime;
+    if (u->alarmTurns > 0) {
+        --u->alarmTurns;
+        turn = opt.alarmTurnTime;
+    }
+    deadline_[seat] = Clock::now() + turn + opt.turnGrace;
+}
+
+void Table::ExtendTurn(int seat) {
+    const ServerOptions& opt = room_.Options();
+    deadline_[seat] = std::max(deadline_[seat], Clock::now() + opt.turnTime + opt.turnGrace);
+}
+
+void Table::ArmTick() { Arm(tickTimer_, room_.Options().tick, &Table::Tick); }
+
+void Table::Tick() {
+    if (!round_) return;
+    const auto now = Clock::now();
+    for (int s = 0; s < kSeats && round_; ++s) {
+        UserSession* u = seats_[s];
+        if (!u || !round_->Playing(s)) continue;
+        if (u->dropped) {
+            if (now - u->droppedAt >= room_.Options().dropGrace) RemoveUser(*u, "掉线");
+        } else if (now >= deadline_[s]) {
+            PlaceOut(s);  // a silent client: its turn is over
+        }
+    }
+    if (round_) ArmTick();
+}
+
+void Table::OnRemove(UserSession& u, const Bytes& m) {
+    std::uint8_t claimedSeat = 0;
+    LinkPath path;
+    if (!round_ || !GameMessages::ParseRemoveRequest(m, claimedSeat, path)) return;
+    const int seat = u.seat;  // the seat is the connection's own, never the byte sent
+    GameRound::Removal r;
+    if (!round_->Remove(seat, path.First(), path.Last(), Clock::now(), r)) return;
+    GameMessages::RemoveInfo info;
+    info.seat = static_cast<std::uint8_t>(seat);
+    info.comboA = r.comboA;
+    info.comboB = r.comboB;
+    info.counts = round_->Player(seat).counts;
+    info.path = r.path;
+    SendAll(GameMessages::RemoveBroadcast(info));
+    if (r.cleared) Finished(seat);
+    else StartTurn(seat);
+}
+
+void Table::OnTimeOutRequest(UserSession& u) {
+    if (round_) PlaceOut(u.seat);
+}
+
+void Table::PlaceOut(int seat) {
+    const std::uint8_t place = round_->TimeOut(seat);
+    if (place == 0) return;
+    SendAll(GameMessages::TimeOut(static_cast<std::uint8_t>(seat), place));
+    CheckEnd();
+}
+
+void Table::Finished(int seat) {
+    SendSystemChat(seats_[seat]->name + " 消除了全部方块，获得第" + std::to_string(round_->Player(seat).place) + "名！");
+    CheckEnd();
+}
+
+void Table::OnItem(UserSession& u, const Bytes& m) {
+    GameMessages::ItemRequest req;
+    if (!GameMessages::ParseItemRequest(m, req)) return;
+    const auto seat = static_cast<std::uint8_t>(u.seat);
+    if (req.item == GameMessages::kGroupChange) {
+        if (round_ || req.value >= GameSize::kGroupCount) return;  // groups change only between games
+        groups_[seat] = req.value;
+        SendAll(GameMessages::GroupDone(seat, req.value));
+        return;
+    }
+    if (req.item == DJ_DITU) {
+        if (round_ || room_.Options().items[DJ_DITU].bteFreeCount == 0 || !room_.Maps().Choosable(req.value)) return;
+        nextMap_ = req.value;
+        SendAll(GameMessages::MapDone(seat, req.value));
+        SendSystemChat(u.name + " 选择了下一局的地图：" +
+                       (req.value ? "第" + std::to_string(req.value) + "号地图" : std::string("随机地图")));
+        return;
+    }
+    if (round_) OnGameItem(u, req);
+}
+
+void Table::OnGameItem(UserSession& u, const GameMessages::ItemRequest& req) {
+    const int seat = u.seat;
+    GameRound::ItemUse use;
+    if (!round_->UseItem(seat, req, use)) return;  // refused: nothing is broadcast
+    const auto s = static_cast<std::uint8_t>(seat);
+    const TileGridT none{};
+    // A board change goes to spectators without the tiles of a player who hides them.
+    auto sendGrid = [&](int shownSeat, const Bytes& full, const Bytes& hidden, bool refreshHidden) {
+        const SharedFrame fullFrame = MakeFrame(full), hiddenFrame = MakeFrame(hidden);
+        for (UserSession* v : Everyone()) {
+            if (!v->conn) continue;
+            const bool hide = HidesFrom(shownSeat, *v);
+            v->conn->Send(hide ? hiddenFrame : fullFrame);
+            if (hide && refreshHidden) SendTo(*v, RoomMessages::TableStateMsg(StateFor(*v)));
+        }
+    };
+    switch (use.item) {
+        case DJ_ZHINANZHEN:
+            SendAll(GameMessages::CompassDone(s, use.count));
+            break;
+        case DJ_CHONGLIE: {
+            const TileGridT& grid = round_->Player(seat).grid;
+            sendGrid(seat, GameMessages::RearrangeDone(s, use.count, grid), GameMessages::RearrangeDone(s, use.count, none),
+                     false);
+            ExtendTurn(seat);
+            break;
+        }
+        case DJ_NAOZHONG:
+            if (seats_[use.target]) seats_[use.target]->alarmTurns += 5;
+            [[fallthrough]];
+        case DJ_JINSHOU:
+        case DJ_MENGYAN:
+            SendAll(GameMessages::TargetDone(use.item, s, use.target, use.count));
+            break;
+        case DJ_ZHADAN:
+            SendAll(GameMessages::BombDone(s, use.count, use.path));
+            if (use.cleared) Finished(seat);
+            else ExtendTurn(seat);
+            break;
+        case DJ_JINGZI:
+        case DJ_ZHANGAI: {
+            const TileGridT& grid = round_->Player(use.target).grid;
+            sendGrid(use.target, GameMessages::GridTargetDone(use.item, s, use.target, use.count, grid),
+                     GameMessages::GridTargetDone(use.item, s, use.target, use.count, none), use.item == DJ_ZHANGAI);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void Table::OnChat(UserSession& u, const Bytes& m) {
+    using namespace ChatFields;
+    auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 1));
+    if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
+    const auto now = Clock::now();
+    const double perSecond = room_.Options().chatPerMinute / 60.0;
+    u.chatTokens = std::min(5.0, u.chatTokens + std::chrono::duration<double>(now - u.chatAt).count() * perSecond);
+    u.chatAt = now;
+    if (u.chatTokens < 1) return;  // too many lines: this one is dropped
+    u.chatTokens -= 1;
+    for (int i = 0; i < kFieldCount; ++i) f[i] = FirstChars(f[i], i == kText ? kMaxTextChars : 64);
+    f[kSender] = u.name;
+    const Bytes line = GameMessages::Chat(f);
+    if (f[kPrivate] == "1" && f[kTarget] != kEveryone) {
+        SendTo(u, line);
+        for (UserSession* v : Everyone())
+            if (v != &u && v->name == f[kTarget]) SendTo(*v, line);
+        return;
+    }
+    SendAll(line);
+}
+
+void Table::OnWatchChange(UserSession& u, const Bytes& m) {
+    const auto f = RoomMessages::RequestFields(m);
+    if (f.size() != 2) return;
+    const bool allow = LeadingNumber::Long(f[1]) > 0;
+    if (allow == u.allowWatch) return;
+    u.allowWatch = allow;
+    for (UserSession* w : watchers_)
+        if (w->watched == u.name) SendTo(*w, GameMessages::WatchFlag(allow));
+    if (round_) ResendWatcherStates();
+}
+
+void Table::ResendWatcherStates() {
+    for (UserSession* w : watchers_) SendTo(*w, RoomMessages::TableStateMsg(StateFor(*w)));
+}
+
+void Table::CheckEnd() {
+    if (round_ && round_->Over()) EndGame();
+}
+
+void Table::EndGame() {
+    round_->FinishLast();
+    tickTimer_.cancel();
+    std::vector<Scoring::Entry> entries;
+    for (int s = 0; s < kSeats; ++s) {
+        const RoundPlayer& p = round_->Player(s);
+        if (p.inGame && !p.escaped && seats_[s]) entries.push_back({s, p.place, p.group, false});
+    }
+    for (const Escapee& e : escapees_) entries.push_back({e.seat, e.place, e.group, true});
+    const auto results = Scoring::Score(entries, settings_->baseScore, settings_->deduction);
+
+    std::vector<GameMessages::EndRecord> records;
+    std::vector<UserStore::GameResult> stored;
+    std::size_t escapeIndex = 0;
+    for (const auto& r : results) {
+        if (r.outcome == Scoring::Outcome::Escape) {
+            stored.push_back({escapees_[escapeIndex++].userId, r.seat, r.place, r.score, r.outcome});
+            continue;
+        }
+        UserSession& u = *seats_[r.seat];
+        const RoundPlayer& p = round_->Player(r.seat);
+        const auto spent = static_cast<std::int32_t>(u.stats.score - p.pointsLeft);  // items paid for
+        records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
+        stored.push_back({u.stats.id, r.seat, r.place, r.score - spent, r.outcome});
+        u.stats.Apply(r.score - spent, r.outcome);
+    }
+    SendAll(GameMessages::End(records));
+    std::string error;
+    if (!room_.Store().SaveGame(number_, mapUsed_, stored, error) && !error.empty())
+        std::fprintf(stderr, "tilelink-server: table %d: results not stored: %s\n", number_, error.c_str());
+    for (const auto& r : results)
+        if (r.outcome != Scoring::Outcome::Escape) SendAll(RoomMessages::UserUpdate(seats_[r.seat]->UpdateText()));
+
+    round_.reset();
+    escapees_.clear();
+    for (int s = 0; s < kSeats; ++s)
+        if (seats_[s] && seats_[s]->dropped) RemoveUser(*seats_[s], nullptr);
+}
+
+// ---- dispatch ---------------------------------------------------------------------------
+
+void Table::OnMessage(UserSession& u, const Bytes& m) {
+    if (m.empty()) return;
+    const std::uint8_t sub = m.size() > 1 ? m[1] : 0;
+    switch (m[0]) {
+        case GAMEMSG_CHAT: OnChat(u, m); return;
+        case ROOMMSG_USERLEAVE:
+            if (sub == 0) Leave(u);
+            return;
+        default: break;
+    }
+    if (u.IsWatcher()) return;  // everything below is a player's
+    switch (m[0]) {
+        case GAMEMSG_READY:
+            if (m.size() == 2) OnReady(u);
+            break;
+        case GAMEMSG_REMOVE: OnRemove(u, m); break;
+        case GAMEMSG_TIMEOUT:
+            if (m.size() == 4) OnTimeOutRequest(u);
+            break;
+        case GAMEMSG_WATCH:
+            if (sub == 1) OnWatchChange(u, m);
+            break;
+        case GAMEMSG_ITEM: OnItem(u, m); break;
+        case ROOMMSG_GAMESETAGREE:
+            if (sub == 0) OnSettingsConfirm(u, m);
+            else if (sub == 1) OnAgree(u);
+            break;
+        default: break;  // anything else, a second login too, is ignored
+    }
+}
+
+std::string Table::Describe() const {
+    std::string d = "table " + std::to_string(number_) + ":";
+    for (int s = 0; s < kSeats; ++s)
+        if (seats_[s]) d += " [" + std::to_string(s) + "] " + seats_[s]->name + (seats_[s]->dropped ? " (dropped)" : "");
+    d += ", " + std::to_string(watchers_.size()) + " watching, " + (round_ ? "game running" : "no game");
+    return d;
+}

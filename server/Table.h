@@ -1,0 +1,123 @@
+// One table of the room: six seats and their spectators, the master (桌主) and the table
+// settings, ready hands, groups, the map choice, the running game with its turn clocks,
+// drops and returns, escapes, results and records, chat and the allow-watch flags.
+#pragma once
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "server/Connection.h"
+#include "core/RoomMessages.h"
+#include "server/GameRound.h"
+#include "server/UserSession.h"
+
+class RoomServer;
+
+class Table {
+public:
+    Table(RoomServer& room, int number);
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    int Number() const { return number_; }
+    bool Empty() const;
+    bool HasFreeSeat() const;
+    bool GameRunning() const { return round_ != nullptr; }
+    int SeatedCount() const;
+    int WatcherCount() const { return static_cast<int>(watchers_.size()); }
+    // The seat of a player with this name, or -1.
+    int FindPlayer(const std::string& name) const;
+
+    // Arrivals: false when there is no free seat, or no such player to watch.
+    bool SeatPlayer(UserSession& user);
+    bool AddWatcher(UserSession& user, const std::string& watched);
+    // A dropped player (or one whose old connection still hangs) is back.
+    void Resume(UserSession& user);
+    // Departures: the user asked to leave (110), or its connection ended, or the room
+    // takes it away for a new login elsewhere.
+    void Leave(UserSession& user);
+    void ConnectionLost(UserSession& user);
+
+    // Every message of a logged-in user of this table.
+    void OnMessage(UserSession& user, const Bytes& message);
+    // An operator notice (21) to everybody here.
+    void Notice(const std::string& text);
+    std::string Describe() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // sending
+    void SendTo(UserSession& u, const Bytes& message);
+    void SendAll(const Bytes& message, const UserSession* except = nullptr);
+    void SendSystemChat(const std::string& text);
+    std::vector<UserSession*> Everyone() const;
+
+    // arrivals and the user list
+    void Welcome(UserSession& u);
+    std::vector<std::string> ListRecords() const;
+    int ChairOf(const UserSession& u) const;
+    RoomMessages::TableState StateFor(const UserSession& viewer) const;
+    bool HidesFrom(int seat, const UserSession& viewer) const;
+    bool AnyHiddenFrom(const UserSession& viewer) const;
+    void Retarget(UserSession& watcher);
+    void RemoveUser(UserSession& u, const char* escapeReason);
+
+    // settings and readiness
+    void AskSettings(UserSession& u);
+    void OnSettingsConfirm(UserSession& u, const Bytes& m);
+    void OnAgree(UserSession& u);
+    void OnReady(UserSession& u);
+    void RaiseHand(UserSession& u, bool byAgreement);
+    void CheckStart();
+    bool CanStart() const;
+    void StartGame();
+
+    // the game
+    void OnRemove(UserSession& u, const Bytes& m);
+    void OnTimeOutRequest(UserSession& u);
+    void OnItem(UserSession& u, const Bytes& m);
+    void OnGameItem(UserSession& u, const GameMessages::ItemRequest& req);
+    void OnChat(UserSession& u, const Bytes& m);
+    void OnWatchChange(UserSession& u, const Bytes& m);
+    void Finished(int seat);
+    void PlaceOut(int seat);
+    void StartTurn(int seat);
+    void ExtendTurn(int seat);
+    void Tick();
+    void ArmTick();
+    // Runs `step` after `delay` unless the table is gone by then.
+    void Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)());
+    void CheckEnd();
+    void EndGame();
+    void ResendWatcherStates();
+
+    struct Escapee {
+        std::int64_t userId = 0;
+        int seat = 0;
+        std::uint8_t place = 0;
+        std::uint8_t group = 0;
+    };
+
+    RoomServer& room_;
+    int number_;
+    std::array<UserSession*, GameSize::kSeatCount> seats_{};
+    std::vector<UserSession*> watchers_;
+    int master_ = -1;
+    std::optional<GameSettings> settings_;
+    std::array<std::uint8_t, GameSize::kSeatCount> groups_{};
+    int nextMap_ = 0;
+    int mapUsed_ = 0;
+    std::uint32_t gameNo_ = 0;
+    std::unique_ptr<GameRound> round_;
+    std::vector<Escapee> escapees_;
+    std::array<Clock::time_point, GameSize::kSeatCount> deadline_{};
+    bool starting_ = false;
+    asio::steady_timer startTimer_;
+    asio::steady_timer tickTimer_;
+    // A timer's handler may already be queued when the table goes; it checks this first.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};

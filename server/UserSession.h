@@ -1,0 +1,39 @@
+// One user of the room: who it is, its record, where it sits or whom it watches, its
+// connection (none while dropped) and the per-user game state the server keeps.
+#pragma once
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "server/UserStore.h"
+
+class Connection;
+
+struct UserSession {
+    std::string name;
+    bool guest = false;
+    UserStats stats;
+    std::shared_ptr<Connection> conn;  // empty while the connection is lost
+
+    int table = 0;
+    int seat = -1;        // -1 for a spectator
+    std::string watched;  // the watched player's name, for a spectator
+    bool allowWatch = true;
+    bool ready = false;   // hand raised: pressed start or agreed to the settings
+    bool dropped = false;
+    std::chrono::steady_clock::time_point droppedAt{};
+    int alarmTurns = 0;   // coming turns shortened by alarm clocks, as the client counts them
+
+    // chat lines allowed now (refilled over time)
+    double chatTokens = 5;
+    std::chrono::steady_clock::time_point chatAt{};
+
+    bool IsWatcher() const { return seat < 0; }
+    bool Connected() const { return conn != nullptr; }
+
+    // The 16-field user record of the user list; `chair` is the seat, or the watched
+    // player's seat for a spectator.
+    std::string RecordText(int chair) const;
+    // The 9-field update of 108/6.
+    std::string UpdateText() const;
+};

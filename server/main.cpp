@@ -1,0 +1,95 @@
+// tilelink-server: the room server. Serves one room of many tables on one address,
+// prints "listening on HOST:PORT" when ready, and takes operator commands on its
+// standard input: "broadcast TEXT", "notice TABLE TEXT", "status", "quit".
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "server/OperatorCommands.h"
+#include "server/RoomServer.h"
+
+namespace {
+
+std::string ProgramDir() {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    std::string path(buf, static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Every user is one socket: take all the descriptors the system allows.
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NOFILE, &lim) == 0 && lim.rlim_cur < lim.rlim_max) {
+        lim.rlim_cur = lim.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &lim);
+    }
+    ServerOptions options;
+    std::string error;
+    if (!ParseServerOptions(argc, argv, options, error)) {
+        std::fprintf(stderr,
+                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE] [--secret-file FILE]"
+                     " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--seed N]\n",
+                     error.c_str());
+        return 2;
+    }
+    const std::string dir = ProgramDir();
+    if (options.dbPath.empty()) options.dbPath = dir + "/tilelink-server.db";
+    if (options.mapsDir.empty()) options.mapsDir = dir + "/Res/Map";
+
+    UserStore store;
+    if (!store.Open(options.dbPath, error)) {
+        std::fprintf(stderr, "tilelink-server: %s\n", error.c_str());
+        return 1;
+    }
+    const MapStore maps(options.mapsDir);
+
+    asio::io_context io(1);
+    RoomServer room(io, options, store, maps);
+    if (!room.Listen(error)) {
+        std::fprintf(stderr, "tilelink-server: %s\n", error.c_str());
+        return 1;
+    }
+    const auto ep = room.LocalEndpoint();
+    std::printf("listening on %s:%u\n", options.host.c_str(), static_cast<unsigned>(ep.port()));
+    std::fflush(stdout);
+
+    asio::signal_set signals(io, SIGINT, SIGTERM);
+    signals.async_wait([&](std::error_code, int) {
+        room.Stop();
+        io.stop();
+    });
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // Operator lines are read on their own thread and carried out on the room's.
+    std::thread console([&] {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            asio::post(io, [&room, &io, line] {
+                std::string reply;
+                if (!OperatorCommands::Run(room, line, reply)) {
+                    room.Stop();
+                    io.stop();
+                }
+                if (!reply.empty()) {
+                    std::fputs(reply.c_str(), stdout);
+                    std::fflush(stdout);
+                }
+            });
+        }
+    });
+    console.detach();
+
+    io.run();
+    return 0;
+}
