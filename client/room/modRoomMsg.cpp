@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QFileInfo>
 #include <QPainter>
+#include <QRect>
 
 #include "client/TableClient.h"
 #include "client/game/modGameClock.h"
@@ -309,6 +310,10 @@ bool modRoomMsg::OpenGameSet(bool blnDeskMaster, const std::string& strAllGameSe
         w->OnUnload = [this, w] {
             if (frmGameSetWnd_.data() == w) frmGameSetWnd_ = nullptr;
         };
+        // Over the middle of the table, where the player is looking.
+        w->adjustSize();
+        const QRect table = client_.mainForm->frameGeometry();
+        w->move(table.center() - QPoint(w->width() / 2, w->height() / 2));
         w->show();
         return true;
     }
