@@ -229,7 +229,10 @@ void modGameMsg::ExecTimeOut(const Bytes& msg) {
     s.blnGameOut = true;
     s.btePlace = msg[3];
     client_.paintUser->PaintUserScore(seat, s.btePlace, 0);
-    if (IsLocalSeat(seat)) client_.gameClock->StopTurnClock();
+    if (IsLocalSeat(seat)) {
+        client_.gameClock->StopTurnClock();
+        client_.selectFk->ClearSelection();  // no selection is left on a board that is out
+    }
     if (ShowChatNotice) ShowChatNotice(s.strUserName + " 时间耗尽...");
 }
 

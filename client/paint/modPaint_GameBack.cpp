@@ -1,7 +1,21 @@
-// The background copy is not filled yet. (placeholder until the module is written)
 #include "client/paint/modPaint_GameBack.h"
 
 #include "client/TableClient.h"
+#include "client/platform/Gdi.h"
+#include "client/platform/PictureBox.h"
+#include "client/platform/PictureFile.h"
+#include "client/start/frmMain.h"
 
 modPaint_GameBack::modPaint_GameBack(TableClient& client) : client_(client) {}
-void modPaint_GameBack::InitGameBack() {}
+
+void modPaint_GameBack::InitGameBack() {
+    if (!client_.mainForm || !client_.mainForm->picGameBack) return;
+    PictureBox& back = *client_.mainForm->picGameBack;
+    back.hide();
+    back.AutoRedraw = true;
+    back.Place(0, 0, kWidth, kHeight);
+    back.Cls();
+    const QImage picture = PictureFile::LoadPicture(client_.ResPath("Res\\GameBack.bmp"));
+    if (!picture.isNull()) Gdi::BitBlt(back.Image, 0, 0, kWidth, kHeight, picture, 0, 0, Gdi::SRCCOPY);
+    back.Refresh();
+}

@@ -1,9 +1,20 @@
 // The user list: one row per user of the table (players and spectators), built from
-// the 16-field user records, with the column headers and widths the main window gives.
+// the 16-field user records, with the column headers and widths the main window gives,
+// the level column shown as the title of the title table, the local user in bold, and
+// sorting by a click on a column header. A click on a row names the user; a right
+// click is the context click for the user card.
 #pragma once
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "client/room/modPublicDefine.h"
+
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 class FrmZelListGm : public QWidget {
     Q_OBJECT
@@ -11,22 +22,53 @@ public:
     explicit FrmZelListGm(QWidget* parent = nullptr);
 
     void SetLocalUser(const std::string& name);
+    const std::string& LocalUser() const { return localUser_; }
+    // The title strip and column header colour, and the rows' background, 0x00BBGGRR.
     void SetColors(std::uint32_t back, std::uint32_t fore);
     int NumericOption = 0;
     void SetTitle(const std::string& title);
     void SetScoreCaption(const std::string& caption);
+    // The 16 header names joined by backquotes; the first columnCount are shown.
     void SetColumnHeaders(const std::string& headers, int columnCount);
     void SetColumnWidths(const std::string& widths);
     void SetTitleTable(const std::string& table);
     bool BoolOption = false;
 
     void ClearList();
-    void LoadList(const std::string& listText);  // raises OnListLoaded afterwards
+    // The whole list of room message 130/2, one record a line; records without 16
+    // fields and repeated names are passed over. Raises OnListLoaded afterwards.
+    void LoadList(const std::string& listText);
+    // Adds one record (16 fields); a record of a listed user replaces that user's row.
     void AddUser(const std::string& record);
     void RemoveUser(const std::string& name);
+    // The 9-field update of room message 108/6; other texts change nothing.
     void UpdateUser(const std::string& update);
     std::string GetUser(const std::string& name) const;  // empty when not listed
 
     std::function<void(const std::string&)> OnListLoaded;  // names joined by backquotes
     std::function<void(bool, const std::string&, const std::string&)> OnUserClicked;  // context, name, record
+
+    // What the list shows: the user names row by row, and a cell's text.
+    std::vector<std::string> RowNames() const;
+    std::string CellText(const std::string& name, int column) const;
+    bool IsMarkedLocal(const std::string& name) const;
+    // Sorts by a column as a click on its header does (a second click reverses).
+    void SortByColumn(int column);
+    QTreeWidget* Tree() const { return lstView_; }
+
+private:
+    QTreeWidgetItem* FindRow(const std::string& name) const;
+    void FillRow(QTreeWidgetItem* row, const std::string& record);
+    void MarkRow(QTreeWidgetItem* row);
+    void Resort();
+    void RaiseClicked(QTreeWidgetItem* row, bool context);
+
+    QLabel* labTitle_ = nullptr;
+    QTreeWidget* lstView_ = nullptr;
+    std::string localUser_;
+    std::string scoreCaption_;
+    std::vector<modPublicDefine::TitleEntry> titleTable_;
+    bool haveTitleTable_ = false;
+    int sortColumn_ = -1;
+    bool sortDescending_ = false;
 };

@@ -20,7 +20,7 @@ void Show(QWidget* owner, const std::string& text, const std::string& caption, I
                                         : QMessageBox::Information);
     box.setWindowTitle(QString::fromStdString(caption));
     box.setText(QString::fromStdString(text));
-    box.setStandardButtons(QMessageBox::Ok);
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }

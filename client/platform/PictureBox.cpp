@@ -36,7 +36,9 @@ void PictureBox::resizeEvent(QResizeEvent*) {
 
 void PictureBox::Cls() { Image.fill(BackColor); }
 
-void PictureBox::Refresh() { update(); }
+void PictureBox::Refresh() {
+    if (!painting_) update();
+}
 
 void PictureBox::SetCapture() {
     if (captured_) return;
@@ -51,7 +53,9 @@ void PictureBox::ReleaseCapture() {
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
+    painting_ = true;
     if (OnPaint) OnPaint();  // the handler draws into Image only
+    painting_ = false;
     QPainter p(this);
     p.drawImage(0, 0, Image);
 }
@@ -66,4 +70,10 @@ void PictureBox::mouseMoveEvent(QMouseEvent* e) {
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
     if (OnMouseUp) OnMouseUp(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+}
+
+void PictureBox::leaveEvent(QEvent*) {
+    // Where the window system gives no pointer grab, leaving the control while it holds
+    // the capture still reads as a move outside it.
+    if (captured_ && OnMouseMove) OnMouseMove(0, -1, -1);
 }

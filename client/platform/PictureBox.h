@@ -23,7 +23,8 @@ public:
     void Place(int left, int top, int width, int height);
     // Clears the image to the background colour.
     void Cls();
-    // Shows the current image now.
+    // Shows the current image now (asked during the control's own paint, it is a no-op:
+    // the image is being shown already).
     void Refresh();
     QColor BackColor = QColor(0, 0, 0);
 
@@ -44,9 +45,11 @@ protected:
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;
     void resizeEvent(QResizeEvent*) override;
+    void leaveEvent(QEvent*) override;
 
 private:
     bool captured_ = false;
+    bool painting_ = false;
 };
 
 // Mouse button code of a Qt button, as the mouse events pass it.

@@ -1,5 +1,6 @@
 // The pool of message windows: notices without buttons, notices with one button and
-// questions with two, several open at once, closed together by owner group.
+// questions with two, several open at once, closed together by owner group. Each slot
+// holds its window while it is open and keeps the answer after it has closed.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -13,6 +14,8 @@ class modGlobalMsgObject {
 public:
     explicit modGlobalMsgObject(TableClient& client);
     ~modGlobalMsgObject();
+    modGlobalMsgObject(const modGlobalMsgObject&) = delete;
+    modGlobalMsgObject& operator=(const modGlobalMsgObject&) = delete;
 
     void InitMsgObject();
     // Type 0 shows the window and returns at once; types 1 and 2 show it modally over
@@ -22,8 +25,9 @@ public:
                        const std::string& strYesCmdCaption, const std::string& strNoCmdCaption, bool blnYesDefault);
     void CloseMsgWindows(std::int32_t lngRoomObjectIdx);
 
-    // Called by a window when it unloads: empties its slot, keeps the answer.
-    void ReleaseSlot(std::int32_t lngMsgObjectIdx, bool blnAnswer);
+    // Called by a window when it unloads: empties its slot; a button's answer is kept
+    // in the slot for the caller.
+    void ReleaseSlot(const frmMsg* window, bool blnAnswered, bool blnAnswer);
 
     struct Slot {
         frmMsg* window = nullptr;
@@ -31,7 +35,8 @@ public:
     };
     std::vector<Slot> udtMsgObject;  // the slots, 0..lngMsgObjectMax
     std::int32_t lngMsgObjectMax = -1;
-    std::string strMsgResPath;
+    std::string strMsgResPath;       // the lobby's picture folder, Msg0.ico .. Msg2.ico
+    int lngDelayInterval = 1000;     // countdown tick of the windows, milliseconds
 
 private:
     TableClient& client_;

@@ -19,24 +19,29 @@ void modPublicDefine::InitPublicDefine() {
     strLevelName = {"普通用户", "普通会员", "蓝钻会员", "红钻会员", "绿钻会员"};
 }
 
-void modPublicDefine::InitUserTitle(const std::string& strTitleTable) {
-    udtUserTitle.clear();
+void modPublicDefine::InitUserTitle(const std::string& strTitleTable) { udtUserTitle = ParseTitleTable(strTitleTable); }
+
+std::vector<modPublicDefine::TitleEntry> modPublicDefine::ParseTitleTable(const std::string& strTitleTable) {
+    std::vector<TitleEntry> table;
     for (const auto& field : modPublicTools::SplitFields(strTitleTable)) {
         const auto parts = modPublicTools::SplitFields(field, '_');
         TitleEntry e;
         if (!parts.empty()) e.strTitle = parts[0];
         if (parts.size() > 1) e.lngScore = LeadingNumber::Long(parts[1]);
-        udtUserTitle.push_back(e);
+        table.push_back(e);
     }
+    return table;
 }
 
-std::string modPublicDefine::GetUserTitle(std::int32_t lngScore) const {
-    if (udtUserTitle.empty()) return "未知级别";
-    if (lngScore <= udtUserTitle.front().lngScore) return udtUserTitle.front().strTitle;
-    if (lngScore >= udtUserTitle.back().lngScore) return udtUserTitle.back().strTitle;
-    for (std::size_t i = 1; i < udtUserTitle.size(); ++i)
-        if (udtUserTitle[i].lngScore > lngScore) return udtUserTitle[i - 1].strTitle;
-    return udtUserTitle.back().strTitle;
+std::string modPublicDefine::GetUserTitle(std::int32_t lngScore) const { return LookUpTitle(udtUserTitle, lngScore); }
+
+std::string modPublicDefine::LookUpTitle(const std::vector<TitleEntry>& table, std::int32_t lngScore) {
+    if (table.empty()) return "未知级别";
+    if (lngScore <= table.front().lngScore) return table.front().strTitle;
+    if (lngScore >= table.back().lngScore) return table.back().strTitle;
+    for (std::size_t i = 1; i < table.size(); ++i)
+        if (table[i].lngScore > lngScore) return table[i - 1].strTitle;
+    return table.back().strTitle;
 }
 
 std::string modPublicDefine::GetLevelName(std::int32_t lngIconNo) const {

@@ -22,6 +22,10 @@ public:
         std::string strTitle;
         std::int32_t lngScore = 0;
     };
+    // The title table of a text "title_score`title_score..." (ascending by score), and
+    // the title of a score in such a table; the user list shows titles the same way.
+    static std::vector<TitleEntry> ParseTitleTable(const std::string& strTitleTable);
+    static std::string LookUpTitle(const std::vector<TitleEntry>& table, std::int32_t lngScore);
     std::vector<TitleEntry> udtUserTitle;
     std::vector<std::string> strLevelName;
 

@@ -21,6 +21,9 @@
 #include "client/paint/modManage_ShanDianObject.h"
 #include "client/paint/modPaint_CaptionButton.h"
 #include "client/paint/modPaint_User.h"
+#include "client/platform/DisplayMode.h"
+#include "client/platform/Gdi.h"
+#include "client/platform/PictureFile.h"
 #include "client/platform/FrmZelListGm.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/SelectFrame.h"
@@ -30,6 +33,7 @@
 #include "client/platform/ZelTimeBarCtrl.h"
 #include "client/room/modGlobalMsgObject.h"
 #include "client/room/modRoomMsg.h"
+#include "client/start/frmUserSet.h"
 #include "client/start/modSound.h"
 #include "client/start/modUserSet.h"
 #include "core/LeadingNumber.h"
@@ -37,6 +41,7 @@
 #include "core/modRoomMsgDefine.h"
 
 frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
+    displayMode = std::make_unique<DisplayMode>(*this, 800, 600);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(800, 600);
@@ -89,6 +94,17 @@ frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
     ZelTimeBar->OnTick = [this] { client_.gameClock->ZelTimeBar_OnTick(); };
     tmrStart->OnTimer = [this] { client_.gameClock->tmrStart_Timer(); };
     connect(cmdStart, &QPushButton::clicked, this, [this] { client_.gameClock->cmdStart_Click(); });
+
+    for (int i = 0; i < 2; ++i) {
+        picHelpBut[i]->OnMouseMove = [this, i](int b, int x, int y) { picHelpBut_MouseMove(i, b, x, y); };
+        picHelpBut[i]->OnMouseUp = [this, i](int b, int x, int y) { picHelpBut_MouseUp(i, b, x, y); };
+        picHelpBut[i]->OnPaint = [this, i] { client_.paintCaptionButton->PaintHelpButton(i); };
+    }
+    for (int i = 0; i < 3; ++i) {
+        picSystemBut[i]->OnMouseMove = [this, i](int b, int x, int y) { picSystemBut_MouseMove(i, b, x, y); };
+        picSystemBut[i]->OnMouseUp = [this, i](int b, int x, int y) { picSystemBut_MouseUp(i, b, x, y); };
+        picSystemBut[i]->OnPaint = [this, i] { client_.paintCaptionButton->PaintSystemButton(i); };
+    }
 }
 
 frmMain::~frmMain() = default;
@@ -97,13 +113,14 @@ void frmMain::Form_Load() {
     // 1-2. Persistent drawing in pixels, the program icon and the caption; the frame is
     // our own, so the system menu comes with the window itself.
     setWindowTitle(QString::fromStdString(client_.strGameCaption));
-    imgLogo = QImage(QString::fromStdString(client_.ResPath("Res\\Logo.ico")));
-    if (!imgLogo.isNull()) setWindowIcon(QIcon(QPixmap::fromImage(imgLogo)));
+    const std::string logo = client_.ResPath("Res\\Logo.ico");
+    imgLogo = PictureFile::LoadPicture(logo, 16);
+    if (!imgLogo.isNull()) setWindowIcon(QIcon(QString::fromStdString(logo)));
 
     // 3. The scratch picture area and the hidden image holders.
     picTmpBuf->AutoRedraw = false;
     picTmpBuf->hide();
-    imgNetBreak = QImage(QString::fromStdString(client_.ResPath("Res\\NetBreak.bmp")));
+    imgNetBreak = PictureFile::LoadPicture(client_.ResPath("Res\\NetBreak.bmp"));
 
     // 4. The start button and its countdown.
     cmdStart->hide();
@@ -149,8 +166,11 @@ void frmMain::Form_Load() {
 }
 
 void frmMain::Form_Resize() {
-    if (!loaded_ || IsMinimized()) return;
-    if (bteWindowMode == 2 && !blnDisplayChanged) {
+    if (!loaded_ || IsMinimized() || resizing_) return;
+    resizing_ = true;
+    // Full-screen mode comes back after a restore from minimised.
+    const DisplayMode::Mode now = displayMode->Current();
+    if (bteWindowMode == 2 && !(now.width == 800 && now.height == 600)) {
         SetDisplayMode(800, 600, lngOldScreenBits);
         move(0, 0);
         blnDisplayChanged = true;
@@ -161,15 +181,13 @@ void frmMain::Form_Resize() {
     client_.paintCaptionButton->LayoutCaptionButton();
     client_.paintDaoJuButton->ArrangeDaoJuButton();
     client_.paintFenZuBut->ArrangeFenZuBut();
+    DrawCaption();
+    resizing_ = false;
+}
 
-    QPainter p(&Image);
-    if (!imgLogo.isNull()) p.drawImage(10, 7, imgLogo);
-    QFont font = p.font();
-    font.setPixelSize(12);
-    p.setFont(font);
-    p.setPen(QColor(206, 229, 255));
-    p.drawText(30, 9 + QFontMetrics(font).ascent(), QString::fromStdString(client_.strGameCaption));
-    p.end();
+void frmMain::DrawCaption() {
+    if (!imgLogo.isNull()) Gdi::PaintPicture(Image, imgLogo, 10, 7);
+    Gdi::PrintText(Image, 30, 9, client_.strGameCaption, Gdi::RGB(206, 229, 255), 9, false);
     Refresh();
 }
 
@@ -192,6 +210,8 @@ void frmMain::Form_Unload() {
     client_.aniTimer->ReleaseAniTimer();
 
     client_.msgObjects->CloseMsgWindows(0);
+    for (PictureBox* b : picHelpBut) b->ReleaseCapture();
+    for (PictureBox* b : picSystemBut) b->ReleaseCapture();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w != this && w->isVisible()) w->close();
     hide();
@@ -233,6 +253,9 @@ void frmMain::PlayGameSound(std::uint8_t bteSoundNo) { client_.sound->PlayGameSo
 
 void frmMain::RedrawAllSeats() {
     auto& g = client_.game;
+    // Between a game's end and the clearing of the boards the results received stay: the
+    // redraw clears the board areas first and then shows each kept result again.
+    const auto kept = client_.paintUser->udtSeatResult;
     for (int s = 0; s < 6; ++s) {
         client_.paintUser->PaintUserSeat(s);
         client_.paintUser->PaintUserNetBreak(s);
@@ -240,7 +263,10 @@ void frmMain::RedrawAllSeats() {
         if (!g.SeatUser[s].strUserName.empty()) {
             client_.paintUser->PaintUserFkCount(s);
             client_.paintFangKuai->DrawSeatBoard(s, g.SeatUser[s].blnGameOut);
-            if (g.SeatUser[s].blnGameOut) client_.paintUser->PaintUserScore(s, g.SeatUser[s].btePlace, 0);
+            if (g.blnGameStopped && kept[s].blnKnown)
+                client_.paintUser->PaintUserScore(s, kept[s].btePlace, kept[s].lngScore);
+            else if (g.SeatUser[s].blnGameOut)
+                client_.paintUser->PaintUserScore(s, g.SeatUser[s].btePlace, 0);
         }
     }
     client_.gameClock->UpdateStartButton();
@@ -258,21 +284,21 @@ void frmMain::RedrawAllSeats() {
 }
 
 void frmMain::SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits) {
-    // The scene is drawn at 800 x 600 and shown full screen; the saved mode means window.
-    (void)lngBits;
-    if (lngWidth == 800 && lngHeight == 600)
-        showFullScreen();
-    else
-        showNormal();
+    // A refused change leaves the window where it is, without a message.
+    displayMode->Change(lngWidth, lngHeight, lngBits);
 }
 
 void frmMain::SaveDisplayMode() {
-    if (const QScreen* s = screen()) {
-        lngOldScreenWidth = s->geometry().width();
-        lngOldScreenHeight = s->geometry().height();
-        lngOldScreenBits = s->depth();
-    }
+    const DisplayMode::Mode now = displayMode->Current();
+    lngOldScreenWidth = now.width;
+    lngOldScreenHeight = now.height;
+    lngOldScreenBits = now.bits;
     blnDisplayChanged = false;
+}
+
+void frmMain::CenterWindow() {
+    const QRect area = displayMode->DesktopArea();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
 bool frmMain::IsMinimized() const { return isMinimized(); }
@@ -302,4 +328,109 @@ void frmMain::mousePressEvent(QMouseEvent* e) {
 
 void frmMain::BeginCaptionDrag() {
     if (windowHandle()) windowHandle()->startSystemMove();
+}
+
+bool frmMain::CaptionButtonHover(PictureBox& button, int x, int y) {
+    bool changed = false;
+    if (x >= 0 && x <= button.width() && y >= 0 && y <= button.height()) {
+        if (button.Tag == "0") {
+            button.Tag = "1";
+            changed = true;
+        }
+        button.SetCapture();  // so that leaving the button is noticed
+    } else {
+        if (button.Tag == "1") {
+            button.Tag = "0";
+            changed = true;
+        }
+        button.ReleaseCapture();
+    }
+    return changed;
+}
+
+bool frmMain::CaptionButtonRelease(PictureBox& button) {
+    button.ReleaseCapture();
+    if (button.Tag != "1") return false;
+    button.Tag = "0";
+    return true;
+}
+
+void frmMain::picHelpBut_MouseMove(int index, int, int x, int y) {
+    if (index < 0 || index > 1) return;
+    if (CaptionButtonHover(*picHelpBut[index], x, y)) client_.paintCaptionButton->PaintHelpButton(index);
+}
+
+void frmMain::picHelpBut_MouseUp(int index, int, int, int) {
+    if (index < 0 || index > 1) return;
+    if (CaptionButtonRelease(*picHelpBut[index])) client_.paintCaptionButton->PaintHelpButton(index);
+    picHelpBut_Click(index);
+}
+
+void frmMain::picSystemBut_MouseMove(int index, int, int x, int y) {
+    if (index < 0 || index > 2) return;
+    if (CaptionButtonHover(*picSystemBut[index], x, y)) client_.paintCaptionButton->PaintSystemButton(index);
+}
+
+void frmMain::picSystemBut_MouseUp(int index, int, int, int) {
+    if (index < 0 || index > 2) return;
+    if (CaptionButtonRelease(*picSystemBut[index])) client_.paintCaptionButton->PaintSystemButton(index);
+    picSystemBut_Click(index);
+}
+
+void frmMain::picHelpBut_Click(int index) {
+    if (index == 0) ShowDaoJuInfo();
+    if (index == 1) ShowUserSet();
+}
+
+void frmMain::ShowDaoJuInfo() {
+    // The item information window belongs to the item bar's module; it opens it here.
+}
+
+void frmMain::ShowUserSet() {
+    if (!userSetWindow_) userSetWindow_ = new frmUserSet(client_, this);
+    userSetWindow_->show();
+    userSetWindow_->raise();
+    userSetWindow_->activateWindow();
+}
+
+void frmMain::picSystemBut_Click(int index) {
+    const bool savedIs800 = lngOldScreenWidth == 800 && lngOldScreenHeight == 600;
+    switch (index) {
+    case 0:  // minimise: the desktop gets its own resolution back first
+        if (blnDisplayChanged && !savedIs800) {
+            SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
+            blnDisplayChanged = false;
+        }
+        picSystemBut[0]->Tag = "0";
+        showMinimized();
+        break;
+    case 1:  // full screen and back
+        if (!blnDisplayChanged) {
+            if (!savedIs800) {
+                SetDisplayMode(800, 600, lngOldScreenBits);
+                blnDisplayChanged = true;
+            }
+            move(0, 0);
+        } else if (!savedIs800) {
+            SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
+            CenterWindow();
+            blnDisplayChanged = false;
+        }
+        bteWindowMode = bteWindowMode == 2 ? 0 : 2;
+        picSystemBut[1]->Tag = "0";
+        client_.paintCaptionButton->PaintSystemButton(1);
+        break;
+    case 2:  // close
+        if (ConfirmForcedQuit()) Unload();
+        break;
+    default: break;
+    }
+}
+
+bool frmMain::ConfirmForcedQuit() {
+    const auto& g = client_.game;
+    if (g.blnIsWatcher || g.blnGameStopped || client_.bteQuitPrompt == 0) return true;
+    return client_.msgObjects->ShowMsgWindow(
+        0, this, 2, "大伙正在游戏，如果你现在退出是很不道德的，并且系统会算你逃跑！你是否强退？", "系统提示", 10,
+        "强退", "取消", false);
 }

@@ -5,6 +5,7 @@
 // room or the game handler and ends the program when it unloads.
 #pragma once
 #include <QImage>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -23,6 +24,8 @@ class FrmZelListGm;
 class ZelTimeBarCtrl;
 class ZelSckClientMain;
 class SelectFrame;
+class DisplayMode;
+class frmUserSet;
 
 class frmMain : public QWidget {
     Q_OBJECT
@@ -48,8 +51,24 @@ public:
     void SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits);
     void SaveDisplayMode();
     bool IsMinimized() const;
+    // Centres the window on the screen (the start-up's placement).
+    void CenterWindow();
     // Hands a press on the caption strip to the window system, which drags the window.
     void BeginCaptionDrag();
+
+    // Caption buttons: hover (the tag "0" normal, "1" highlighted, with the mouse
+    // captured while over the button), release and the buttons' actions.
+    void picHelpBut_MouseMove(int index, int button, int x, int y);
+    void picHelpBut_MouseUp(int index, int button, int x, int y);
+    void picSystemBut_MouseMove(int index, int button, int x, int y);
+    void picSystemBut_MouseUp(int index, int button, int x, int y);
+    void picHelpBut_Click(int index);
+    void picSystemBut_Click(int index);
+    // The item information window, not modal.
+    void ShowDaoJuInfo();
+    // The user settings window, not modal; a second press brings the open one forward.
+    void ShowUserSet();
+    QWidget* UserSetWindow() const { return userSetWindow_.data(); }
 
     // Socket events.
     void ZelSckClient_OnConnected();
@@ -94,6 +113,8 @@ public:
     std::int32_t lngOldScreenBits = 0;
     bool blnDisplayChanged = false;
     std::uint8_t bteWindowMode = 0;  // 0 window mode, 2 full-screen mode
+    // The display the window is shown on (full-screen play shows the scene scaled).
+    std::unique_ptr<DisplayMode> displayMode;
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -103,7 +124,18 @@ protected:
     void mousePressEvent(QMouseEvent*) override;
 
 private:
+    // A move over or off one caption button: sets its tag and takes or gives back the
+    // mouse; true when its picture must change.
+    static bool CaptionButtonHover(PictureBox& button, int x, int y);
+    // A release on it: back to normal; true when its picture must change.
+    static bool CaptionButtonRelease(PictureBox& button);
+    void DrawCaption();
+    // The forced-quit question during a game; true when the player leaves anyway.
+    bool ConfirmForcedQuit();
+
     TableClient& client_;
     bool loaded_ = false;
     bool unloaded_ = false;
+    bool resizing_ = false;
+    QPointer<QWidget> userSetWindow_;  // the open settings window
 };

@@ -1,9 +1,7 @@
 #include "client/start/modStart.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 #include "client/TableClient.h"
 #include "client/items/modDaoJuEffect.h"
@@ -92,10 +90,7 @@ void modStart::InitGameEnvironment() {
 
     frmMain& f = *client_.mainForm;
     f.resize(800, 600);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        f.move(area.x() + (area.width() - f.width()) / 2, area.y() + (area.height() - f.height()) / 2);
-    }
+    f.CenterWindow();
     const std::string back = client_.ResPath("Res\\GameBack.bmp");
     if (QFileInfo::exists(QString::fromStdString(back))) {
         QImage pic(QString::fromStdString(back));

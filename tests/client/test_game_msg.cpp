@@ -172,7 +172,11 @@ TEST(GameRemove, WatcherGetsNoNoticeButTheWatchedTurnGoesOn) {
 TEST(GameTimeOut, TakesAPlayingSeatOutOnce) {
     Table t;
     t.Deal(PairAndSingles(2));
+    t.Press(0, 0);  // a selection in progress goes with the board
+    ASSERT_NE(t.c().selectFk->SelFk.row, -1);
     t.Receive({20, 0, 0, 4});
+    EXPECT_EQ(t.c().selectFk->SelFk.row, -1);
+    EXPECT_FALSE(t.c().mainForm->shpSelectFlag->isVisible());
     EXPECT_TRUE(t.seat(0).blnGameOut);
     EXPECT_EQ(t.seat(0).btePlace, 4);
     EXPECT_FALSE(t.bar().Running());  // the own seat's clock stops

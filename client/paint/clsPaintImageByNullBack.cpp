@@ -1,0 +1,72 @@
+#include "client/paint/clsPaintImageByNullBack.h"
+
+#include "client/platform/Gdi.h"
+#include "client/platform/PictureBox.h"
+#include "client/start/frmMain.h"
+
+clsPaintImageByNullBack::~clsPaintImageByNullBack() { ReleaseMasks(); }
+
+void clsPaintImageByNullBack::ReleaseMasks() {
+    lngMaskBmp = QImage();
+    lngInvMaskBmp = QImage();
+}
+
+void clsPaintImageByNullBack::BuildMask(PictureBox& picTmp, const QImage& ShowImage, std::uint32_t key,
+                                        std::uint32_t rop, QImage& into) {
+    // The scratch area takes the picture's size and the picture.
+    const int w = ShowImage.width(), h = ShowImage.height();
+    picTmp.Place(picTmp.x(), picTmp.y(), w, h);
+    picTmp.Image = ShowImage.convertToFormat(QImage::Format_RGB32);
+    // The one-bit copy: pixels of exactly the key colour are set, all others clear.
+    QImage mono(w, h, QImage::Format_RGB32);
+    const QRgb keyRgb = Gdi::ToQRgb(key) & 0x00FFFFFFu;
+    for (int y = 0; y < h; ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(picTmp.Image.constScanLine(y));
+        QRgb* out = reinterpret_cast<QRgb*>(mono.scanLine(y));
+        for (int x = 0; x < w; ++x) out[x] = (in[x] & 0x00FFFFFFu) == keyRgb ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+    // Back into the scratch area as white and black (or black and white), then kept.
+    Gdi::BitBlt(picTmp.Image, 0, 0, w, h, mono, 0, 0, rop);
+    into = picTmp.Image.copy();
+}
+
+void clsPaintImageByNullBack::CreateMaskImage(PictureBox& picTmp, const QImage& ShowImage,
+                                              std::uint32_t lngShowImageBackColor) {
+    BuildMask(picTmp, ShowImage, lngShowImageBackColor, Gdi::SRCCOPY, lngMaskBmp);
+}
+
+void clsPaintImageByNullBack::CreateInverseMaskImage(PictureBox& picTmp, const QImage& ShowImage,
+                                                     std::uint32_t lngShowImageBackColor) {
+    BuildMask(picTmp, ShowImage, lngShowImageBackColor, Gdi::NOTSRCCOPY, lngInvMaskBmp);
+}
+
+bool clsPaintImageByNullBack::PaintOnto(QImage& dst, const QImage& ShowImage, PictureBox& picTmp, std::uint32_t key,
+                                        std::int32_t x, std::int32_t y) {
+    if (ShowImage.isNull() || dst.isNull()) return false;
+    picTmp.AutoRedraw = false;
+    CreateInverseMaskImage(picTmp, ShowImage, key);
+    CreateMaskImage(picTmp, ShowImage, key);
+    const int w = ShowImage.width(), h = ShowImage.height();
+    // The scratch holds the plain picture again; its key-colour pixels become black.
+    picTmp.Image = ShowImage.convertToFormat(QImage::Format_RGB32);
+    Gdi::BitBlt(picTmp.Image, 0, 0, w, h, lngInvMaskBmp, 0, 0, Gdi::SRCAND);
+    // The hole first, then the picture into it.
+    Gdi::BitBlt(dst, x, y, w, h, lngMaskBmp, 0, 0, Gdi::SRCAND);
+    Gdi::BitBlt(dst, x, y, w, h, picTmp.Image, 0, 0, Gdi::SRCPAINT);
+    ReleaseMasks();
+    return true;
+}
+
+void clsPaintImageByNullBack::PictureBox_PaintImageByNullBack(PictureBox& picBack, const QImage& ShowImage,
+                                                              PictureBox& picTmp, std::uint32_t lngShowImageBackColor,
+                                                              std::int32_t lngDstX, std::int32_t lngDstY) {
+    if (PaintOnto(picBack.Image, ShowImage, picTmp, lngShowImageBackColor, lngDstX, lngDstY) && picBack.AutoRedraw)
+        picBack.Refresh();
+}
+
+void clsPaintImageByNullBack::Form_PaintImageByNullBack(frmMain& FormBack, const QImage& ShowImage, PictureBox& picTmp,
+                                                        std::uint32_t lngShowImageBackColor, std::int32_t lngDstX,
+                                                        std::int32_t lngDstY) {
+    // The main window always draws persistently.
+    if (PaintOnto(FormBack.Image, ShowImage, picTmp, lngShowImageBackColor, lngDstX, lngDstY)) FormBack.Refresh();
+}

@@ -1,0 +1,277 @@
+#include "client/platform/Gdi.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace Gdi {
+namespace {
+
+constexpr QRgb kOpaque = 0xFF000000u;
+constexpr QRgb kRgbBits = 0x00FFFFFFu;
+
+bool IsSurfaceFormat(QImage::Format f) { return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32; }
+
+// The source as 32-bit pixels (no premultiplied colours); holder keeps a converted copy.
+const QImage& Source32(const QImage& src, QImage& holder) {
+    if (IsSurfaceFormat(src.format())) return src;
+    holder = src.convertToFormat(src.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    return holder;
+}
+
+// The raster operation on the colour bits; false for an operation we do not know.
+bool RopFunction(std::uint32_t rop, QRgb (*&fn)(QRgb, QRgb)) {
+    switch (rop) {
+    case SRCCOPY: fn = [](QRgb s, QRgb) { return s; }; return true;
+    case NOTSRCCOPY: fn = [](QRgb s, QRgb) { return ~s; }; return true;
+    case SRCAND: fn = [](QRgb s, QRgb d) { return s & d; }; return true;
+    case SRCPAINT: fn = [](QRgb s, QRgb d) { return s | d; }; return true;
+    default: return false;
+    }
+}
+
+// The source pixel index for target pixel i of a stretch of n target pixels from m
+// source pixels (nearest pixel, taken at the target pixel's centre).
+int StretchIndex(int i, int n, int m) { return int((static_cast<long long>(2 * i + 1) * m) / (2LL * n)); }
+
+// Walks a stretch: for every target pixel inside dst and every matching source pixel
+// inside src, calls put(targetPixel, sourcePixel).
+template <typename Put>
+void ForStretch(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh, Put put) {
+    if (w == 0 || h == 0 || sw == 0 || sh == 0) return;
+    const bool mirrorX = (w < 0) != (sw < 0);
+    const bool mirrorY = (h < 0) != (sh < 0);
+    const int aw = std::abs(w), ah = std::abs(h), asw = std::abs(sw), ash = std::abs(sh);
+    const int tx0 = w < 0 ? x + w : x, ty0 = h < 0 ? y + h : y;
+    const int sx0 = sw < 0 ? sx + sw : sx, sy0 = sh < 0 ? sy + sh : sy;
+    std::vector<int> cols(static_cast<std::size_t>(aw));
+    for (int i = 0; i < aw; ++i) cols[i] = sx0 + StretchIndex(mirrorX ? aw - 1 - i : i, aw, asw);
+    for (int j = 0; j < ah; ++j) {
+        const int ty = ty0 + j;
+        if (ty < 0 || ty >= dst.height()) continue;
+        const int syy = sy0 + StretchIndex(mirrorY ? ah - 1 - j : j, ah, ash);
+        if (syy < 0 || syy >= src.height()) continue;
+        const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(syy));
+        QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(ty));
+        for (int i = 0; i < aw; ++i) {
+            const int tx = tx0 + i, sxx = cols[i];
+            if (tx < 0 || tx >= dst.width() || sxx < 0 || sxx >= src.width()) continue;
+            put(out[tx], in[sxx]);
+        }
+    }
+}
+
+void SetOpaque(QImage& dst, int x, int y, QRgb rgb) {
+    if (x < 0 || y < 0 || x >= dst.width() || y >= dst.height()) return;
+    reinterpret_cast<QRgb*>(dst.scanLine(y))[x] = kOpaque | (rgb & kRgbBits);
+}
+
+void FillClipped(QImage& dst, int left, int top, int right, int bottom, QRgb rgb) {  // inclusive corners
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, dst.width() - 1);
+    bottom = std::min(bottom, dst.height() - 1);
+    for (int yy = top; yy <= bottom; ++yy) {
+        QRgb* row = reinterpret_cast<QRgb*>(dst.scanLine(yy));
+        std::fill(row + left, row + right + 1, kOpaque | (rgb & kRgbBits));
+    }
+}
+
+// Offsets of a round pen of the given diameter.
+std::vector<QPoint> PenOffsets(int width) {
+    std::vector<QPoint> pen;
+    if (width <= 1) {
+        pen.emplace_back(0, 0);
+        return pen;
+    }
+    const double radius = width / 2.0;
+    const int reach = width / 2;
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+            if (dx * dx + dy * dy <= radius * radius) pen.emplace_back(dx, dy);
+    return pen;
+}
+
+QFont WindowFont(double points, bool bold) {
+    QFont font(QString::fromLatin1(kFontFamily));
+    font.setPixelSize(std::max(1, int(std::lround(points * 96.0 / 72.0))));
+    font.setBold(bold);
+    return font;
+}
+
+}  // namespace
+
+void PrepareSurface(QImage& surface) {
+    if (!surface.isNull() && surface.format() != QImage::Format_RGB32)
+        surface = surface.convertToFormat(QImage::Format_RGB32);
+}
+
+bool BitBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, std::uint32_t rop) {
+    QRgb (*fn)(QRgb, QRgb) = nullptr;
+    if (!RopFunction(rop, fn)) return false;
+    if (dst.isNull() || src.isNull() || w <= 0 || h <= 0) return true;
+    PrepareSurface(dst);
+    QImage holder;
+    const QImage sameCopy = (&src == &dst) ? src.copy() : QImage();
+    const QImage& s = Source32(sameCopy.isNull() ? src : sameCopy, holder);
+    const int c0 = std::max({0, -x, -sx});
+    const int c1 = std::min({w, dst.width() - x, s.width() - sx});
+    if (c1 <= c0) return true;
+    for (int r = 0; r < h; ++r) {
+        const int dy = y + r, syy = sy + r;
+        if (dy < 0 || dy >= dst.height() || syy < 0 || syy >= s.height()) continue;
+        const QRgb* in = reinterpret_cast<const QRgb*>(s.constScanLine(syy));
+        QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(dy));
+        for (int c = c0; c < c1; ++c) out[x + c] = kOpaque | (fn(in[sx + c], out[x + c]) & kRgbBits);
+    }
+    return true;
+}
+
+bool StretchBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh,
+                std::uint32_t rop) {
+    QRgb (*fn)(QRgb, QRgb) = nullptr;
+    if (!RopFunction(rop, fn)) return false;
+    if (dst.isNull() || src.isNull()) return true;
+    PrepareSurface(dst);
+    QImage holder;
+    const QImage sameCopy = (&src == &dst) ? src.copy() : QImage();
+    const QImage& s = Source32(sameCopy.isNull() ? src : sameCopy, holder);
+    ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh,
+               [fn](QRgb& out, QRgb in) { out = kOpaque | (fn(in, out) & kRgbBits); });
+    return true;
+}
+
+void PaintPicture(QImage& dst, const QImage& pic, int x, int y, int w, int h, int sx, int sy, int sw, int sh) {
+    if (dst.isNull() || pic.isNull()) return;
+    if (sw < 0) sw = pic.width() - sx;
+    if (sh < 0) sh = pic.height() - sy;
+    if (w == 0) w = sw;
+    if (h == 0) h = sh;
+    if (!pic.hasAlphaChannel()) {
+        StretchBlt(dst, x, y, w, h, pic, sx, sy, sw, sh, SRCCOPY);
+        return;
+    }
+    PrepareSurface(dst);
+    const QImage s = pic.convertToFormat(QImage::Format_ARGB32);
+    ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh, [](QRgb& out, QRgb in) {
+        if (qAlpha(in) >= 128) out = kOpaque | (in & kRgbBits);
+    });
+}
+
+bool AlphaBlend(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh,
+                std::uint8_t level) {
+    if (w < 0 || h < 0 || sw < 0 || sh < 0) return false;
+    if (dst.isNull() || src.isNull()) return true;
+    PrepareSurface(dst);
+    QImage holder;
+    const QImage sameCopy = (&src == &dst) ? src.copy() : QImage();
+    const QImage& s = Source32(sameCopy.isNull() ? src : sameCopy, holder);
+    const unsigned a = level, na = 255u - level;
+    ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh, [a, na](QRgb& out, QRgb in) {
+        auto mix = [a, na](unsigned sc, unsigned dc) { return (sc * a + dc * na + 127u) / 255u; };
+        out = qRgb(int(mix(qRed(in), qRed(out))), int(mix(qGreen(in), qGreen(out))), int(mix(qBlue(in), qBlue(out))));
+    });
+    return true;
+}
+
+void Line(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color, int width) {
+    if (dst.isNull()) return;
+    PrepareSurface(dst);
+    const QRgb rgb = ToQRgb(color);
+    const std::vector<QPoint> pen = PenOffsets(width);
+    const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+    const int stepX = x1 < x2 ? 1 : -1, stepY = y1 < y2 ? 1 : -1;
+    int err = dx + dy, x = x1, y = y1;
+    while (x != x2 || y != y2) {
+        for (const QPoint& p : pen) SetOpaque(dst, x + p.x(), y + p.y(), rgb);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += stepX;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += stepY;
+        }
+    }
+}
+
+void Box(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color, int width) {
+    if (dst.isNull()) return;
+    PrepareSurface(dst);
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    const int lo = (std::max(width, 1) - 1) / 2, hi = std::max(width, 1) / 2;
+    const QRgb rgb = ToQRgb(color);
+    FillClipped(dst, x1 - lo, y1 - lo, x2 + hi, y1 + hi, rgb);  // top
+    FillClipped(dst, x1 - lo, y2 - lo, x2 + hi, y2 + hi, rgb);  // bottom
+    FillClipped(dst, x1 - lo, y1 - lo, x1 + hi, y2 + hi, rgb);  // left
+    FillClipped(dst, x2 - lo, y1 - lo, x2 + hi, y2 + hi, rgb);  // right
+}
+
+void FillBox(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color) {
+    if (dst.isNull()) return;
+    PrepareSurface(dst);
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    FillClipped(dst, x1, y1, x2, y2, ToQRgb(color));
+}
+
+void Circle(QImage& dst, int cx, int cy, int r, ColorRef color, int width) {
+    if (dst.isNull() || r < 0) return;
+    PrepareSurface(dst);
+    const double half = std::max(width, 1) / 2.0;
+    const double inner = std::max(0.0, r - half), outer = r + half;
+    const int reach = int(std::ceil(outer));
+    const QRgb rgb = ToQRgb(color);
+    for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const double d2 = double(dx) * dx + double(dy) * dy;
+            if (d2 >= inner * inner && d2 <= outer * outer) SetOpaque(dst, cx + dx, cy + dy, rgb);
+        }
+}
+
+int PrintText(QImage& dst, int x, int y, const std::string& text, ColorRef color, double points, bool bold,
+              TextClip clip) {
+    const QFont font = WindowFont(points, bold);
+    const QFontMetrics metrics(font);
+    const QString s = QString::fromStdString(text);
+    if (dst.isNull() || s.isEmpty()) return metrics.horizontalAdvance(s);
+    PrepareSurface(dst);
+    QPainter p(&dst);
+    if (clip.width >= 0) p.setClipRect(clip.left, clip.top, clip.width, std::max(clip.height, 0));
+    p.setFont(font);
+    p.setPen(QColor(ToQRgb(color)));
+    p.drawText(QPoint(x, y + metrics.ascent()), s);
+    return metrics.horizontalAdvance(s);
+}
+
+int TextWidth(const std::string& text, double points, bool bold) {
+    return QFontMetrics(WindowFont(points, bold)).horizontalAdvance(QString::fromStdString(text));
+}
+
+int TextHeight(double points, bool bold) { return QFontMetrics(WindowFont(points, bold)).height(); }
+
+ColorRef GetPixel(const QImage& img, int x, int y) {
+    if (img.isNull() || x < 0 || y < 0 || x >= img.width() || y >= img.height()) return kInvalidColor;
+    return FromQRgb(img.pixel(x, y));
+}
+
+bool SetPixel(QImage& img, int x, int y, ColorRef color) {
+    if (img.isNull() || x < 0 || y < 0 || x >= img.width() || y >= img.height()) return false;
+    PrepareSurface(img);
+    SetOpaque(img, x, y, ToQRgb(color));
+    return true;
+}
+
+QRgb* Row(QImage& img, int y) {
+    if (img.isNull() || y < 0 || y >= img.height()) return nullptr;
+    PrepareSurface(img);
+    return reinterpret_cast<QRgb*>(img.scanLine(y));
+}
+
+}  // namespace Gdi

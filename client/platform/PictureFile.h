@@ -1,0 +1,16 @@
+// Pictures from files: BMP bitmaps and ICO icons below the program folder. A missing or
+// unreadable file gives an empty picture, which every drawing call skips.
+#pragma once
+#include <QImage>
+#include <string>
+
+namespace PictureFile {
+
+bool Exists(const std::string& path);
+
+// A bitmap as opaque 32-bit pixels with its colours exactly as stored; an icon with its
+// transparent parts (of several sizes in one file, the one of iconSize pixels when there
+// is one, else the first).
+QImage LoadPicture(const std::string& path, int iconSize = 32);
+
+}  // namespace PictureFile
