@@ -19,7 +19,7 @@ constexpr double kHintAfter = 4.0;        // a pair not seen for this long calls
 constexpr double kEffectSeconds = 5.0;    // freeze and black fog
 constexpr double kEndPause = 3.0;         // the boards stay after the results
 constexpr double kNoAnswerSeconds = 3.0;  // a request the server did not confirm is made again
-constexpr int kTicketHours = 12;
+constexpr std::int64_t kTicketSeconds = std::int64_t{12} * 3600;  // a ticket is good for twelve hours
 
 const char* ItemName(int item) {
     static const char* kNames[] = {"compass", "rearrange", "freeze", "alarm", "bomb",
@@ -39,8 +39,12 @@ BotPlayer::BotPlayer(asio::io_context& io, BotConfig config, BotTrace& trace)
 
 BotPlayer::~BotPlayer() {
     *alive_ = false;
-    CancelTimers();
-    if (conn_) conn_->Close();
+    try {
+        CancelTimers();
+        if (conn_) conn_->Close();
+    } catch (...) {
+        // A timer that cannot be cancelled any more is gone with its io_context.
+    }
 }
 
 // ---- connection -------------------------------------------------------------------------
@@ -65,7 +69,7 @@ void BotPlayer::Connect() {
     t.table = config_.table;
     t.name = config_.name;
     t.watched = config_.watched;
-    t.expiry = static_cast<std::int64_t>(std::time(nullptr)) + kTicketHours * 3600;
+    t.expiry = static_cast<std::int64_t>(std::time(nullptr)) + kTicketSeconds;
     const std::string ticket = Ticket::Make(t, config_.secret ? &*config_.secret : nullptr);
     conn_ = std::make_shared<BotConnection>(io_);
     std::weak_ptr<bool> alive = alive_;

@@ -32,7 +32,7 @@ std::string BotTrace::PathText(const LinkPath& path) {
 std::string BotTrace::BoardText(const TileGridT& grid) {
     static const char kHex[] = "0123456789abcdef";
     std::string text;
-    text.reserve(2 * GameSize::kRows * GameSize::kCols);
+    text.reserve(std::size_t{2} * GameSize::kRows * GameSize::kCols);
     for (const auto& row : grid)
         for (std::uint8_t code : row) {
             text.push_back(kHex[code >> 4]);

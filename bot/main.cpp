@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <exception>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -23,9 +24,7 @@ std::string DefaultName(int table, int index, bool watching) {
     return (watching ? "看客" : "电脑") + std::to_string((table - 1) * GameSize::kSeatCount + index + 1);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     BotOptions o;
     std::string error;
     if (!ParseBotOptions(argc, argv, o, error)) {
@@ -87,4 +86,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tilelink-bot: %s\n", e.what());
+        return 1;
+    }
 }
