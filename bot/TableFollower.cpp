@@ -282,7 +282,12 @@ TableFollower::Happening TableFollower::OnStart(const Bytes& msg) {
     h.kind = Event::GameStart;
     if (msg.size() < kBoard) return h;
     const int rows = msg[kRows], cols = msg[kRows + 1];
-    if (!modGameDefine::BoardSizeFits(rows, cols)) return h;  // a board that does not fit: none
+    if (!modGameDefine::BoardSizeFits(rows, cols)) {
+        // A board that does not fit: the size notice instead of a board, and no turn.
+        h.kind = Event::Notice;
+        h.text = "服务器发送的方块阵列数据无法处理！尺寸不符！";
+        return h;
+    }
     TileGridT board{};
     const std::size_t pos = modGameDefine::StoreBoardBytes(board, msg, kBoard, rows, cols);
     const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(board));

@@ -132,6 +132,13 @@ TEST(TableFollower, GameStartDealsOneBoardToEverySeat) {
     EXPECT_EQ(f.Game().SeatUser[2].bteDaoJuCount[DJ_ZHADAN], 1);
     EXPECT_EQ(f.Game().SeatUser[1].bteDaoJuCount[DJ_ZHADAN], 0);
     EXPECT_EQ(f.GamesStarted(), 1);
+
+    // A board of 11 rows: the size notice, no board, nothing to play.
+    Bytes tooBig = StartOn(kBoard);
+    tooBig[18] = 11;
+    EXPECT_EQ(f.Apply(tooBig).kind, Event::Notice);
+    EXPECT_EQ(f.Game().SeatUser[2].TileGrid, TileGridT{});
+    EXPECT_EQ(f.Game().SeatUser[2].bteLeftFkCount, 0);
 }
 
 TEST(TableFollower, RemovalsClearTheEndCellsOfThatSeatOnly) {
