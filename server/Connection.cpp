@@ -5,6 +5,7 @@ SharedFrame MakeFrame(const Bytes& message) { return std::make_shared<const Byte
 Connection::Connection(asio::ip::tcp::socket socket, Handler& handler, const Limits& limits, std::uint64_t id)
     : socket_(std::move(socket)),
       timer_(socket_.get_executor()),
+      frameTimer_(socket_.get_executor()),
       handler_(handler),
       limits_(limits),
       id_(id),
@@ -61,13 +62,35 @@ void Connection::Read() {
                 self->Close("too many messages");
                 return;
             }
+            ++self->messagesIn_;
             self->handler_.OnMessage(*self, message);
         }
         if (self->decoder_.Failed()) {
             self->Close("bad frame length");
             return;
         }
-        if (!self->closed_) self->Read();
+        if (self->closed_) return;
+        self->WatchPartialFrame();
+        self->Read();
+    });
+}
+
+void Connection::WatchPartialFrame() {
+    if (decoder_.Pending() == 0) {
+        if (frameWatched_) frameTimer_.cancel();
+        frameWatched_ = false;
+        return;
+    }
+    // The same frame still incomplete: its deadline stands. A newer one gets its own.
+    if (frameWatched_ && watchedFrom_ == messagesIn_) return;
+    frameWatched_ = true;
+    watchedFrom_ = messagesIn_;
+    frameTimer_.expires_after(limits_.frameTimeout);
+    auto self = shared_from_this();
+    const std::uint64_t from = messagesIn_;
+    frameTimer_.async_wait([self, from](std::error_code ec) {
+        if (ec || self->closed_ || !self->frameWatched_ || self->watchedFrom_ != from) return;
+        self->Close("frame not completed in time");
     });
 }
 
@@ -128,6 +151,7 @@ void Connection::Close(const char* why) {
     reason_ = why;
     std::error_code ec;
     timer_.cancel();
+    frameTimer_.cancel();
     socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
     socket_.close(ec);
     queue_.clear();

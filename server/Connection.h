@@ -1,6 +1,7 @@
 // One client connection: the framing of the socket (4-byte lengths, messages of 1..65536
-// bytes), a bounded output queue, a request rate limit and the login deadline. Anything
-// wrong with what the client sends ends this connection only.
+// bytes), a bounded output queue, a request rate limit, the login deadline and the
+// deadline of a frame begun. Anything wrong with what the client sends ends this
+// connection only.
 #pragma once
 #include <asio.hpp>
 
@@ -26,6 +27,7 @@ public:
         double messagesPerSecond = 60;
         double messageBurst = 200;
         std::chrono::milliseconds loginTimeout{10000};
+        std::chrono::milliseconds frameTimeout{10000};
         int sendBufferBytes = 0;
     };
 
@@ -65,9 +67,12 @@ private:
     void Read();
     void Write();
     bool TakeToken();
+    // After a read: a frame left incomplete must be finished before its deadline.
+    void WatchPartialFrame();
 
     asio::ip::tcp::socket socket_;
     asio::steady_timer timer_;
+    asio::steady_timer frameTimer_;
     Handler& handler_;
     Limits limits_;
     std::uint64_t id_;
@@ -80,6 +85,9 @@ private:
     bool closed_ = false;
     bool flushing_ = false;
     bool loggedIn_ = false;
+    bool frameWatched_ = false;        // the deadline of the incomplete frame is armed
+    std::uint64_t messagesIn_ = 0;     // whole messages read so far
+    std::uint64_t watchedFrom_ = 0;    // messagesIn_ when that deadline was armed
     double tokens_;
     std::chrono::steady_clock::time_point tokenTime_;
     const char* reason_ = "";

@@ -68,6 +68,7 @@ void RoomServer::Accept() {
                 limits.messagesPerSecond = options_.messagesPerSecond;
                 limits.messageBurst = options_.messageBurst;
                 limits.loginTimeout = options_.loginTimeout;
+                limits.frameTimeout = options_.frameTimeout;
                 limits.sendBufferBytes = options_.sendBufferBytes;
                 auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
                 connections_[c->Id()] = c;
@@ -175,7 +176,14 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     auto user = std::make_unique<UserSession>();
     user->name = seat.name;
     user->guest = guest;
-    user->stats = guest ? UserStats{} : store_.Load(seat.name);
+    if (!guest) {
+        // A record that cannot be read or made: the user plays, but nothing of it is kept.
+        std::string error;
+        user->stats = store_.Load(seat.name, &error);
+        if (user->stats.id == 0)
+            std::fprintf(stderr, "tilelink-server: the record of %s cannot be kept: %s\n", seat.name.c_str(),
+                         error.c_str());
+    }
     user->stats.name = seat.name;
     user->allowWatch = allowWatch;
     user->conn = connections_[c.Id()];

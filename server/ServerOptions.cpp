@@ -31,6 +31,15 @@ bool ParseSeconds(const std::string& text, std::chrono::milliseconds& out) {
     }
 }
 
+// A whole number of bytes, 1 .. 1 GiB.
+bool ParseBytes(const std::string& text, std::size_t& out) {
+    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    const unsigned long long n = std::stoull(text);
+    if (n == 0 || n > (1ull << 30)) return false;
+    out = static_cast<std::size_t>(n);
+    return true;
+}
+
 }  // namespace
 
 bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error) {
@@ -76,7 +85,16 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
                 error = "--seed wants a number";
                 return false;
             }
-        } else if (opt == "--grace" || opt == "--login-timeout" || opt == "--turn-time" || opt == "--start-pause") {
+        } else if (opt == "--max-output" || opt == "--send-buffer") {
+            std::size_t bytes = 0;
+            if (!ParseBytes(val, bytes)) {
+                error = opt + " wants a number of bytes";
+                return false;
+            }
+            if (opt == "--max-output") out.maxOutputBytes = bytes;
+            else out.sendBufferBytes = static_cast<int>(bytes);
+        } else if (opt == "--grace" || opt == "--login-timeout" || opt == "--frame-timeout" || opt == "--turn-time" ||
+                   opt == "--start-pause") {
             std::chrono::milliseconds ms{};
             if (!ParseSeconds(val, ms)) {
                 error = opt + " wants seconds";
@@ -84,6 +102,7 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             }
             if (opt == "--grace") out.dropGrace = ms;
             if (opt == "--login-timeout") out.loginTimeout = ms;
+            if (opt == "--frame-timeout") out.frameTimeout = ms;
             if (opt == "--start-pause") out.startPause = ms;
             if (opt == "--turn-time") {
                 out.turnTime = ms;

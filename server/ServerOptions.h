@@ -30,6 +30,7 @@ struct ServerOptions {
 
     // Connection bounds
     std::chrono::milliseconds loginTimeout{10000};
+    std::chrono::milliseconds frameTimeout{10000};  // a frame begun must be complete this soon
     std::size_t maxOutputBytes = 1 << 20;  // a client that reads slower is cut off
     double messagesPerSecond = 60;         // sustained request rate
     double messageBurst = 200;             // requests allowed at once

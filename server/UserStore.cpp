@@ -118,7 +118,7 @@ bool UserStore::Open(const std::string& path, std::string& error) {
     return true;
 }
 
-UserStats UserStore::Load(const std::string& name) {
+UserStats UserStore::Load(const std::string& name, std::string* error) {
     UserStats u;
     u.name = name;
     if (!db_) return u;
@@ -141,6 +141,7 @@ UserStats UserStore::Load(const std::string& name) {
         ins.Bind(1, name).Bind(2, static_cast<std::int64_t>(std::time(nullptr)));
         if (ins.Step() != SQLITE_DONE) break;
     }
+    if (error) *error = sqlite3_errmsg(db_);
     return u;
 }
 

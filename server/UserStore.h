@@ -40,8 +40,8 @@ public:
     bool Open(const std::string& path, std::string& error);
 
     // The user's record; a user seen for the first time is created with zero counts.
-    // On a database failure the record is returned unsaved (id 0).
-    UserStats Load(const std::string& name);
+    // On a database failure the record is returned unsaved (id 0) and `error` says why.
+    UserStats Load(const std::string& name, std::string* error = nullptr);
     bool Exists(const std::string& name);
 
     struct GameResult {

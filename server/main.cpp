@@ -39,7 +39,9 @@ int main(int argc, char** argv) {
     if (!ParseServerOptions(argc, argv, options, error)) {
         std::fprintf(stderr,
                      "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE] [--secret-file FILE]"
-                     " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--seed N]\n",
+                     " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
+                     " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
+                     " [--seed N]\n",
                      error.c_str());
         return 2;
     }
