@@ -216,6 +216,9 @@ void modGameMsg::ExecRemove(const Bytes& msg) {
     // 8. The next turn, unless the own board has no move left.
     if (!local) return;
     if (CheckNoSolution(kNoSolutionHurry, true)) return;
+    // A cleared board has no next turn: a clock running on it would report a time-out
+    // for a player who has finished.
+    if (client_.game.SeatUser[seat].bteLeftFkCount == 0) return;
     client_.gameClock->StartTurnClock();
 }
 

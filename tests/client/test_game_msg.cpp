@@ -159,6 +159,16 @@ TEST(GameRemove, OwnRemovalLeavingFourTilesStartsTheNextTurn) {
     EXPECT_TRUE(t.bar().Running());
 }
 
+TEST(GameRemove, OwnLastPairEndsTheTurnsInsteadOfStartingOne) {
+    Table t;
+    t.Deal(PairAndSingles(0));  // only the pair
+    t.c().gameClock->StopTurnClock();
+    t.Receive(RemoveMsg(0, {{0, 0}, {0, 1}}));
+    EXPECT_EQ(t.seat(0).bteLeftFkCount, 0);
+    EXPECT_TRUE(t.windows.empty());
+    EXPECT_FALSE(t.bar().Running());
+}
+
 TEST(GameRemove, WatcherGetsNoNoticeButTheWatchedTurnGoesOn) {
     Table t("李四");
     ASSERT_TRUE(t.game().blnIsWatcher);
