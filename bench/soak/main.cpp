@@ -12,7 +12,6 @@
 //   bench_soak [--tables N] [--minutes T] [--warmup MINUTES] [--strategy human|first]
 //              [--pace F] [--sample SECONDS] [--grace SECONDS]
 #include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -154,10 +153,8 @@ int main(int argc, char** argv) {
                      " [--pace F] [--sample SECONDS] [--grace SECONDS]\n");
         return 2;
     }
-    rlimit lim{};
-    getrlimit(RLIMIT_NOFILE, &lim);
-    lim.rlim_cur = lim.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &lim);
+    // A spectator's socket a table here, and the server's sockets.
+    RaiseOpenFileLimit(static_cast<unsigned long>(opt.tables) * 4 + 256);
     signal(SIGPIPE, SIG_IGN);
 
     char dirTemplate[] = "/tmp/tilelink_soak_XXXXXX";

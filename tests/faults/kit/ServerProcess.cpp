@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -22,6 +23,17 @@ void CloseFd(int& fd) {
 }
 
 }  // namespace
+
+unsigned long RaiseOpenFileLimit(unsigned long wanted) {
+    rlimit lim{};
+    if (::getrlimit(RLIMIT_NOFILE, &lim) != 0) return 0;
+    if (lim.rlim_cur < wanted) {
+        lim.rlim_cur = std::min<rlim_t>(lim.rlim_max, wanted);
+        ::setrlimit(RLIMIT_NOFILE, &lim);
+        ::getrlimit(RLIMIT_NOFILE, &lim);
+    }
+    return static_cast<unsigned long>(lim.rlim_cur);
+}
 
 ServerProcess::~ServerProcess() {
     if (pid_ > 0 && !reaped_) Stop();

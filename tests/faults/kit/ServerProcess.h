@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// Lifts this process's limit of open descriptors to at least `wanted` (at most the hard
+// limit), for the many connections of a load; the limit now in force.
+unsigned long RaiseOpenFileLimit(unsigned long wanted);
+
 class ServerProcess {
 public:
     ServerProcess() = default;
