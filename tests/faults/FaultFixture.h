@@ -64,12 +64,14 @@ protected:
         return server_.Start(args);
     }
 
-    // The computer players' table, playing from now on; the games it has ended so far.
-    int StartBots(int table = 9) {
+    // The computer players' table, playing from now on (connected to `port`, the
+    // server's by default); the games it has ended so far.
+    int StartBots(int table = 9, int port = 0, const std::vector<std::string>& extra = {}) {
         bots_ = std::make_unique<BotTable>();
         BotTable::Config c;
-        c.port = server_.Port();
+        c.port = port ? port : server_.Port();
         c.table = table;
+        c.extra = extra;
         c.secretFile = SecretPath();
         c.tracePath = dir_ + "/bots.log";
         EXPECT_TRUE(bots_->Start(c));

@@ -71,6 +71,7 @@ void BotTable::ReadNewLines() {
         if (cols.size() < 3) continue;
         const std::string& name = cols[1];
         const std::string& event = cols[2];
+        ++events_[event];
         if (event == "start") {
             ++starts_[name];
         } else if (event == "end") {
@@ -88,6 +89,11 @@ void BotTable::ReadNewLines() {
 int BotTable::GamesEnded() {
     ReadNewLines();
     return fullEnds_;
+}
+
+int BotTable::Events(const std::string& event) {
+    ReadNewLines();
+    return events_[event];
 }
 
 bool BotTable::AwaitGames(int games, std::chrono::milliseconds limit) {

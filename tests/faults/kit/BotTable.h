@@ -36,6 +36,8 @@ public:
 
     // Games the first player has seen end with the results of every player.
     int GamesEnded();
+    // Lines of one event ("closed", "quit", "snapshot" ...) in the log, of all players.
+    int Events(const std::string& event);
     // Waits until that count reaches `games`; false when the limit passed first.
     bool AwaitGames(int games, std::chrono::milliseconds limit = std::chrono::seconds(20));
 
@@ -54,6 +56,6 @@ private:
     std::string partial_;
     std::string firstName_;
     int fullEnds_ = 0;                       // of the first player
-    std::map<std::string, int> starts_, ends_;
+    std::map<std::string, int> starts_, ends_, events_;
     std::vector<std::string> problems_;
 };
