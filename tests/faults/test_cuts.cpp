@@ -12,10 +12,12 @@ namespace {
 
 enum class CutPoint { BeforeHello, AfterHello, AfterLogin, DuringSettings, AfterReady };
 
-std::string CutName(const testing::TestParamInfo<CutPoint>& info) {
+const char* CutText(CutPoint p) {
     static const char* kNames[] = {"BeforeHello", "AfterHello", "AfterLogin", "DuringSettings", "AfterReady"};
-    return kNames[static_cast<int>(info.param)];
+    return kNames[static_cast<int>(p)];
 }
+
+std::string CutName(const testing::TestParamInfo<CutPoint>& info) { return CutText(info.param); }
 
 // The settings question says the recipient is the master.
 bool AsksMaster(const Bytes& m) {
@@ -28,6 +30,8 @@ std::uint8_t SeatOfQuit(const Bytes& m, std::string& reason) {
     BroadcastParsers::ParsePlayerQuit(m, seat, reason);
     return seat;
 }
+
+void PrintTo(CutPoint p, std::ostream* os) { *os << CutText(p); }
 
 }  // namespace
 
@@ -166,6 +170,8 @@ struct EscapeCase {
     int pairs;
     bool leave;
 };
+
+void PrintTo(const EscapeCase& c, std::ostream* os) { *os << (c.leave ? "leave" : "drop") << " after " << c.pairs << " pairs"; }
 
 class EscapeMidGame : public FaultTest, public testing::WithParamInterface<EscapeCase> {};
 
