@@ -186,3 +186,17 @@ TEST_F(FaultTest, AThousandConnectionsAtOnceLeaveAPlayingTableResponsive) {
     EXPECT_TRUE(player->Await([](const Bytes& m) { return LineSaying(m, "还能聊天"); }));
     ExpectTablePlaysOn(bots_->GamesEnded());
 }
+
+TEST_F(FaultTest, BoundsThatWouldCutEveryClientAreRefusedAtStart) {
+    // No output at all allowed, or a bound that is no number: the server does not start.
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--max-output", "0"}, {"--max-output", "lots"}, {"--send-buffer", "-1"},
+          {"--frame-timeout", "soon"}, {"--max-output", "99999999999"}}) {
+        ServerProcess refused;
+        std::vector<std::string> args = {"--db", ":memory:"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        EXPECT_FALSE(refused.Start(args)) << bad[0] << " " << bad[1];
+        EXPECT_EQ(refused.Stop(), 2) << bad[0] << " " << bad[1];
+        EXPECT_NE(refused.Errors().find(bad[0]), std::string::npos) << refused.Errors();
+    }
+}
