@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 
+#include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "core/modPublicTools.h"
 
@@ -24,34 +25,6 @@ bool ReadReal(const std::string& text, double lo, double hi, double& out) {
     const double v = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || !std::isfinite(v) || v < lo || v > hi) return false;
     out = v;
-    return true;
-}
-
-// HOST:PORT, with the host in brackets for an IPv6 address.
-bool ReadServer(const std::string& text, std::string& host, std::string& port) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) return false;
-    host = text.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    long long p = 0;
-    if (!ReadInt(text.substr(colon + 1), 1, 65535, p)) return false;
-    port = std::to_string(p);
-    return true;
-}
-
-bool ReadSecret(const std::string& path, std::string& secret, std::string& error) {
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line)) {
-        error = "cannot read the secret file " + path;
-        return false;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) {
-        error = "the secret file " + path + " is empty";
-        return false;
-    }
-    secret = line;
     return true;
 }
 
@@ -79,10 +52,12 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
         const std::string val = argv[++i];
         long long n = 0;
         if (opt == "--server") {
-            if (!ReadServer(val, out.host, out.port)) {
+            int port = 0;
+            if (!CommandLine::ParseHostPort(val, out.host, port)) {
                 error = "--server wants HOST:PORT";
                 return false;
             }
+            out.port = std::to_string(port);
             haveServer = true;
         } else if (opt == "--table") {
             if (!ReadInt(val, 1, 1000000, n)) {
@@ -103,9 +78,12 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
             }
             out.strategy = val == "first" ? Strategy::First : Strategy::Human;
         } else if (opt == "--secret-file") {
-            std::string secret;
-            if (!ReadSecret(val, secret, error)) return false;
-            out.secret = secret;
+            auto secret = CommandLine::ReadSecretFile(val);
+            if (!secret) {
+                error = "cannot read the secret file " + val + ", or it is empty";
+                return false;
+            }
+            out.secret = *secret;
         } else if (opt == "--names") {
             out.names = modPublicTools::SplitFields(val, ',');
             for (const auto& name : out.names)

@@ -25,10 +25,4 @@ inline constexpr char kTitleTable[] =
 // The nine arguments, in order.
 std::vector<std::string> Arguments(const Request& r, std::int64_t now);
 
-// Splits "HOST:PORT"; false for a text without a port in 1..65535.
-bool ParseHostPort(const std::string& text, std::string& host, int& port);
-
-// The first line of a secret file, without its line end; empty when unreadable.
-std::optional<std::string> ReadSecretFile(const std::string& path);
-
 }  // namespace LaunchPlan

@@ -22,6 +22,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
@@ -134,7 +135,7 @@ bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::stri
         const auto at = line->find(mark);
         if (at == std::string::npos) continue;
         std::string host;
-        if (LaunchPlan::ParseHostPort(line->substr(at + mark.size()), host, port)) return true;
+        if (CommandLine::ParseHostPort(line->substr(at + mark.size()), host, port)) return true;
     }
     return false;
 }
@@ -188,7 +189,7 @@ int RunPlay(const Options& o) {
     // A second `play` joins the table the first one runs.
     if (auto state = ReadPlayState(stateFile)) {
         r.port = state->port;
-        r.secret = LaunchPlan::ReadSecretFile(state->secretFile);
+        r.secret = CommandLine::ReadSecretFile(state->secretFile);
         ChildProcess table;
         if (!StartTable(table, tableDir, r)) {
             std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
@@ -205,7 +206,7 @@ int RunPlay(const Options& o) {
     if (o.secretFile.empty()) {
         r.secret = FreshSecretFile(secretFile);
     } else {
-        r.secret = LaunchPlan::ReadSecretFile(secretFile);
+        r.secret = CommandLine::ReadSecretFile(secretFile);
     }
     if (!r.secret) {
         std::fprintf(stderr, "tilelink-lobby: no secret for the tickets\n");
@@ -281,13 +282,13 @@ int RunServe(const Options& o) {
 
 int RunJoin(const Options& o) {
     LaunchPlan::Request r;
-    if (!LaunchPlan::ParseHostPort(o.server, r.host, r.port) || !Ticket::IsValidName(o.name)) return Usage();
+    if (!CommandLine::ParseHostPort(o.server, r.host, r.port) || !Ticket::IsValidName(o.name)) return Usage();
     r.name = o.name;
     r.table = o.table;
     r.watch = o.watch;
     if (!r.watch.empty() && !Ticket::IsValidName(r.watch)) return Usage();
     if (!o.secretFile.empty()) {
-        r.secret = LaunchPlan::ReadSecretFile(o.secretFile);
+        r.secret = CommandLine::ReadSecretFile(o.secretFile);
         if (!r.secret) {
             std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
             return 1;
@@ -303,13 +304,13 @@ int RunJoin(const Options& o) {
 
 int RunArgs(const Options& o) {
     LaunchPlan::Request r;
-    if (!LaunchPlan::ParseHostPort(o.server, r.host, r.port)) return Usage();
+    if (!CommandLine::ParseHostPort(o.server, r.host, r.port)) return Usage();
     r.name = o.name;
     r.table = o.table;
     r.watch = o.watch;
     if (!Ticket::IsValidName(r.name) || (!r.watch.empty() && !Ticket::IsValidName(r.watch))) return Usage();
     if (!o.secretFile.empty()) {
-        r.secret = LaunchPlan::ReadSecretFile(o.secretFile);
+        r.secret = CommandLine::ReadSecretFile(o.secretFile);
         if (!r.secret) {
             std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
             return 1;

@@ -2,22 +2,12 @@
 
 #include <fstream>
 
+#include "core/CommandLine.h"
 #include "server/ItemRules.h"
 
 ServerOptions::ServerOptions() : items(ItemRules::DefaultCatalogue()) {}
 
 namespace {
-
-bool ParseListen(const std::string& text, std::string& host, int& port) {
-    const auto colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0) return false;
-    host = text.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
-    const std::string p = text.substr(colon + 1);
-    if (p.empty() || p.size() > 5 || p.find_first_not_of("0123456789") != std::string::npos) return false;
-    port = std::stoi(p);
-    return port <= 65535;
-}
 
 bool ParseSeconds(const std::string& text, std::chrono::milliseconds& out) {
     try {
@@ -43,7 +33,7 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         }
         const std::string val = argv[++i];
         if (opt == "--listen") {
-            if (!ParseListen(val, out.host, out.port)) {
+            if (!CommandLine::ParseHostPort(val, out.host, out.port, 0)) {
                 error = "--listen wants HOST:PORT";
                 return false;
             }
@@ -51,18 +41,12 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         } else if (opt == "--db") {
             out.dbPath = val;
         } else if (opt == "--secret-file") {
-            std::ifstream in(val);
-            std::string line;
-            if (!in || !std::getline(in, line)) {
-                error = "cannot read the secret file " + val;
+            auto secret = CommandLine::ReadSecretFile(val);
+            if (!secret) {
+                error = "cannot read the secret file " + val + ", or it is empty";
                 return false;
             }
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty()) {
-                error = "the secret file " + val + " is empty";
-                return false;
-            }
-            out.secret = line;
+            out.secret = *secret;
         } else if (opt == "--maps") {
             out.mapsDir = val;
         } else if (opt == "--items") {

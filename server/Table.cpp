@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "core/ChatFields.h"
+#include "core/ChatLine.h"
 #include "core/GbkText.h"
 #include "core/LeadingNumber.h"
 #include "core/modGameMsgDefine.h"
@@ -30,14 +31,6 @@ std::string FirstChars(const std::string& text, std::size_t limit) {
     return text.substr(0, std::min(i, text.size()));
 }
 
-std::string ClockText() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return buf;
-}
 
 }  // namespace
 
@@ -87,19 +80,7 @@ void Table::SendAll(const Bytes& message, const UserSession* except) {
 }
 
 void Table::SendSystemChat(const std::string& text) {
-    using namespace ChatFields;
-    std::vector<std::string> f(kFieldCount);
-    f[kTarget] = kEveryone;
-    f[kPrivate] = "0";
-    f[kSender] = "系统";
-    f[kShownTo] = kEveryone;
-    f[kTime] = ClockText();
-    f[kColour] = std::to_string(0x0000C0);
-    f[kFace] = "0";
-    f[kStyle] = "0";
-    f[kText] = text;
-    f[kReserved] = "-";
-    SendAll(GameMessages::Chat(f));
+    SendAll(GameMessages::Chat(ChatLine::ToEveryone("系统", text, 0x0000C0)));
 }
 
 void Table::Notice(const std::string& text) { SendAll(GameMessages::Notice(text)); }

@@ -1,9 +1,18 @@
 // The item bar: nine picture buttons with their state and the local player's count, a
-// tooltip with the item's name (and price), and the start of an item use.
+// tooltip with the item's name (and price), and the start of an item use: items on
+// oneself are asked for at once, an item thrown at another player waits on the mouse
+// pointer for the click that names its target.
 #pragma once
+#include <QPointer>
 #include <cstdint>
+#include <string>
+
+#include "core/Bytes.h"
 
 class TableClient;
+class PictureBox;
+class frmDaoJuToolTip;
+class frmDaoJuInfo;
 
 class modPaint_DaoJuButton {
 public:
@@ -21,6 +30,39 @@ public:
     void picDaoJuBut_MouseDown(int index, int button, int x, int y);
     void picDaoJuBut_MouseUp(int index, int button, int x, int y);
 
+    // The tooltip window (the main window's load makes it and leaves it off the window).
+    void LoadDaoJuToolTip();
+    frmDaoJuToolTip* DaoJuToolTip() const;
+    // The item information window, not modal: made at the first call, the same window
+    // shown and brought forward at every later one.
+    frmDaoJuInfo* ShowDaoJuInfo();
+
+    // The icon of item k below the program folder: the pointer, the flying picture and
+    // the help window's picture of the item.
+    static std::string DaoJuIconName(int k);
+    // Button k's place on the main window.
+    static int ButtonLeft(int k) { return 619 + 24 * (k % 7); }
+    static int ButtonTop(int k) { return 197 + 28 * (k / 7); }
+    static constexpr int kButtonSize = 24;
+    static constexpr int kCountFontSize = 7;  // the buttons' font, in points
+
+    static constexpr char kCompassNoPair[] = "现在你的方块阵列无解，无法使用“指南针”道具，请尽快使用“重列”道具！";
+
 private:
+    PictureBox* Button(int index) const;
+    // The tooltip text of item k: its name, and its price when the table has prices.
+    std::string ToolTipText(int k) const;
+    void HideToolTip();
+    // Sets a button's tag and repaints it when the tag changes.
+    void SetTag(int index, const char* tag);
+    // The item on the own board or table: compass, rearrange, bomb and map.
+    void UseSelfItem(int k);
+    // The map choice between games: the dialog, then the request with the chosen map.
+    void ChooseMap();
+    bool SendRequest(std::uint8_t sub, std::initializer_list<std::uint8_t> rest);
+    void ShowNotice(const std::string& strNote);
+
     TableClient& client_;
+    QPointer<frmDaoJuToolTip> toolTip_;
+    QPointer<frmDaoJuInfo> info_;
 };

@@ -1,9 +1,13 @@
-// Asynchronous wave playback, one sound at a time: a new sound cuts off the one playing.
-// With no audio output device nothing is played.
+// Asynchronous wave playback, one sound at a time: a new sound cuts off the one playing,
+// and the caller never waits. Where the machine has no wave output device nothing is
+// played. Two seams let a test machine without a sound card see what would be heard: the
+// answer to "is there an output device", and an output that takes the started sounds
+// instead of the sound card.
 #pragma once
 #include <QObject>
-#include <memory>
+#include <functional>
 #include <string>
+#include <vector>
 
 class QSoundEffect;
 
@@ -13,13 +17,29 @@ public:
     explicit WavePlayer(QObject* parent = nullptr);
     ~WavePlayer() override;
 
-    static bool HasOutputDevice();
-    // Starts playing the file; returns at once. False when nothing could be started.
+    // Whether the system reports a wave output device (DeviceQuery when set).
+    bool HasOutputDevice() const;
+    // Cuts off the sound playing and starts the file; returns at once. False when no
+    // file name is given (nothing is started then and the sound playing goes on).
     bool Play(const std::string& file);
-    // The file last started (for tests), empty before the first.
-    const std::string& LastStarted() const { return last_; }
+    // Stops the sound playing, if any.
+    void Stop();
+    // The file of the sound playing now, empty when none plays.
+    std::string Playing() const;
+
+    // Every sound started, in order, and every sound a later one cut off.
+    const std::vector<std::string>& Started() const { return started_; }
+    const std::vector<std::string>& CutOff() const { return cutOff_; }
+
+    // Seams. DeviceQuery answers the output-device question in place of the system.
+    // With Output set, a started sound goes there instead of to the sound card, and it
+    // plays until Stop or the next Play.
+    std::function<bool()> DeviceQuery;
+    std::function<void(const std::string& file)> Output;
 
 private:
     QSoundEffect* effect_ = nullptr;
-    std::string last_;
+    std::string current_;  // the sound started last while it may still play
+    std::vector<std::string> started_;
+    std::vector<std::string> cutOff_;
 };

@@ -161,6 +161,9 @@ void frmMain::Form_Load() {
     // 8. The user settings.
     client_.userSet->LoadUserSet();
 
+    // 9. The item tooltip, waiting off the window until the mouse is over an item.
+    client_.paintDaoJuButton->LoadDaoJuToolTip();
+
     loaded_ = true;
     Form_Resize();
 }
@@ -382,9 +385,7 @@ void frmMain::picHelpBut_Click(int index) {
     if (index == 1) ShowUserSet();
 }
 
-void frmMain::ShowDaoJuInfo() {
-    // The item information window belongs to the item bar's module; it opens it here.
-}
+void frmMain::ShowDaoJuInfo() { client_.paintDaoJuButton->ShowDaoJuInfo(); }
 
 void frmMain::ShowUserSet() {
     if (!userSetWindow_) userSetWindow_ = new frmUserSet(client_, this);

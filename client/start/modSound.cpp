@@ -6,7 +6,7 @@
 #include "client/platform/WavePlayer.h"
 #include "client/start/frmMain.h"
 
-modSound::modSound(TableClient& client) : client_(client) {}
+modSound::modSound(TableClient& client) : client_(client), player_(std::make_unique<WavePlayer>()) {}
 
 modSound::~modSound() = default;
 
@@ -24,8 +24,7 @@ void modSound::PlayGameSound(std::uint8_t bteSoundNo) {
 }
 
 void modSound::PlayWaveFile(const std::string& strFile) {
-    if (!QFileInfo::exists(QString::fromStdString(strFile))) return;
-    if (!WavePlayer::HasOutputDevice()) return;
-    if (!player_) player_ = std::make_unique<WavePlayer>();
+    if (!QFileInfo(QString::fromStdString(strFile)).isFile()) return;
+    if (!player_->HasOutputDevice()) return;
     player_->Play(strFile);
 }

@@ -14,11 +14,16 @@ public:
     explicit modSound(TableClient& client);
     ~modSound();
 
+    // The sound of the table (0..5), unless the setting is off or the window minimised.
     void PlayGameSound(std::uint8_t bteSoundNo);
+    // Plays one wave file without waiting; a missing file or no output device is silence.
     void PlayWaveFile(const std::string& strFile);
 
     // The file a sound number plays, or empty for a number outside 0..5.
     static std::string SoundFile(std::uint8_t bteSoundNo);
+
+    // The one player every sound goes through.
+    WavePlayer& Player() { return *player_; }
 
 private:
     TableClient& client_;

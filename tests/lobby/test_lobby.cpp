@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "core/CommandLine.h"
 #include "core/LaunchArgs.h"
 #include "core/Ticket.h"
 #include "lobby/ChildProcess.h"
@@ -40,11 +41,14 @@ TEST(LaunchPlan, NineArgumentsThatSurviveTheCommandLineSplit) {
 TEST(LaunchPlan, HostAndPort) {
     std::string host;
     int port = 0;
-    EXPECT_TRUE(LaunchPlan::ParseHostPort("example.org:80", host, port));
+    EXPECT_TRUE(CommandLine::ParseHostPort("example.org:80", host, port));
     EXPECT_EQ(host, "example.org");
     EXPECT_EQ(port, 80);
     for (const char* bad : {"example.org", ":80", "h:0", "h:65536", "h:8x", "h:"})
-        EXPECT_FALSE(LaunchPlan::ParseHostPort(bad, host, port)) << bad;
+        EXPECT_FALSE(CommandLine::ParseHostPort(bad, host, port)) << bad;
+    EXPECT_TRUE(CommandLine::ParseHostPort("[::1]:0", host, port, 0));
+    EXPECT_EQ(host, "::1");
+    EXPECT_EQ(port, 0);
 }
 
 TEST(ChildProcess, ReadsLinesAndStopsAProgramThatIgnoresNothing) {
