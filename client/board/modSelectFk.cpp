@@ -1,9 +1,14 @@
 #include "client/board/modSelectFk.h"
 
+#include <span>
+
 #include "client/TableClient.h"
 #include "client/board/modPaint_FangKuai.h"
 #include "client/game/modGameClock.h"
 #include "client/items/modPaint_DaoJuButton.h"
+#include "client/paint/modManage_AniTimer.h"
+#include "client/paint/modManage_BlastObject.h"
+#include "client/paint/modManage_ShanDianObject.h"
 #include "client/platform/SelectFrame.h"
 #include "client/start/frmMain.h"
 #include "core/modGameMsgDefine.h"
@@ -119,4 +124,48 @@ void modSelectFk::ClearSelection() {
     SelFk = CellPos{};
 }
 
-void modSelectFk::StartDelFkAni([[maybe_unused]] const LinkPath& path) {}
+void modSelectFk::StartDelFkAni(const LinkPath& path) {
+    // 1. Nothing is shown on a minimised window.
+    auto& timers = *client_.aniTimer;
+    if (!timers.AniAllowed() || path.lngNodeCount < 2 || path.lngNodeCount > 4) return;
+    auto& lightnings = *client_.shanDianObjects;
+    auto& blasts = *client_.blastObjects;
+    constexpr int kInterval = 50;
+    // A pool that is full starts nothing: what was already started goes back to idle.
+    clsAniObject* started[3] = {};
+    int startedCount = 0;
+    auto giveUp = [&] {
+        for (int i = 0; i < startedCount; ++i) started[i]->Class_Initialize();
+    };
+
+    // 2. The lightning, unless the two tiles touch.
+    AniTimerTask task;
+    task.bteAniType = ANITYPE_DELFK;
+    task.bteShanDianIdx = kNoShanDian;
+    if (!modManage_ShanDianObject::IsNeighbourPair(path)) {
+        const int index = lightnings.GetFreeShanDianObject();
+        if (index < 0) return;
+        lightnings.g_ShanDianObj[index].InitAniInfo(index, kInterval, modManage_ShanDianObject::kStepCount,
+                                                    path.lngNodeCount,
+                                                    std::span<const std::int32_t>(path.lngNodePos, 2 * path.lngNodeCount));
+        started[startedCount++] = &lightnings.g_ShanDianObj[index];
+        task.bteShanDianIdx = static_cast<std::uint8_t>(index);
+    }
+
+    // 3. A blast on each of the two tiles.
+    const CellPos ends[2] = {path.First(), path.Last()};
+    std::uint8_t* blastSlot[2] = {&task.bteBlastIdx1, &task.bteBlastIdx2};
+    for (int i = 0; i < 2; ++i) {
+        const int index = blasts.GetFreeBlastObject();
+        if (index < 0) {
+            giveUp();
+            return;
+        }
+        blasts.g_BlastObj[index].InitAniInfo(index, kInterval, ends[i].row, ends[i].col);
+        started[startedCount++] = &blasts.g_BlastObj[index];
+        *blastSlot[i] = static_cast<std::uint8_t>(index);
+    }
+
+    // 4. One timer drives the three.
+    if (timers.StartAniTask(task, kInterval) < 0) giveUp();
+}

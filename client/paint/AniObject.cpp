@@ -1,0 +1,30 @@
+#include "client/paint/AniObject.h"
+
+#include "client/TableClient.h"
+#include "client/board/modPaint_FangKuai.h"
+#include "client/platform/Gdi.h"
+#include "client/platform/PictureBox.h"
+#include "client/start/frmMain.h"
+
+QImage* clsAniObject::Window() const { return client_.mainForm ? &client_.mainForm->Image : nullptr; }
+
+QImage* clsAniObject::Back() const {
+    if (!client_.mainForm || !client_.mainForm->picGameBack) return nullptr;
+    return &client_.mainForm->picGameBack->Image;
+}
+
+void clsAniObject::RestoreFromBack(int x, int y, int w, int h) const {
+    QImage* window = Window();
+    QImage* back = Back();
+    if (window && back) Gdi::BitBlt(*window, x, y, w, h, *back, x, y, Gdi::SRCCOPY);
+}
+
+void clsAniObject::RefreshWindow() const {
+    if (client_.mainForm) client_.mainForm->Refresh();
+}
+
+void clsAniObject::OwnCellOrigin(std::int32_t row, std::int32_t col, std::int32_t& x, std::int32_t& y) const {
+    const BoardPosDef& own = client_.paintFangKuai->BoardPos[0];
+    x = col * own.lngCellWidth + own.lngLeft;
+    y = row * own.lngCellHeight + own.lngTop;
+}
