@@ -124,6 +124,10 @@ void modGameMsg::ExecGameStart(const Bytes& msg) {
         if (!s.strUserName.empty()) s.blnGameOut = false;
     g.blnCanSelect = !g.blnIsWatcher;
     client_.selectFk->ClearSelection();
+    // The start button has done its work once the game is on; a player whose agreement
+    // to the table settings counted as ready never pressed it.
+    g.blnShowStart = false;
+    client_.gameClock->UpdateStartButton();
 
     // 3. Groups of seats 0..5.
     for (int s = 0; s < kSeats && kStartGroupPos + s < msg.size(); ++s) g.SeatUser[s].bteFenZu = msg[kStartGroupPos + s];

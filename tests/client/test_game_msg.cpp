@@ -82,6 +82,16 @@ TEST(GameStart, OversizedBoardGivesTheSizeMessageAndNoBoard) {
     }
 }
 
+TEST(GameStart, HidesAStartButtonThatWasNeverPressed) {
+    Table t;
+    t.game().blnShowStart = true;  // the player agreed to the settings, which made it ready
+    t.c().gameClock->UpdateStartButton();
+    ASSERT_FALSE(t.c().mainForm->cmdStart->isHidden());
+    t.Receive(StartMsg(PairAndSingles(2)));
+    EXPECT_TRUE(t.c().mainForm->cmdStart->isHidden());
+    EXPECT_FALSE(t.c().mainForm->tmrStart->Enabled());
+}
+
 TEST(GameReady, OnlyATwoByteMessageForARealSeatMarksIt) {
     Table t;
     t.Receive({18, 2});
