@@ -5,8 +5,10 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= 2
 CMAKE_FLAGS ?=
-# The sanitizer build: address and undefined-behaviour checks, no benchmarks.
-ASAN_FLAGS := -DTILELINK_SANITIZE=ON -DTILELINK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1"
+# The sanitizer build: clang with address and undefined-behaviour checks and the libFuzzer
+# targets, no benchmarks.
+ASAN_FLAGS := -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTILELINK_SANITIZE=ON -DTILELINK_FUZZ=ON \
+  -DTILELINK_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1"
 SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
@@ -14,11 +16,11 @@ SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libssl-dev \
   fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev \
-  xvfb xdotool imagemagick
+  xvfb xdotool imagemagick clang libclang-rt-14-dev
 
 SUDO := $(shell if [ "$$(id -u)" != 0 ] && command -v sudo >/dev/null; then echo sudo; fi)
 
-.PHONY: deps configure build asan test test-fast play clean
+.PHONY: deps configure build asan test test-fast fuzz play clean
 
 deps:
 	@missing=""; \
@@ -49,6 +51,13 @@ test: build asan
 # The normal build's suites only.
 test-fast: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# Every fuzz target for FUZZ_SECONDS each (default 600), one after the other, keeping
+# the corpus each one learns in $(ASAN_BUILD)/fuzz/<target>/corpus.
+FUZZ_SECONDS ?= 600
+fuzz: asan
+	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SAN_ENV) TILELINK_FUZZ_SECONDS=$(FUZZ_SECONDS) \
+	  ctest -L fuzz --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
 play: build
 	$(BUILD)/lobby/tilelink-lobby play

@@ -1,12 +1,70 @@
-// The records file full, against the real server: no file of the server may grow (a file
-// size limit on the running process, with SIGXFSZ ignored, which stops root as well as
-// anyone). The tables play on, the failures are reported on standard error, nothing
-// written before is lost, and once there is room again the games are stored again.
+// The records file full or read-only, against the real server. Full: no file of the
+// server may grow (a file size limit on the running process, with SIGXFSZ ignored, which
+// stops root as well as anyone). Read-only: the file and its journal are marked
+// immutable, which stops writes through the descriptors the server already holds. Either
+// way the tables play on, the failures are reported on standard error, nothing written
+// before is lost, and once the file can be written again the games are stored again.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <functional>
+
 #include "FaultFixture.h"
 #include "core/GameMessages.h"
 
-TEST_F(FaultTest, AFullRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
-    ASSERT_TRUE(StartServer());
+namespace {
+
+// Sets or clears the immutable mark of a file; false when the file system or the user
+// cannot.
+bool MarkImmutable(const std::string& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+// The records file and its journal read-only for as long as it is held (also when a test
+// fails half-way, so the folder can be removed).
+class ReadOnlyRecords {
+public:
+    explicit ReadOnlyRecords(const std::string& db) : files_{db, db + "-wal"} {}
+    ~ReadOnlyRecords() { Lift(); }
+    bool Impose() {
+        for (const auto& f : files_)
+            if (!MarkImmutable(f, true)) return false;
+        on_ = true;
+        return true;
+    }
+    bool Lift() {
+        bool ok = true;
+        if (on_)
+            for (const auto& f : files_) ok = MarkImmutable(f, false) && ok;
+        on_ = false;
+        return ok;
+    }
+
+private:
+    std::vector<std::string> files_;
+    bool on_ = false;
+};
+
+}  // namespace
+
+class RecordsFaultTest : public FaultTest {
+protected:
+    // Plays games before, during and after the fault, which `impose` sets and `lift` ends.
+    void PlayThrough(const std::function<bool()>& impose, const std::function<bool()>& lift);
+};
+
+void RecordsFaultTest::PlayThrough(const std::function<bool()>& impose, const std::function<bool()>& lift) {
     int mark = StartBots();
     // Records first: the computer players' games and a game of two people.
     {
@@ -22,7 +80,7 @@ TEST_F(FaultTest, AFullRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
     ASSERT_NE(before.Find("甲"), nullptr);
 
     // Full: every table still plays, newcomers whose records cannot be made included.
-    ASSERT_TRUE(server_.SetFileSizeLimit(0));
+    ASSERT_TRUE(impose());
     mark = bots_->GamesEnded();
     {
         auto other = Player("丁", 3);
@@ -41,7 +99,7 @@ TEST_F(FaultTest, AFullRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
     const RecordsFile full = RecordsFile::Read(DbPath());
 
     // Room again: the next games are stored.
-    ASSERT_TRUE(server_.LiftFileSizeLimit());
+    ASSERT_TRUE(lift());
     mark = bots_->GamesEnded();
     ASSERT_TRUE(bots_->AwaitGames(mark + 2));
     {
@@ -71,4 +129,17 @@ TEST_F(FaultTest, AFullRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
     for (const auto& [name, row] : after.users) EXPECT_TRUE(row.AddsUp()) << name;
     EXPECT_GE(after.games, full.games + 3);
     EXPECT_EQ(after.Find("甲")->games, before.Find("甲")->games + 1);
+}
+
+TEST_F(RecordsFaultTest, AFullRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
+    ASSERT_TRUE(StartServer());
+    PlayThrough([&] { return server_.SetFileSizeLimit(0); }, [&] { return server_.LiftFileSizeLimit(); });
+}
+
+TEST_F(RecordsFaultTest, AReadOnlyRecordsFileKeepsTheTablesPlayingAndLosesNothingWritten) {
+    if (::geteuid() != 0) GTEST_SKIP() << "marking a file immutable needs root";
+    ASSERT_TRUE(StartServer());
+    ReadOnlyRecords readOnly(DbPath());
+    if (!MarkImmutable(DbPath(), false)) GTEST_SKIP() << "the file system keeps no immutable mark";
+    PlayThrough([&] { return readOnly.Impose(); }, [&] { return readOnly.Lift(); });
 }
