@@ -78,12 +78,9 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
             }
             out.strategy = val == "first" ? Strategy::First : Strategy::Human;
         } else if (opt == "--secret-file") {
-            auto secret = CommandLine::ReadSecretFile(val);
-            if (!secret) {
-                error = "cannot read the secret file " + val + ", or it is empty";
-                return false;
-            }
-            out.secret = *secret;
+            std::string secret;
+            if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
+            out.secret = secret;
         } else if (opt == "--names") {
             out.names = modPublicTools::SplitFields(val, ',');
             for (const auto& name : out.names)

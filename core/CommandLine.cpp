@@ -27,4 +27,14 @@ std::optional<std::string> ReadSecretFile(const std::string& path) {
     return line;
 }
 
+bool ReadSecretOption(const std::string& path, std::string& secret, std::string& error) {
+    auto read = ReadSecretFile(path);
+    if (!read) {
+        error = "cannot read the secret file " + path + ", or it is empty";
+        return false;
+    }
+    secret = *read;
+    return true;
+}
+
 }  // namespace CommandLine

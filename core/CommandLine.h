@@ -14,4 +14,8 @@ bool ParseHostPort(const std::string& text, std::string& host, int& port, int mi
 // read or its first line is empty.
 std::optional<std::string> ReadSecretFile(const std::string& path);
 
+// The value of a --secret-file option: the secret into `secret`, or false with the
+// message for the user in `error`.
+bool ReadSecretOption(const std::string& path, std::string& secret, std::string& error);
+
 }  // namespace CommandLine

@@ -50,12 +50,9 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         } else if (opt == "--db") {
             out.dbPath = val;
         } else if (opt == "--secret-file") {
-            auto secret = CommandLine::ReadSecretFile(val);
-            if (!secret) {
-                error = "cannot read the secret file " + val + ", or it is empty";
-                return false;
-            }
-            out.secret = *secret;
+            std::string secret;
+            if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
+            out.secret = secret;
         } else if (opt == "--maps") {
             out.mapsDir = val;
         } else if (opt == "--items") {
