@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ClientHarness.h"
+#include "FuzzInput.h"
 #include "client/game/modGameMsg.h"
 #include "client/start/frmMain.h"
 
@@ -63,12 +64,23 @@ public:
     }
 
     TableClient& operator*() { return *client_; }
-    TableClient* operator->() { return client_.get(); }
-    // Lets the timers and posted events of the client run once.
-    void Events() { QCoreApplication::processEvents(); }
 
 private:
     std::unique_ptr<TableClient> client_;
 };
+
+// Hands every message of an input (FuzzInput.h) to `handle` on a fresh client, letting the
+// client's timers and posted events run after each one.
+template <class Handle>
+int RunMessages(const std::uint8_t* data, std::size_t size, Handle handle) {
+    const std::vector<Bytes> messages = fuzzinput::SplitMessages(data, size);
+    if (messages.size() > 400) return 0;
+    Client client;
+    for (const Bytes& m : messages) {
+        handle(*client, m);
+        QCoreApplication::processEvents();
+    }
+    return 0;
+}
 
 }  // namespace fuzzclient

@@ -3,15 +3,8 @@
 // game messages seat the players, tell the settings and make the local user a player or
 // a spectator, and every game message then meets the state a real table would be in.
 #include "FuzzClient.h"
-#include "FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<Bytes> messages = fuzzinput::SplitMessages(data, size);
-    if (messages.size() > 400) return 0;
-    fuzzclient::Client client;
-    for (const Bytes& m : messages) {
-        client->mainForm->ZelSckClient_OnDataArrival(m);
-        client.Events();
-    }
-    return 0;
+    return fuzzclient::RunMessages(data, size,
+                                   [](TableClient& c, const Bytes& m) { c.mainForm->ZelSckClient_OnDataArrival(m); });
 }
