@@ -142,10 +142,10 @@ TEST_F(SeatFaultTest, RecordsAddUpAfterRandomJoinsLeavesDropsAndTimeOuts) {
         }
         const int pick = static_cast<int>(rng() % 8);
         const bool out = c->InGame() && c->Seat() >= 0 && c->Model().SeatUser[c->Seat()].blnGameOut;
-        if (pick < 2 || (pick == 2 && out)) {
+        if (pick < 2 || (out && pick < 5)) {
             c->SendRaw(RoomMessages::LeaveRequest(name));  // the server closes the connection
             ++actions[out ? "leave when placed" : "leave"];
-        } else if (pick == 3) {
+        } else if (pick == 5) {
             c->Stop();  // a lost connection; the user may come back
             ++actions["drop"];
         }
