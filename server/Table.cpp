@@ -383,7 +383,8 @@ void Table::StartGame() {
             seats_[s]->ready = false;
         }
     round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, room_.Rng());
-    for (int s = 0; s < kSeats; ++s) played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name} : Participant{};
+    for (int s = 0; s < kSeats; ++s)
+        played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name} : Participant{};
     WatchIdleSeats();  // nobody owes an answer during a game
     ++gameNo_;
 
