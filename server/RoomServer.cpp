@@ -1,5 +1,8 @@
 #include "server/RoomServer.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -7,6 +10,19 @@
 #include "core/Ticket.h"
 #include "core/modRoomMsgDefine.h"
 #include "server/Table.h"
+#include "server/UserNames.h"
+
+namespace {
+
+// The connections the descriptor limit leaves room for, `reserve` kept for everything else.
+std::size_t DescriptorRoom(std::size_t reserve) {
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NOFILE, &lim) != 0 || lim.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+    const auto limit = static_cast<std::size_t>(lim.rlim_cur);
+    return limit > reserve ? limit - reserve : 1;
+}
+
+}  // namespace
 
 RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, UserStore& store, const MapStore& maps)
     : io_(io),
@@ -14,7 +30,9 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, UserS
       store_(store),
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
-      acceptor_(io) {}
+      acceptor_(io),
+      acceptTimer_(io),
+      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {}
 
 RoomServer::~RoomServer() {
     Stop();
@@ -51,29 +69,41 @@ void RoomServer::Stop() {
     stopped_ = true;
     std::error_code ec;
     acceptor_.close(ec);
+    acceptTimer_.cancel();
     auto all = connections_;
     for (auto& [id, c] : all) c->Close("server stopped");
 }
 
 void RoomServer::Accept() {
     acceptor_.async_accept([this](std::error_code ec, asio::ip::tcp::socket socket) {
-        if (stopped_) return;
-        if (!ec) {
-            if (connections_.size() >= options_.maxConnections) {
-                std::error_code ignored;
-                socket.close(ignored);
-            } else {
-                Connection::Limits limits;
-                limits.maxOutputBytes = options_.maxOutputBytes;
-                limits.messagesPerSecond = options_.messagesPerSecond;
-                limits.messageBurst = options_.messageBurst;
-                limits.loginTimeout = options_.loginTimeout;
-                limits.frameTimeout = options_.frameTimeout;
-                limits.sendBufferBytes = options_.sendBufferBytes;
-                auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
-                connections_[c->Id()] = c;
-                c->Start();
-            }
+        if (stopped_ || ec == asio::error::operation_aborted) return;
+        if (ec) {
+            // Out of descriptors, most likely: the waiting connection stays in the backlog,
+            // so trying again at once would only spin. Try again after a pause.
+            if (!acceptFailing_)
+                std::fprintf(stderr, "tilelink-server: cannot accept connections: %s\n", ec.message().c_str());
+            acceptFailing_ = true;
+            acceptTimer_.expires_after(options_.acceptRetry);
+            acceptTimer_.async_wait([this](std::error_code timerError) {
+                if (!timerError && !stopped_) Accept();
+            });
+            return;
+        }
+        acceptFailing_ = false;
+        if (connections_.size() >= connectionCap_) {
+            std::error_code ignored;  // full: the newcomer is turned away at once
+            socket.close(ignored);
+        } else {
+            Connection::Limits limits;
+            limits.maxOutputBytes = options_.maxOutputBytes;
+            limits.messagesPerSecond = options_.messagesPerSecond;
+            limits.messageBurst = options_.messageBurst;
+            limits.loginTimeout = options_.loginTimeout;
+            limits.frameTimeout = options_.frameTimeout;
+            limits.sendBufferBytes = options_.sendBufferBytes;
+            auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
+            connections_[c->Id()] = c;
+            c->Start();
         }
         Accept();
     });
@@ -112,7 +142,7 @@ void RoomServer::Refuse(Connection& c, const std::string& text) {
 std::string RoomServer::GuestName() {
     for (;;) {
         std::string name = "游客" + std::to_string(++guestNo_);
-        if (!users_.count(name) && !store_.Exists(name)) return name;
+        if (UserNames::Acceptable(name) && !users_.count(name) && !store_.Exists(name)) return name;
     }
 }
 
@@ -142,6 +172,10 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         const std::string* secret = options_.secret ? &*options_.secret : nullptr;
         if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
             c.Close("ticket refused");
+            return;
+        }
+        if (!UserNames::Acceptable(seat.name)) {
+            Refuse(c, "这个用户名不能使用。");
             return;
         }
     } else {
@@ -196,7 +230,9 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         c.session = nullptr;
         u.conn.reset();
         users_.erase(seat.name);
-        Refuse(c, seat.watched.empty() ? "这张桌子已经坐满了。" : "你要旁观的玩家不在这张桌子上。");
+        Refuse(c, !seat.watched.empty() ? "你要旁观的玩家不在这张桌子上。"
+                  : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
+                                        : "这张桌子已经坐满了。");
         if (table.Empty()) TableEmptied(seat.table);
     }
 }
@@ -212,6 +248,11 @@ void RoomServer::Release(UserSession& u) {
     released_.push_back(std::move(it->second));
     users_.erase(it);
     if (released_.size() == 1) asio::post(io_, [this] { released_.clear(); });
+}
+
+UserSession* RoomServer::FindUser(const std::string& name) {
+    const auto it = users_.find(name);
+    return it == users_.end() ? nullptr : it->second.get();
 }
 
 void RoomServer::TableEmptied(int number) {

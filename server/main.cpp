@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr,
                      "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE] [--secret-file FILE]"
                      " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
+                     " [--ready-time SECONDS] [--idle-time SECONDS]"
                      " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
                      " [--seed N]\n",
                      error.c_str());
