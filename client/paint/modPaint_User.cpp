@@ -208,7 +208,10 @@ void modPaint_User::PaintUserScore(int seat, std::uint8_t place, std::int32_t sc
         return;
     }
     PaintResultPicture(place == 1 ? "Res\\CurUserWinFlag.bmp" : "Res\\CurUserFailFlag.bmp", kFlagKey, 204, 188);
-    if (place == kNoPlace || client_.game.SeatUser[seat].blnGameOut)
+    // The time-out banner: no place, or out of the game with tiles left (a player who
+    // cleared the board is out too, but finished, not timed out).
+    const SeatUserDef& user = client_.game.SeatUser[seat];
+    if (place == kNoPlace || (user.blnGameOut && user.bteLeftFkCount > 0))
         PaintResultPicture("Res\\TimeEnd.bmp", kTimeEndKey, 214, 188);
     if (place == kNoPlace) return;
     PaintResultPicture("Res\\ScorePalard.bmp", kPlacardKey, 244, 442, 0, 0, kPlacardWidth, kPlacardHeight);

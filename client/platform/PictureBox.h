@@ -28,6 +28,9 @@ public:
     void Refresh();
     QColor BackColor = QColor(0, 0, 0);
 
+    // The control's own area, edges included (0 <= x <= width, 0 <= y <= height).
+    bool Contains(int x, int y) const { return x >= 0 && x <= width() && y >= 0 && y <= height(); }
+
     void SetCapture();
     void ReleaseCapture();
     bool HasCapture() const { return captured_; }

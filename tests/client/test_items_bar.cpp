@@ -335,8 +335,16 @@ TEST(ItemMap, OnlyButtonBetweenGamesAndItsChoiceIsSent) {
         },
         [&] { t.Click(8); }));
     EXPECT_TRUE(WithMapDialog([](frmSelectMap& d) { d.cmdUser_Click(1); }, [&] { t.Click(8); }));
-    EXPECT_TRUE(WithMapDialog([](frmSelectMap& d) { d.cmdUser_Click(0); }, [&] { t.Click(8); }));  // none chosen
-    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 8, 0, 0, 2}}));
+    // The dialog opens again on the map chosen last, with its title shown.
+    int shown = -1;
+    EXPECT_TRUE(WithMapDialog(
+        [&](frmSelectMap& d) {
+            shown = d.cboMapIdx->currentIndex();
+            d.cmdUser_Click(0);
+        },
+        [&] { t.Click(8); }));
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 8, 0, 0, 2}, {133, 8, 0, 0, 2}}));
 
     // A game runs: the map button does nothing even if left enabled.
     t.Deal(WithPair());
