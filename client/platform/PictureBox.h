@@ -49,9 +49,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void leaveEvent(QEvent*) override;
+    void hideEvent(QHideEvent*) override;
 
 private:
+    // Gives the pointer back now if a capture released during a press kept it.
+    void FinishPendingUngrab();
+
     bool captured_ = false;
+    bool ungrabPending_ = false;  // released while a mouse button was down
     bool painting_ = false;
 };
 
