@@ -173,8 +173,11 @@ void modPaint_User::PaintResultPicture(const char* resName, Gdi::ColorRef key, i
     }
     clsPaintImageByNullBack painter;
     painter.Form_PaintImageByNullBack(f, f.imgTmpBuf, *f.picTmpBuf, key, x, y);
+    // The background copy gets the picture drawn the same way rather than a copy of the
+    // window: an animation running over the seat (a finishing player's last combo) is on
+    // the window only and must not stay behind in the copy it erases itself from.
+    painter.PictureBox_PaintImageByNullBack(*f.picGameBack, f.imgTmpBuf, *f.picTmpBuf, key, x, y);
     GameSurfaces surfaces(client_);
-    surfaces.CopyToBack(x, y, f.imgTmpBuf.width(), f.imgTmpBuf.height());
     surfaces.RefreshBack();
 }
 
