@@ -473,6 +473,8 @@ void Table::PlaceOut(int seat) {
 }
 
 void Table::Finished(int seat) {
+    // Every client, spectators too, marks the seat finished with its place at once.
+    SendAll(GameMessages::Finish(static_cast<std::uint8_t>(seat), round_->Player(seat).place));
     SendSystemChat(seats_[seat]->name + " 消除了全部方块，获得第" + std::to_string(round_->Player(seat).place) + "名！");
     CheckEnd();
 }
@@ -493,8 +495,10 @@ void Table::OnItem(UserSession& u, const Bytes& m) {
         if (!u.TakeChatLine(Clock::now(), room_.Options().chatPerMinute)) return;
         nextMap_ = req.value;
         SendAll(GameMessages::MapDone(seat, req.value));
-        SendSystemChat(u.name + " 选择了下一局的地图：" +
-                       (req.value ? "第" + std::to_string(req.value) + "号地图" : std::string("随机地图")));
+        // The map's title as the map dialog lists it; the number when the title file has none.
+        std::string title = room_.Maps().Title(req.value);
+        if (title.empty()) title = req.value ? "第" + std::to_string(req.value) + "号地图" : std::string("随机地图");
+        SendSystemChat(u.name + " 选择了下一局的地图：" + title);
         return;
     }
     if (round_) OnGameItem(u, req);
