@@ -16,11 +16,12 @@ SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libssl-dev \
   fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev \
-  xvfb xdotool imagemagick clang libclang-rt-14-dev
+  xvfb xdotool imagemagick clang libclang-rt-14-dev \
+  lintian dpkg-dev fakeroot
 
 SUDO := $(shell if [ "$$(id -u)" != 0 ] && command -v sudo >/dev/null; then echo sudo; fi)
 
-.PHONY: deps configure build asan test test-fast fuzz play clean
+.PHONY: deps configure build asan test test-fast fuzz play package clean
 
 deps:
 	@missing=""; \
@@ -58,6 +59,10 @@ FUZZ_SECONDS ?= 600
 fuzz: asan
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SAN_ENV) TILELINK_FUZZ_SECONDS=$(FUZZ_SECONDS) \
 	  ctest -L fuzz --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
+
+# The Debian packages tilelink and tilelink-server, written to $(BUILD)/packages/.
+package: build
+	cmake --build $(BUILD) --target package
 
 play: build
 	$(BUILD)/lobby/tilelink-lobby play

@@ -24,6 +24,7 @@
 
 #include "core/CommandLine.h"
 #include "core/Ticket.h"
+#include "core/UserFolders.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
 
@@ -78,6 +79,12 @@ fs::path LobbyFolder() {
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
     return ec ? fs::current_path() : self.parent_path();
+}
+
+// The records of the tables this lobby serves: in the lobby folder, or in the user's data
+// folder when the lobby is installed for the whole system.
+std::string LocalRecordsFile(const fs::path& lobbyDir) {
+    return UserFolders::FileFor(lobbyDir, UserFolders::Kind::Data, "tilelink.db").string();
 }
 
 std::string LoginName() {
@@ -215,7 +222,7 @@ int RunPlay(const Options& o) {
 
     ChildProcess server, bots, table;
     int port = 0;
-    if (!StartServer(server, tableDir, "127.0.0.1:0", secretFile, (lobbyDir / "tilelink.db").string(), port)) {
+    if (!StartServer(server, tableDir, "127.0.0.1:0", secretFile, LocalRecordsFile(lobbyDir), port)) {
         std::fprintf(stderr, "tilelink-lobby: the room server did not start (%s)\n", (tableDir / "tilelink-server").c_str());
         return 1;
     }
@@ -261,7 +268,7 @@ int RunServe(const Options& o) {
     }
     ChildProcess server;
     int port = 0;
-    if (!StartServer(server, tableDir, o.listen, secretFile, o.db.empty() ? (lobbyDir / "tilelink.db").string() : o.db,
+    if (!StartServer(server, tableDir, o.listen, secretFile, o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db,
                      port)) {
         std::fprintf(stderr, "tilelink-lobby: the room server did not start\n");
         return 1;

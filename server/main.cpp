@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "core/UserFolders.h"
 #include "server/OperatorCommands.h"
 #include "server/RoomServer.h"
 
@@ -47,7 +48,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = ProgramDir();
-    if (options.dbPath.empty()) options.dbPath = dir + "/tilelink-server.db";
+    // The records default to a file beside the program, or to the user's data folder when
+    // the program is installed for the whole system.
+    if (options.dbPath.empty())
+        options.dbPath = UserFolders::FileFor(dir, UserFolders::Kind::Data, "tilelink-server.db").string();
     if (options.mapsDir.empty()) options.mapsDir = dir + "/Res/Map";
 
     UserStore store;

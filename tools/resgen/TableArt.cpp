@@ -330,18 +330,16 @@ QImage Hand() {
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-std::vector<QImage> Logo() {
-    std::vector<QImage> sizes;
-    for (int side : {16, 32}) {
-        QImage image = NewCanvas(side, side);
-        QPainter p;
-        BeginPaint(p, image);
-        DrawLogo(p, QRectF(0, 0, side, side));
-        p.end();
-        sizes.push_back(image.convertToFormat(QImage::Format_ARGB32));
-    }
-    return sizes;
+QImage LogoAt(int side) {
+    QImage image = NewCanvas(side, side);
+    QPainter p;
+    BeginPaint(p, image);
+    DrawLogo(p, QRectF(0, 0, side, side));
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
+
+std::vector<QImage> Logo() { return {LogoAt(16), LogoAt(32)}; }
 
 QImage DaiJuInfoJiao() {
     // Drawn mirrored into the four corners of the item table's frame, over its fill.

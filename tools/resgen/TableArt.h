@@ -17,6 +17,7 @@ QImage CurUserFenZu();          // 4 rows of 177 x 56: group bars of the own sea
 QImage NetBreak();              // 22 x 22, opaque
 QImage Hand();                  // 32 x 32 with alpha
 std::vector<QImage> Logo();     // 16 x 16 and 32 x 32 with alpha
+QImage LogoAt(int side);        // the same mark at any size, for the desktop icons
 QImage DaiJuInfoJiao();         // 8 x 7 corner piece
 
 }  // namespace TableArt

@@ -54,7 +54,7 @@ bool BotTable::Start(const Config& config) {
     args.insert(args.end(), config.extra.begin(), config.extra.end());
     // The default names of table T: 电脑 and (T - 1) x 6 + 1 on.
     firstName_ = "电脑" + std::to_string((config.table - 1) * 6 + 1);
-    return proc_.Start(kBotBin, args, false);
+    return proc_.Start(config.program.empty() ? std::string(kBotBin) : config.program, args, false);
 }
 
 void BotTable::ReadNewLines() {

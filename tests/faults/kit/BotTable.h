@@ -24,6 +24,7 @@ public:
         // about 75 removals each 2 seconds stays within the server's request rate.
         double pace = 0.5;
         std::vector<std::string> extra;  // more options of tilelink-bot
+        std::string program;             // empty: the build's tilelink-bot
     };
 
     BotTable() = default;

@@ -19,6 +19,7 @@ namespace {
 
 const char* const kServerBin = TILELINK_TABLE_DIR "/tilelink-server";
 
+
 void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -50,7 +51,7 @@ void ServerProcess::Close() {
 
 bool ServerProcess::Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit,
                           std::optional<unsigned long> openFileLimit) {
-    std::vector<std::string> all = {kServerBin, "--listen", "127.0.0.1:0"};
+    std::vector<std::string> all = {program_.empty() ? std::string(kServerBin) : program_, "--listen", "127.0.0.1:0"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& a : all) argv.push_back(a.data());

@@ -26,6 +26,8 @@ public:
     // `openFileLimit` it may hold no more descriptors than that (soft and hard limit).
     bool Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit = {},
                std::optional<unsigned long> openFileLimit = {});
+    // Runs another tilelink-server than the build's (an installed or unpacked one).
+    void UseProgram(const std::string& path) { program_ = path; }
     int Port() const { return port_; }
     pid_t Pid() const { return pid_; }
     bool Running();
@@ -61,6 +63,7 @@ private:
     std::optional<std::string> ReadLine(std::chrono::milliseconds timeout);
     void Close();
 
+    std::string program_;  // empty: the build's
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1, err_ = -1;
     int port_ = 0;
