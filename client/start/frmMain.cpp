@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -47,6 +48,8 @@ frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
     setFixedSize(800, 600);
     Image = QImage(800, 600, QImage::Format_RGB32);
     Image.fill(QColor(0, 0, 0));
+    Gdi::WatchChanges(Image, [this](const QRect& r) { changedArea_ += r; });
+    FullRepaint = qEnvironmentVariableIsSet("TILELINK_FULL_REPAINT");
 
     auto picture = [this](bool visible) {
         auto* p = new PictureBox(this);
@@ -107,7 +110,7 @@ frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
     }
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { Gdi::StopWatching(Image); }
 
 void frmMain::Form_Load() {
     // 1-2. Persistent drawing in pixels, the program icon and the caption; the frame is
@@ -306,11 +309,18 @@ void frmMain::CenterWindow() {
 
 bool frmMain::IsMinimized() const { return isMinimized(); }
 
-void frmMain::Refresh() { update(); }
+void frmMain::Refresh() {
+    if (FullRepaint)
+        update();
+    else if (!changedArea_.isEmpty())
+        update(changedArea_);
+    changedArea_ = QRegion();
+}
 
-void frmMain::paintEvent(QPaintEvent*) {
+
+void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    p.drawImage(0, 0, Image);
+    for (const QRect& r : e->region()) p.drawImage(r.topLeft(), Image, r);
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }
