@@ -153,7 +153,15 @@ bool MeasureRun(const Options& o, int port, bool fullRepaint, ClientRunResult& r
                      std::to_string(o.gameSeconds)},
                     env);
     if (c.pid < 0) return false;
-    const std::string line = ReadLine(c.out, Ms(o.idleSeconds + o.gameSeconds + 60));
+    // The result line, after anything else the run may have printed.
+    const auto deadline = std::chrono::steady_clock::now() + Ms(o.idleSeconds + o.gameSeconds + 60);
+    std::string line;
+    while (line.rfind("measured", 0) != 0) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        line = ReadLine(c.out, left);
+        if (line.empty()) break;
+    }
     int status = 0;
     waitpid(c.pid, &status, 0);
     c.pid = -1;
