@@ -13,6 +13,7 @@
 // (TILELINK_FIRST_FRAME), and the medians are compared.
 //
 //   bench_table [--game SECONDS] [--idle SECONDS] [--rounds N] [--starts N] [--platform NAME]
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -24,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -122,15 +124,37 @@ void Finish(Child& c) {
     c = {};
 }
 
-// Milliseconds from starting the program to its first frame; negative when it gave none.
-double FirstFrameMs(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+// The CPU time all threads of a process have run so far, in milliseconds.
+double ProcessCpuMs(pid_t pid) {
+    double ns = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return 0;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.') continue;
+        std::ifstream stat(tasks + "/" + e->d_name + "/schedstat");
+        double run = 0;
+        if (stat >> run) ns += run;
+    }
+    closedir(dir);
+    return ns / 1e6;
+}
+
+// Wall time from starting the program to its first frame, and the CPU time it used until
+// then, in milliseconds; negative when it showed no frame.
+struct FirstFrame {
+    double wallMs = -1, cpuMs = -1;
+};
+FirstFrame TimeFirstFrame(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     const auto t0 = std::chrono::steady_clock::now();
     Child c = Spawn(args, env);
-    if (c.pid < 0) return -1;
+    if (c.pid < 0) return {};
     const std::string line = ReadLine(c.out, milliseconds(10000));
     const auto t1 = std::chrono::steady_clock::now();
+    const double cpu = ProcessCpuMs(c.pid);
     Finish(c);
-    return line == "first-frame" ? std::chrono::duration<double, std::milli>(t1 - t0).count() : -1;
+    if (line != "first-frame") return {};
+    return {std::chrono::duration<double, std::milli>(t1 - t0).count(), cpu};
 }
 
 double Median(std::vector<double> v) {
@@ -244,20 +268,22 @@ int main(int argc, char** argv) {
                                               "1"};
         const std::vector<std::string> bare{TILELINK_BARE_QT};
         const std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform, "TILELINK_FIRST_FRAME=1"};
-        std::vector<double> clientMs, bareMs;
+        std::vector<double> clientMs, bareMs, clientCpu, bareCpu;
         for (int i = 0; i < o.starts; ++i) {
-            const double b = FirstFrameMs(bare, env), c = FirstFrameMs(client, env);
-            if (b < 0 || c < 0) {
+            const FirstFrame b = TimeFirstFrame(bare, env), c = TimeFirstFrame(client, env);
+            if (b.wallMs < 0 || c.wallMs < 0) {
                 std::fprintf(stderr, "a program started for the start-up figure showed no frame\n");
                 return 1;
             }
-            bareMs.push_back(b);
-            clientMs.push_back(c);
+            bareMs.push_back(b.wallMs);
+            clientMs.push_back(c.wallMs);
+            bareCpu.push_back(b.cpuMs);
+            clientCpu.push_back(c.cpuMs);
         }
-        const double c = Median(clientMs), b = Median(bareMs);
-        std::printf("\nfirst frame (median of %d starts each, alternating): tilelink-table %.1f ms, bare Qt program "
-                    "%.1f ms, ratio %.2f\n",
-                    o.starts, c, b, b > 0 ? c / b : 0.0);
+        std::printf("\nfirst frame, median of %d starts each, alternating:\n", o.starts);
+        std::printf("%-34s %14s %14s %10s\n", "", "tilelink-table", "bare Qt", "ratio");
+        PrintRow("start to first frame, ms", Median(clientMs), Median(bareMs), 1);
+        PrintRow("CPU time until then, ms", Median(clientCpu), Median(bareCpu), 1);
     }
     return 0;
 }
