@@ -11,10 +11,8 @@
 #include "client/items/modPaint_FenZuBut.h"
 #include "client/paint/modPaint_GameBack.h"
 #include "client/paint/modPaint_User.h"
-#include "client/platform/Gdi.h"
 #include "client/platform/FrmZelListGm.h"
 #include "client/platform/MsgBox.h"
-#include "client/platform/PictureFile.h"
 #include "client/platform/SelectFrame.h"
 #include "client/platform/ZelChatCtrl.h"
 #include "client/room/frmGameSet.h"
@@ -168,16 +166,7 @@ void modRoomMsg::ResetTable() {
     client_.gameClock->StopTurnClock();
     f.shpSelectFlag->hide();
     client_.paintGameBack->InitGameBack();
-    const std::string back = client_.ResPath("Res\\GameBack.bmp");
-    if (PictureFile::Exists(back)) {
-        const QImage pic = PictureFile::LoadPicture(back);
-        if (!pic.isNull()) {
-            QPainter p(&f.Image);
-            p.drawImage(0, 0, pic);
-            Gdi::Changed(f.Image, QRect(0, 0, pic.width(), pic.height()));
-        }
-        f.Refresh();
-    }
+    f.DrawGameBack();
     f.RedrawAllSeats();
     client_.paintDaoJuButton->ShowDaoJuButton(false);
     client_.paintFenZuBut->ShowFenZuBut(false);

@@ -318,6 +318,18 @@ void frmMain::Refresh() {
 }
 
 
+void frmMain::DrawGameBack() {
+    const std::string back = client_.ResPath("Res\\GameBack.bmp");
+    if (!PictureFile::Exists(back)) return;
+    const QImage pic = PictureFile::LoadPicture(back);
+    if (!pic.isNull()) {
+        QPainter p(&Image);
+        p.drawImage(0, 0, pic);
+        Gdi::Changed(Image, QRect(0, 0, pic.width(), pic.height()));
+    }
+    Refresh();
+}
+
 void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     for (const QRect& r : e->region()) p.drawImage(r.topLeft(), Image, r);

@@ -85,6 +85,9 @@ public:
     // changed rectangles is repainted once, at the next turn of the event loop, and the
     // controls over the window that it does not touch are left alone.
     void Refresh();
+    // Puts the table's background picture on the whole window and shows it; without the
+    // picture file the window stays as it is.
+    void DrawGameBack();
     // The part of the image changed since the last refresh.
     const QRegion& ChangedArea() const { return changedArea_; }
     // Every refresh repaints the whole window (the way to compare with partial repaints);

@@ -17,7 +17,6 @@
 #include "client/paint/modPaint_CaptionButton.h"
 #include "client/paint/modPaint_GameBack.h"
 #include "client/paint/modPaint_User.h"
-#include "client/platform/Gdi.h"
 #include "client/platform/MsgBox.h"
 #include "client/platform/PictureFile.h"
 #include "client/room/modGlobalMsgObject.h"
@@ -101,16 +100,7 @@ void modStart::InitGameEnvironment() {
     frmMain& f = *client_.mainForm;
     f.resize(800, 600);
     f.CenterWindow();
-    const std::string back = client_.ResPath("Res\\GameBack.bmp");
-    if (PictureFile::Exists(back)) {
-        const QImage pic = PictureFile::LoadPicture(back);
-        if (!pic.isNull()) {
-            QPainter p(&f.Image);
-            p.drawImage(0, 0, pic);
-            Gdi::Changed(f.Image, QRect(0, 0, pic.width(), pic.height()));
-        }
-        f.Refresh();
-    }
+    f.DrawGameBack();
     f.show();
     f.SaveDisplayMode();
 }
