@@ -2,6 +2,8 @@
 #include <QApplication>
 
 #include "client/TableClient.h"
+#include "client/platform/FirstFrameMark.h"
+#include "client/start/frmMain.h"
 #include "client/start/modStart.h"
 #include "core/LaunchArgs.h"
 
@@ -13,5 +15,6 @@ int main(int argc, char** argv) {
     client.EndProgram = [] { QCoreApplication::exit(0); };
     if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine), QCoreApplication::applicationFilePath().toStdString()))
         return 0;
+    if (client.mainForm) FirstFrameMark::Arm(*client.mainForm);
     return app.exec();
 }

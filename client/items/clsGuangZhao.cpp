@@ -20,6 +20,7 @@ void clsGuangZhao::CircleJiaLiang_Image(QImage& image, std::int32_t cx, std::int
     // most r: when its squared distance is at most r * r + r.
     const std::int64_t limit = std::int64_t(r) * r + r;
     const std::int32_t y0 = std::max(cy - r, 0), y1 = std::min(cy + r, image.height() - 1);
+    Gdi::Changed(image, QRect(cx - r, cy - r, 2 * r + 1, 2 * r + 1));
     for (std::int32_t y = y0; y <= y1; ++y) {
         const std::int64_t dy2 = std::int64_t(cy - y) * (cy - y);
         // The columns of this row inside the disc.

@@ -23,14 +23,18 @@ const QImage& Source32(const QImage& src, QImage& holder) {
     return holder;
 }
 
-// The raster operation on the colour bits; false for an operation we do not know.
-bool RopFunction(std::uint32_t rop, QRgb (*&fn)(QRgb, QRgb)) {
+bool KnownRop(std::uint32_t rop) { return rop == SRCCOPY || rop == NOTSRCCOPY || rop == SRCAND || rop == SRCPAINT; }
+
+// Runs body with the raster operation on the colour bits as a function of (source,
+// destination), one instance of body per operation so that the pixel loops inline it.
+template <typename Body>
+void WithRop(std::uint32_t rop, Body body) {
     switch (rop) {
-    case SRCCOPY: fn = [](QRgb s, QRgb) { return s; }; return true;
-    case NOTSRCCOPY: fn = [](QRgb s, QRgb) { return ~s; }; return true;
-    case SRCAND: fn = [](QRgb s, QRgb d) { return s & d; }; return true;
-    case SRCPAINT: fn = [](QRgb s, QRgb d) { return s | d; }; return true;
-    default: return false;
+    case SRCCOPY: body([](QRgb s, QRgb) { return s; }); break;
+    case NOTSRCCOPY: body([](QRgb s, QRgb) { return ~s; }); break;
+    case SRCAND: body([](QRgb s, QRgb d) { return s & d; }); break;
+    case SRCPAINT: body([](QRgb s, QRgb d) { return s | d; }); break;
+    default: break;
     }
 }
 
@@ -96,6 +100,20 @@ std::vector<QPoint> PenOffsets(int width) {
     return pen;
 }
 
+// The target block of a stretch, with a negative size (a mirror) turned round.
+QRect TargetBlock(int x, int y, int w, int h) {
+    return QRect(w < 0 ? x + w : x, h < 0 ? y + h : y, std::abs(w), std::abs(h));
+}
+
+struct Watch {
+    const QImage* surface;
+    ChangeWatcher watcher;
+};
+std::vector<Watch>& Watches() {
+    static std::vector<Watch> watches;
+    return watches;
+}
+
 QFont WindowFont(double points, bool bold) {
     QFont font(QString::fromLatin1(kFontFamily));
     font.setPixelSize(std::max(1, int(std::lround(points * 96.0 / 72.0))));
@@ -105,14 +123,33 @@ QFont WindowFont(double points, bool bold) {
 
 }  // namespace
 
+void WatchChanges(const QImage& surface, ChangeWatcher watcher) {
+    StopWatching(surface);
+    if (watcher) Watches().push_back({&surface, std::move(watcher)});
+}
+
+void StopWatching(const QImage& surface) {
+    auto& watches = Watches();
+    watches.erase(std::remove_if(watches.begin(), watches.end(), [&](const Watch& w) { return w.surface == &surface; }),
+                  watches.end());
+}
+
+void Changed(const QImage& surface, const QRect& area) {
+    for (const Watch& w : Watches())
+        if (w.surface == &surface) {
+            const QRect inside = area.intersected(surface.rect());
+            if (!inside.isEmpty()) w.watcher(inside);
+            return;
+        }
+}
+
 void PrepareSurface(QImage& surface) {
     if (!surface.isNull() && surface.format() != QImage::Format_RGB32)
         surface = surface.convertToFormat(QImage::Format_RGB32);
 }
 
 bool BitBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, std::uint32_t rop) {
-    QRgb (*fn)(QRgb, QRgb) = nullptr;
-    if (!RopFunction(rop, fn)) return false;
+    if (!KnownRop(rop)) return false;
     if (dst.isNull() || src.isNull() || w <= 0 || h <= 0) return true;
     PrepareSurface(dst);
     QImage holder;
@@ -121,27 +158,32 @@ bool BitBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, 
     const int c0 = std::max({0, -x, -sx});
     const int c1 = std::min({w, dst.width() - x, s.width() - sx});
     if (c1 <= c0) return true;
-    for (int r = 0; r < h; ++r) {
-        const int dy = y + r, syy = sy + r;
-        if (dy < 0 || dy >= dst.height() || syy < 0 || syy >= s.height()) continue;
-        const QRgb* in = reinterpret_cast<const QRgb*>(s.constScanLine(syy));
-        QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(dy));
-        for (int c = c0; c < c1; ++c) out[x + c] = kOpaque | (fn(in[sx + c], out[x + c]) & kRgbBits);
-    }
+    Changed(dst, QRect(x + c0, y, c1 - c0, h));
+    WithRop(rop, [&](auto fn) {
+        for (int r = 0; r < h; ++r) {
+            const int dy = y + r, syy = sy + r;
+            if (dy < 0 || dy >= dst.height() || syy < 0 || syy >= s.height()) continue;
+            const QRgb* in = reinterpret_cast<const QRgb*>(s.constScanLine(syy));
+            QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(dy));
+            for (int c = c0; c < c1; ++c) out[x + c] = kOpaque | (fn(in[sx + c], out[x + c]) & kRgbBits);
+        }
+    });
     return true;
 }
 
 bool StretchBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh,
                 std::uint32_t rop) {
-    QRgb (*fn)(QRgb, QRgb) = nullptr;
-    if (!RopFunction(rop, fn)) return false;
+    if (!KnownRop(rop)) return false;
     if (dst.isNull() || src.isNull()) return true;
     PrepareSurface(dst);
     QImage holder;
     const QImage sameCopy = (&src == &dst) ? src.copy() : QImage();
     const QImage& s = Source32(sameCopy.isNull() ? src : sameCopy, holder);
-    ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh,
-               [fn](QRgb& out, QRgb in) { out = kOpaque | (fn(in, out) & kRgbBits); });
+    WithRop(rop, [&](auto fn) {
+        ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh,
+                   [fn](QRgb& out, QRgb in) { out = kOpaque | (fn(in, out) & kRgbBits); });
+    });
+    if (sw != 0 && sh != 0) Changed(dst, TargetBlock(x, y, w, h));
     return true;
 }
 
@@ -160,6 +202,7 @@ void PaintPicture(QImage& dst, const QImage& pic, int x, int y, int w, int h, in
     ForStretch(dst, x, y, w, h, s, sx, sy, sw, sh, [](QRgb& out, QRgb in) {
         if (qAlpha(in) >= 128) out = kOpaque | (in & kRgbBits);
     });
+    if (sw != 0 && sh != 0) Changed(dst, TargetBlock(x, y, w, h));
 }
 
 bool AlphaBlend(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, int sy, int sw, int sh,
@@ -175,6 +218,7 @@ bool AlphaBlend(QImage& dst, int x, int y, int w, int h, const QImage& src, int 
         auto mix = [a, na](unsigned sc, unsigned dc) { return (sc * a + dc * na + 127u) / 255u; };
         out = qRgb(int(mix(qRed(in), qRed(out))), int(mix(qGreen(in), qGreen(out))), int(mix(qBlue(in), qBlue(out))));
     });
+    if (sw != 0 && sh != 0) Changed(dst, TargetBlock(x, y, w, h));
     return true;
 }
 
@@ -183,6 +227,9 @@ void Line(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color, int width
     PrepareSurface(dst);
     const QRgb rgb = ToQRgb(color);
     const std::vector<QPoint> pen = PenOffsets(width);
+    const int reach = width <= 1 ? 0 : width / 2;
+    Changed(dst, QRect(QPoint(std::min(x1, x2) - reach, std::min(y1, y2) - reach),
+                       QPoint(std::max(x1, x2) + reach, std::max(y1, y2) + reach)));
     const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
     const int stepX = x1 < x2 ? 1 : -1, stepY = y1 < y2 ? 1 : -1;
     int err = dx + dy, x = x1, y = y1;
@@ -207,6 +254,7 @@ void Box(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color, int width)
     if (y1 > y2) std::swap(y1, y2);
     const int lo = (std::max(width, 1) - 1) / 2, hi = std::max(width, 1) / 2;
     const QRgb rgb = ToQRgb(color);
+    Changed(dst, QRect(QPoint(x1 - lo, y1 - lo), QPoint(x2 + hi, y2 + hi)));
     FillClipped(dst, x1 - lo, y1 - lo, x2 + hi, y1 + hi, rgb);  // top
     FillClipped(dst, x1 - lo, y2 - lo, x2 + hi, y2 + hi, rgb);  // bottom
     FillClipped(dst, x1 - lo, y1 - lo, x1 + hi, y2 + hi, rgb);  // left
@@ -218,6 +266,7 @@ void FillBox(QImage& dst, int x1, int y1, int x2, int y2, ColorRef color) {
     PrepareSurface(dst);
     if (x1 > x2) std::swap(x1, x2);
     if (y1 > y2) std::swap(y1, y2);
+    Changed(dst, QRect(QPoint(x1, y1), QPoint(x2, y2)));
     FillClipped(dst, x1, y1, x2, y2, ToQRgb(color));
 }
 
@@ -228,6 +277,7 @@ void Circle(QImage& dst, int cx, int cy, int r, ColorRef color, int width) {
     const double inner = std::max(0.0, r - half), outer = r + half;
     const int reach = int(std::ceil(outer));
     const QRgb rgb = ToQRgb(color);
+    Changed(dst, QRect(cx - reach, cy - reach, 2 * reach + 1, 2 * reach + 1));
     for (int dy = -reach; dy <= reach; ++dy)
         for (int dx = -reach; dx <= reach; ++dx) {
             const double d2 = double(dx) * dx + double(dy) * dy;
@@ -247,7 +297,14 @@ int PrintText(QImage& dst, int x, int y, const std::string& text, ColorRef color
     p.setFont(font);
     p.setPen(QColor(ToQRgb(color)));
     p.drawText(QPoint(x, y + metrics.ascent()), s);
-    return metrics.horizontalAdvance(s);
+    const int advance = metrics.horizontalAdvance(s);
+    // The ink may reach past the advance and the cell (overhangs, smoothing): a pixel
+    // round the ink counts too.
+    QRect ink = QRect(x, y, advance, metrics.height()) | metrics.boundingRect(s).translated(x, y + metrics.ascent());
+    ink.adjust(-1, -1, 1, 1);
+    if (clip.width >= 0) ink &= QRect(clip.left, clip.top, clip.width, std::max(clip.height, 0));
+    Changed(dst, ink);
+    return advance;
 }
 
 int TextWidth(const std::string& text, double points, bool bold) {
@@ -265,12 +322,14 @@ bool SetPixel(QImage& img, int x, int y, ColorRef color) {
     if (img.isNull() || x < 0 || y < 0 || x >= img.width() || y >= img.height()) return false;
     PrepareSurface(img);
     SetOpaque(img, x, y, ToQRgb(color));
+    Changed(img, QRect(x, y, 1, 1));
     return true;
 }
 
 QRgb* Row(QImage& img, int y) {
     if (img.isNull() || y < 0 || y >= img.height()) return nullptr;
     PrepareSurface(img);
+    Changed(img, QRect(0, y, img.width(), 1));
     return reinterpret_cast<QRgb*>(img.scanLine(y));
 }
 

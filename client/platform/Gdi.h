@@ -6,7 +6,9 @@
 // the drawing code puts it. Colours are 0x00BBGGRR values, as the client writes them.
 #pragma once
 #include <QImage>
+#include <QRect>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Gdi {
@@ -25,6 +27,16 @@ inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;     // dest = source
 inline constexpr std::uint32_t NOTSRCCOPY = 0x00330008;  // dest = NOT source
 inline constexpr std::uint32_t SRCAND = 0x008800C6;      // dest = source AND dest
 inline constexpr std::uint32_t SRCPAINT = 0x00EE0086;    // dest = source OR dest
+
+// Change notes: a picture shown on screen can be watched, and then every drawing call
+// below that may change its pixels tells the watcher the rectangle it may have changed
+// (inside the picture), so that only that part is shown again. Drawing done by other
+// means reports itself with Changed. One watcher a picture; a picture is known by its
+// address, so the watched picture must stay where it is while watched.
+using ChangeWatcher = std::function<void(const QRect&)>;
+void WatchChanges(const QImage& surface, ChangeWatcher watcher);
+void StopWatching(const QImage& surface);
+void Changed(const QImage& surface, const QRect& area);
 
 // Makes a picture a drawing surface (32 bits a pixel, opaque); other formats are
 // converted in place. Every drawing call below does this itself.
@@ -80,6 +92,7 @@ inline constexpr char kFontFamily[] = "WenQuanYi Micro Hei";
 ColorRef GetPixel(const QImage& img, int x, int y);
 bool SetPixel(QImage& img, int x, int y, ColorRef color);
 // A row of pixels (0xAARRGGBB) for effects that go over many pixels; nullptr outside.
+// The whole row counts as changed.
 QRgb* Row(QImage& img, int y);
 
 }  // namespace Gdi

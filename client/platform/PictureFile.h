@@ -1,5 +1,7 @@
 // Pictures from files: BMP bitmaps and ICO icons below the program folder. A missing or
-// unreadable file gives an empty picture, which every drawing call skips.
+// unreadable file gives an empty picture, which every drawing call skips. A picture is
+// decoded once and kept while its file stays the same, so drawing code may load its
+// pictures at every step.
 #pragma once
 #include <QImage>
 #include <string>

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -48,6 +49,8 @@ frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
     setFixedSize(800, 600);
     Image = QImage(800, 600, QImage::Format_RGB32);
     Image.fill(QColor(0, 0, 0));
+    Gdi::WatchChanges(Image, [this](const QRect& r) { changedArea_ += r; });
+    FullRepaint = qEnvironmentVariableIsSet("TILELINK_FULL_REPAINT");
 
     auto picture = [this](bool visible) {
         auto* p = new PictureBox(this);
@@ -108,7 +111,7 @@ frmMain::frmMain(TableClient& client) : QWidget(nullptr), client_(client) {
     }
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() { Gdi::StopWatching(Image); }
 
 void frmMain::Form_Load() {
     // 1-2. Persistent drawing in pixels, the program icon and the caption; the frame is
@@ -196,12 +199,13 @@ void frmMain::DrawCaption() {
 }
 
 void frmMain::PaintWindowBack() {
-    const QString back = QString::fromStdString(client_.ResPath("Res\\GameBack.bmp"));
-    if (!QFileInfo::exists(back)) return;
-    const QImage picture(back);
-    if (!picture.isNull()) {
+    const std::string back = client_.ResPath("Res\\GameBack.bmp");
+    if (!PictureFile::Exists(back)) return;
+    const QImage pic = PictureFile::LoadPicture(back);
+    if (!pic.isNull()) {
         QPainter p(&Image);
-        p.drawImage(0, 0, picture);
+        p.drawImage(0, 0, pic);
+        Gdi::Changed(Image, QRect(0, 0, pic.width(), pic.height()));
     }
     // The background covers the caption strip: the logo and the caption go on it again.
     DrawCaption();
@@ -319,11 +323,18 @@ void frmMain::CenterWindow() {
 
 bool frmMain::IsMinimized() const { return isMinimized(); }
 
-void frmMain::Refresh() { update(); }
+void frmMain::Refresh() {
+    if (FullRepaint)
+        update();
+    else if (!changedArea_.isEmpty())
+        update(changedArea_);
+    changedArea_ = QRegion();
+}
 
-void frmMain::paintEvent(QPaintEvent*) {
+
+void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    p.drawImage(0, 0, Image);
+    for (const QRect& r : e->region()) p.drawImage(r.topLeft(), Image, r);
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegion>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -81,9 +82,18 @@ public:
     void PaintWindowBack();
 
     // The window's persistent image: everything the drawing modules paint on the window.
+    // The drawing calls note the rectangles they change; drawing by other means must call
+    // Gdi::Changed for what it changed.
     QImage Image;
-    // Shows the persistent image now.
+    // Shows what changed in the persistent image since the last refresh: the union of the
+    // changed rectangles is repainted once, at the next turn of the event loop, and the
+    // controls over the window that it does not touch are left alone.
     void Refresh();
+    // The part of the image changed since the last refresh.
+    const QRegion& ChangedArea() const { return changedArea_; }
+    // Every refresh repaints the whole window (the way to compare with partial repaints);
+    // on from the start when the environment variable TILELINK_FULL_REPAINT is set.
+    bool FullRepaint = false;
 
     // Controls.
     std::array<PictureBox*, 3> picSystemBut{};
@@ -142,4 +152,5 @@ private:
     bool unloaded_ = false;
     bool resizing_ = false;
     QPointer<QWidget> userSetWindow_;  // the open settings window
+    QRegion changedArea_;              // of Image, not shown yet
 };

@@ -1,6 +1,8 @@
 #include "client/start/modStart.h"
 
 #include <QFileInfo>
+#include <QPainter>
+#include <future>
 
 #include "client/TableClient.h"
 #include "client/items/modDaoJuEffect.h"
@@ -16,6 +18,7 @@
 #include "client/paint/modPaint_GameBack.h"
 #include "client/paint/modPaint_User.h"
 #include "client/platform/MsgBox.h"
+#include "client/platform/PictureFile.h"
 #include "client/room/modGlobalMsgObject.h"
 #include "client/room/modPublicDefine.h"
 #include "client/start/frmMain.h"
@@ -69,9 +72,16 @@ void modStart::GetAppPath() {
 }
 
 void modStart::InitGameEnvironment() {
+    // The pictures of the first frame are decoded on a worker thread while the window and
+    // its controls are built; the drawing below then finds them decoded.
+    std::future<void> firstFramePictures = std::async(std::launch::async, [this] {
+        for (const char* name : {"Res\\GameBack.bmp", "Res\\HelpBut.bmp", "Res\\SystemBut.bmp"})
+            PictureFile::LoadPicture(client_.ResPath(name));
+    });
     client_.mainForm = std::make_unique<frmMain>(client_);
     client_.mainForm->Form_Load();
     GetAppPath();
+    firstFramePictures.wait();
 
     client_.paintCaptionButton->InitCaptionButton();
     client_.paintUser->InitUserPaint();
