@@ -1,4 +1,4 @@
-# tilelink: `make play` to play, `make test` to run every test.
+# tilelink: `make play` to play (LEVEL=easy|normal|hard|expert), `make test` to run every test.
 # Both first install the Debian packages that are missing (apt-get, non-interactive).
 
 BUILD ?= build
@@ -59,8 +59,12 @@ fuzz: asan
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen $(SAN_ENV) TILELINK_FUZZ_SECONDS=$(FUZZ_SECONDS) \
 	  ctest -L fuzz --output-on-failure --timeout $$(( $(FUZZ_SECONDS) + 600 ))
 
-play: build
-	$(BUILD)/lobby/tilelink-lobby play
+# Only what a game needs (the `game` target: no tests, no benchmarks), then a table.
+# LEVEL=easy|normal|hard|expert chooses the computer players' level.
+LEVEL ?= normal
+play: configure
+	cmake --build $(BUILD) --target game -j$(JOBS)
+	$(BUILD)/lobby/tilelink-lobby play --level $(LEVEL)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

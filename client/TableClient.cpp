@@ -49,7 +49,7 @@ TableClient::TableClient()
       blastObjects(std::make_unique<modManage_BlastObject>(*this)),
       lianJiObjects(std::make_unique<modManage_LianJiObject>(*this)),
       daoJuObjects(std::make_unique<modManage_DaoJuObject>(*this)) {
-    EndProgram = [] { std::exit(0); };
+    EndProgram = [this] { std::exit(exitStatus); };
 }
 
 TableClient::~TableClient() {

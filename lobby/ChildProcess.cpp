@@ -1,5 +1,6 @@
 #include "lobby/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -69,10 +70,11 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
             return line;
         }
         if (out_ < 0) return std::nullopt;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
+        // A zero timeout still takes what is there already.
+        const auto left = std::max<long long>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
         pollfd p{out_, POLLIN, 0};
-        const int n = ::poll(&p, 1, static_cast<int>(left.count()));
+        const int n = ::poll(&p, 1, static_cast<int>(left));
         if (n <= 0) {
             if (n < 0 && errno == EINTR) continue;
             return std::nullopt;
