@@ -31,6 +31,10 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 }
 
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args, bool captureOutput) {
+    // A program started again: what is left of the earlier one's output goes.
+    if (out_ >= 0) ::close(out_);
+    out_ = -1;
+    buffer_.clear();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

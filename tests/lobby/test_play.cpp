@@ -313,6 +313,7 @@ TEST(Launch, StartCountdownReopensTheWindowAtTheSameSeat) {
     int why = 0;
     for (const auto& l : seen) why += l.find("the table window closed") != std::string::npos;
     EXPECT_EQ(why, 1);
+    std::printf("what play said:\n%s", Joined(OwnLines(seen)).c_str());
     play.Stop();
     EXPECT_EQ(play.Wait(), 0);
 }
