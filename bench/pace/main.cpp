@@ -1,6 +1,6 @@
 // bench_pace: how fast the computer players of each level play, against the real room
 // server. Per level one table: a scripted player that takes the first linkable pair every
-// --step seconds and never idles (it sits first and sets the table for six), then five
+// --step seconds and pauses for nothing else (it sits first and sets the table for six), then five
 // computer players of the level; they play --games games. From the players' event logs:
 // the median time between a computer player's own removals (of the fastest player), the
 // items each uses per minute of play, and the scripted player's average place. Everything
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bot/BotLevel.h"
+#include "bot/BotTrace.h"
 #include "core/modPublicTools.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/RoomProcesses.h"
@@ -44,27 +45,9 @@ struct Options {
     std::string doc;
 };
 
-struct Event {
-    double ms = 0;
-    std::string name, kind;
-    std::map<std::string, std::string> f;
-};
+using Event = BotTrace::Line;
 
-std::vector<Event> ReadTrace(const fs::path& path) {
-    std::vector<Event> out;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        const auto cols = modPublicTools::SplitFields(line, '\t');
-        if (cols.size() < 3) continue;
-        Event e{std::atof(cols[0].c_str()), cols[1], cols[2], {}};
-        for (std::size_t i = 3; i < cols.size(); ++i)
-            if (const auto eq = cols[i].find('='); eq != std::string::npos)
-                e.f[cols[i].substr(0, eq)] = cols[i].substr(eq + 1);
-        out.push_back(std::move(e));
-    }
-    return out;
-}
+std::vector<Event> ReadTrace(const fs::path& path) { return BotTrace::ReadFile(path.string()); }
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;
@@ -81,6 +64,7 @@ struct Figures {
     double mostItemsPerMinute = 0; // of the player that used most
     double place = 0;              // the scripted player's average place
     int games = 0;
+    int stuckGames = 0;            // games in which its board had no move left
     bool ok = false;
 };
 
@@ -92,17 +76,17 @@ void ReadPlayers(const std::vector<Event>& trace, double speed, Figures& fig) {
     std::map<std::string, std::vector<double>> gaps;
     std::map<std::string, int> items;
     for (const auto& e : trace) {
-        if (e.kind == "login") seat[e.name] = e.f.count("seat") ? e.f.at("seat") : "";
-        if (e.kind == "start") {
+        if (e.event == "login") seat[e.name] = e.f.count("seat") ? e.f.at("seat") : "";
+        if (e.event == "start") {
             last.erase(e.name);
             playStart[e.name] = e.ms;
         }
-        if (e.kind == "end" && playStart.count(e.name)) {
+        if (e.event == "end" && playStart.count(e.name)) {
             played[e.name] += e.ms - playStart[e.name];
             playStart.erase(e.name);
         }
-        if (e.kind == "item-send") ++items[e.name];
-        if (e.kind == "removed" && e.f.count("seat") && e.f.at("seat") == seat[e.name]) {
+        if (e.event == "item-send") ++items[e.name];
+        if (e.event == "removed" && e.f.count("seat") && e.f.at("seat") == seat[e.name]) {
             if (last.count(e.name)) gaps[e.name].push_back((e.ms - last[e.name]) / 1000.0 * speed);
             last[e.name] = e.ms;
         }
@@ -127,10 +111,14 @@ void ReadPlayers(const std::vector<Event>& trace, double speed, Figures& fig) {
 void ReadScripted(const std::vector<Event>& trace, Figures& fig) {
     std::string seat;
     int sum = 0;
+    bool stuck = false;
     for (const auto& e : trace) {
         if (e.name != kScripted) continue;
-        if (e.kind == "login") seat = e.f.at("seat");
-        if (e.kind != "end") continue;
+        if (e.event == "login") seat = e.f.at("seat");
+        if (e.event == "start") stuck = false;
+        if (e.event == "stuck") stuck = true;
+        if (e.event != "end") continue;
+        fig.stuckGames += stuck;
         for (const auto& r : modPublicTools::SplitFields(e.f.at("results"), ';')) {
             const auto p = modPublicTools::SplitFields(r, ':');
             if (p.size() == 3 && p[0] == seat) {
@@ -208,15 +196,17 @@ std::string Table(const std::vector<Figures>& figs, const Options& o) {
       << "Measured by `bench_pace` (bench/pace) against the real room server: per level one table of\n"
       << "five computer players and a scripted player that takes the first linkable pair every "
       << Num(o.step, 1) << " s\n"
-      << "and never idles (it sits first, sets the table for six players). " << o.games << " games a level, run "
+      << "and pauses for nothing else (it sits first, sets the table for six players). " << o.games << " games a level, run "
       << Num(o.speed, 0) << " times faster\n"
       << "than real (pauses, item gaps and turn clocks alike) and given here in real time.\n\n"
+      << "A player without a move left (the first pair each time can lead there) waits for its turn\n"
+      << "clock, as it uses no items: the games in which that happened are counted.\n\n"
       << "| level | median between own removals, fastest player | slowest player | items a minute a player (most) | scripted player's average place (of 6) |\n"
       << "|---|---|---|---|---|\n";
     for (const auto& f : figs) {
         t << "| " << f.level << " | " << Num(f.fastestMedian, 2) << " s | " << Num(f.slowestMedian, 2) << " s | "
           << Num(f.itemsPerMinute, 2) << " (" << Num(f.mostItemsPerMinute, 2) << ") | ";
-        if (f.games) t << Num(f.place, 2) << " in " << f.games << " games";
+        if (f.games) t << Num(f.place, 2) << " in " << f.games << " games (no move left in " << f.stuckGames << ")";
         else t << "no game ended";
         t << (f.ok ? "" : " (cut short)") << " |\n";
     }
@@ -269,9 +259,9 @@ int main(int argc, char** argv) {
         const auto t0 = std::chrono::steady_clock::now();
         figs.push_back(RunLevel(*level, o, work));
         const auto& f = figs.back();
-        std::printf("%-7s fastest median %.2f s, slowest %.2f s, items/min %.2f (most %.2f), scripted place %.2f in %d games (%.0f s)\n",
+        std::printf("%-7s fastest median %.2f s, slowest %.2f s, items/min %.2f (most %.2f), scripted place %.2f in %d games, %d without a move (%.0f s)\n",
                     f.level.c_str(), f.fastestMedian, f.slowestMedian, f.itemsPerMinute, f.mostItemsPerMinute, f.place,
-                    f.games, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+                    f.games, f.stuckGames, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         std::fflush(stdout);
     }
     std::error_code ec;

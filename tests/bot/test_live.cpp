@@ -22,28 +22,9 @@ namespace {
 const std::string kServer = std::string(TILELINK_TABLE_DIR) + "/tilelink-server";
 const std::string kBot = std::string(TILELINK_TABLE_DIR) + "/tilelink-bot";
 
-// One line of a player's event log.
-struct TraceLine {
-    std::string name, event;
-    std::map<std::string, std::string> f;
-};
+using TraceLine = BotTrace::Line;
 
-std::vector<TraceLine> ReadTrace(const std::string& path) {
-    std::vector<TraceLine> lines;
-    std::ifstream in(path);
-    std::string text;
-    while (std::getline(in, text)) {
-        const auto cols = modPublicTools::SplitFields(text, '\t');
-        if (cols.size() < 3) continue;
-        TraceLine l{cols[1], cols[2], {}};
-        for (std::size_t i = 3; i < cols.size(); ++i) {
-            const auto eq = cols[i].find('=');
-            if (eq != std::string::npos) l.f[cols[i].substr(0, eq)] = cols[i].substr(eq + 1);
-        }
-        lines.push_back(std::move(l));
-    }
-    return lines;
-}
+std::vector<TraceLine> ReadTrace(const std::string& path) { return BotTrace::ReadFile(path); }
 
 std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::string& name, const std::string& event) {
     std::vector<TraceLine> out;
