@@ -16,6 +16,7 @@
 #include "core/TableExit.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/PlayRoom.h"
+#include "lobby/PlaySession.h"
 #include "lobby/ReopenGuard.h"
 #include "lobby/TableWindow.h"
 
@@ -203,6 +204,73 @@ TEST(PlayRoom, MarksGiveFreeSeatsTablesAndNames) {
     EXPECT_EQ(PlayRoom::ReadServer(state)->port, 4711);
     PlayRoom::WriteServer(state, {4711, 999999, "/x/secret"});
     EXPECT_FALSE(PlayRoom::ReadServer(state).has_value());  // its server is gone
+}
+
+// A stand-in table window: a shell script run as tilelink-table from `dir`, which counts
+// its openings in dir/opened and then does `body`.
+PlaySetup StandInTable(const fs::path& dir, const std::string& body) {
+    const fs::path program = dir / "tilelink-table";
+    std::ofstream(program) << "#!/bin/sh\necho x >> '" << (dir / "opened").string() << "'\n" << body << "\n";
+    fs::permissions(program, fs::perms::owner_all);
+    PlaySetup setup;
+    setup.tableDir = dir;
+    setup.port = 1;
+    setup.name = "n";
+    setup.answerTime = 5s;
+    return setup;
+}
+
+int Openings(const fs::path& dir) {
+    std::ifstream in(dir / "opened");
+    int n = 0;
+    for (std::string l; std::getline(in, l);) ++n;
+    return n;
+}
+
+TEST(PlaySession, ACountdownReopensAndTheOwnCloseEnds) {
+    const fs::path dir = FreshDir("session_reopen");
+    // The first window's countdown runs out; the second is closed by the player.
+    PlaySession session(StandInTable(dir, "echo 'seated 2'\n"
+                                          "[ $(wc -l < '" + (dir / "opened").string() + "') -eq 1 ] && exit 3\n"
+                                          "exit 0"),
+                        nullptr, nullptr);
+    ASSERT_EQ(session.Open(), PlaySession::Opened::Seated);
+    EXPECT_EQ(session.Seat(), 2);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(session.Run(), 0);
+    const std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Openings(dir), 2);
+    EXPECT_NE(said.find("the table window closed: the start countdown ran out."), std::string::npos) << said;
+    EXPECT_NE(said.find("the table window is back at seat 3."), std::string::npos) << said;
+}
+
+TEST(PlaySession, ACrashingWindowIsNamedAndNotReopenedForever) {
+    const fs::path dir = FreshDir("session_crash");
+    PlaySession session(StandInTable(dir, "echo 'seated 0'\nkill -SEGV $$"), nullptr, nullptr);
+    ASSERT_EQ(session.Open(), PlaySession::Opened::Seated);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_NE(session.Run(), 0);
+    const std::string said = testing::internal::GetCapturedStdout();
+    const std::string complained = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Openings(dir), 4);  // the first and three reopenings within the minute
+    EXPECT_NE(said.find("crashed (signal 11"), std::string::npos) << said;
+    EXPECT_NE(complained.find("play stops"), std::string::npos) << complained;
+}
+
+TEST(PlaySession, AWindowThatNeverSitsDownIsStoppedAndSaid) {
+    const fs::path dir = FreshDir("session_silent");
+    PlaySession silent(StandInTable(dir, "exec sleep 30"), nullptr, nullptr);
+    testing::internal::CaptureStderr();
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(silent.Open(), PlaySession::Opened::Failed);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 9s);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("no answer from the room server at 127.0.0.1:1"),
+              std::string::npos);
+
+    // A full table is no failure to say: the caller opens another.
+    PlaySession full(StandInTable(dir, "echo 'refused 这张桌子已经坐满了。'\nexit 7"), nullptr, nullptr);
+    EXPECT_EQ(full.Open(), PlaySession::Opened::Full);
 }
 
 TEST(Launch, FailuresSayTheirCauseAndEndSoon) {
