@@ -53,6 +53,8 @@ public:
     bool blnQuitFlag = false;
     // The program's exit status (TableExit::Code): why the window ended.
     int exitStatus = 0;
+    // The player asked to leave the table: the connection's end is no loss.
+    bool blnLeaving = false;
 
     // User settings ("UserSet.ini"), 0 = off, 1 = on.
     std::uint8_t bteAllowWatch = 1;

@@ -264,7 +264,9 @@ void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
 }
 
 // A connection that ends before the table placed the client was turned away at the door.
-void frmMain::ZelSckClient_OnClose() { Unload(seated_ ? TableExit::ConnectionLost : TableExit::Refused); }
+void frmMain::ZelSckClient_OnClose() {
+    Unload(client_.blnLeaving ? TableExit::Closed : seated_ ? TableExit::ConnectionLost : TableExit::Refused);
+}
 
 void frmMain::ZelSckClient_OnError() {
     Unload(!connected_ ? TableExit::ConnectFailed : seated_ ? TableExit::ConnectionLost : TableExit::Refused);
