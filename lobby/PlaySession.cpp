@@ -11,7 +11,7 @@ namespace {
 constexpr char kTableFull[] = "这张桌子已经坐满了。";
 }  // namespace
 
-PlaySession::PlaySession(PlaySetup setup, std::function<bool()> stop, std::function<bool()> serverUp)
+PlaySession::PlaySession(PlaySetup setup, std::function<bool()> stop, std::function<Server()> serverUp)
     : setup_(std::move(setup)), stop_(std::move(stop)), serverUp_(std::move(serverUp)) {}
 
 PlaySession::~PlaySession() { Stop(); }
@@ -79,10 +79,13 @@ int PlaySession::Run() {
             Complain("the table window closed four times within a minute; play stops.");
             return 1;
         }
-        if (serverUp_ && !serverUp_()) {
+        const Server server = serverUp_ ? serverUp_() : Server::Running;
+        if (server == Server::Down) {
             Complain("the room server at " + Address() + " could not be started again; play stops.");
             return 1;
         }
+        // The computer players of a server that stopped sit down again after the person.
+        if (server == Server::Restarted) bots_.Stop();
         const Opened again = Open();
         if (again == Opened::Full) Complain("table " + std::to_string(setup_.table) + " has no free seat any more; play stops.");
         if (again != Opened::Seated) return 1;

@@ -30,9 +30,10 @@ struct PlaySetup {
 
 class PlaySession {
 public:
+    enum class Server { Running, Restarted, Down };
     // `stop`: Ctrl-C was pressed. `serverUp`: makes sure the room server runs (starting it
     // again if it stopped); empty when this session cannot start it.
-    PlaySession(PlaySetup setup, std::function<bool()> stop, std::function<bool()> serverUp);
+    PlaySession(PlaySetup setup, std::function<bool()> stop, std::function<Server()> serverUp);
     ~PlaySession();
 
     std::string Address() const;
@@ -58,7 +59,7 @@ private:
 
     PlaySetup setup_;
     std::function<bool()> stop_;
-    std::function<bool()> serverUp_;
+    std::function<Server()> serverUp_;
     TableWindow window_;
     ChildProcess bots_;
     ReopenGuard guard_;

@@ -12,7 +12,8 @@ TableWindow::Placing TableWindow::Open(const std::filesystem::path& program, con
     if (!process_.Start(program.string(), LaunchPlan::Arguments(r, std::time(nullptr)), true)) return Placing::NotStarted;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (seat_ < 0) {
-        if (!Running()) return Placing::Ended;
+        // Its last lines are read when it ends: it may have been seated just before.
+        if (!Running()) return seat_ >= 0 ? Placing::Seated : Placing::Ended;
         if ((stop && stop()) || std::chrono::steady_clock::now() >= deadline) {
             process_.Stop();
             status_ = process_.Wait();

@@ -232,13 +232,13 @@ int RunPlay(const Options& o) {
     // The room server keeps its port when it has to be started again.
     auto serverUp = [&] {
         RoomProcesses::Drain(server);
-        if (server.Running()) return true;
+        if (server.Running()) return PlaySession::Server::Running;
         int again = 0;
         if (!RoomProcesses::StartServer(server, tableDir, "127.0.0.1:" + std::to_string(port), secretFile, db, again))
-            return false;
+            return PlaySession::Server::Down;
         PlayRoom::WriteServer(stateFile, {port, server.Pid(), secretFile.string()});
         Say("the room server had stopped; it was started again.");
-        return true;
+        return PlaySession::Server::Restarted;
     };
 
     PlaySetup setup;

@@ -355,6 +355,33 @@ TEST(Launch, SecondAndThirdPlayFindASeatOrATable) {
     EXPECT_NE(::kill(serverBefore->pid, 0), 0);  // the server went with the first play
 }
 
+TEST(Launch, ALostLocalServerIsStartedAgainAndTheWindowComesBack) {
+    RunFolder run("lost");
+    ChildProcess play;
+    std::vector<std::string> seen;
+    ASSERT_TRUE(StartShell(play, kLobby + " play --bots 1 --level expert --name 甲"));
+    ASSERT_TRUE(WaitForLine(play, "you sit at seat 1", 30s, seen)) << Joined(seen);
+    const auto before = PlayRoom::ReadServer(run.State());
+    ASSERT_TRUE(before.has_value());
+    ::kill(before->pid, SIGKILL);
+    ASSERT_TRUE(WaitForLine(play, "the table window closed", 20s, seen)) << Joined(seen);
+    EXPECT_NE(seen.back().find("the connection to the room server at 127.0.0.1:" + std::to_string(before->port) +
+                               " closed"),
+              std::string::npos)
+        << seen.back();
+    ASSERT_TRUE(WaitForLine(play, "the table window is back at seat 1", 30s, seen)) << Joined(seen);
+    EXPECT_NE(Joined(seen).find("the room server had stopped; it was started again"), std::string::npos);
+    const auto after = PlayRoom::ReadServer(run.State());
+    ASSERT_TRUE(after.has_value());
+    EXPECT_EQ(after->port, before->port);  // where a second play finds it
+    EXPECT_NE(after->pid, before->pid);
+    int bots = 0;
+    for (const auto& [pid, name] : ChildrenOf(play.Pid())) bots += name == "tilelink-bot";
+    EXPECT_EQ(bots, 1);  // seated again after the person
+    play.Stop();
+    EXPECT_EQ(play.Wait(), 0);
+}
+
 TEST(Launch, StartCountdownReopensTheWindowAtTheSameSeat) {
     RunFolder run("countdown");
     ChildProcess play;
