@@ -14,12 +14,12 @@
 #include "core/modLinkSearch.h"
 #include "core/modPublicTools.h"
 #include "lobby/ChildProcess.h"
+#include "tests/LiveServer.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const std::string kServer = std::string(TILELINK_TABLE_DIR) + "/tilelink-server";
 const std::string kBot = std::string(TILELINK_TABLE_DIR) + "/tilelink-bot";
 
 using TraceLine = BotTrace::Line;
@@ -49,32 +49,6 @@ std::vector<CellPos> PathNodes(const std::string& text) {
     }
     return nodes;
 }
-
-// The room server on a free port of this machine, keeping nothing.
-class LiveServer {
-public:
-    explicit LiveServer(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", ":memory:"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        if (!proc_.Start(kServer, args, true)) return;
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = proc_.ReadLine(1s);
-            if (!line) continue;
-            const auto at = line->find("listening on ");
-            if (at != std::string::npos) {
-                address_ = line->substr(at + 13);
-                return;
-            }
-        }
-    }
-    ~LiveServer() { proc_.Stop(); }
-    const std::string& Address() const { return address_; }
-
-private:
-    ChildProcess proc_;
-    std::string address_;
-};
 
 // A fresh log file: what an earlier run left must not be read as this run's.
 std::string TracePath(const std::string& name) {

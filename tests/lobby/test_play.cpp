@@ -19,6 +19,7 @@
 #include "lobby/PlaySession.h"
 #include "lobby/ReopenGuard.h"
 #include "lobby/TableWindow.h"
+#include "tests/LiveServer.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -26,7 +27,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const std::string kLobby = std::string(TILELINK_LOBBY_DIR) + "/tilelink-lobby";
-const std::string kServer = std::string(TILELINK_TABLE_DIR) + "/tilelink-server";
 
 fs::path FreshDir(const std::string& name) {
     const fs::path dir = fs::path(testing::TempDir()) / ("lobby_" + name + "_" + std::to_string(::getpid()));
@@ -102,29 +102,6 @@ std::map<pid_t, std::string> ChildrenOf(pid_t parent) {
     return out;
 }
 
-// A room server of the test's own on a free port.
-class Server {
-public:
-    explicit Server(const fs::path& secretFile) {
-        if (!proc_.Start(kServer, {"--listen", "127.0.0.1:0", "--db", ":memory:", "--secret-file", secretFile.string()},
-                         true))
-            return;
-        while (auto line = proc_.ReadLine(10s)) {
-            const auto at = line->find("listening on ");
-            if (at != std::string::npos) {
-                address_ = line->substr(at + 13);
-                return;
-            }
-        }
-    }
-    ~Server() { proc_.Stop(); }
-    const std::string& Address() const { return address_; }
-
-private:
-    ChildProcess proc_;
-    std::string address_;
-};
-
 // Each launch test has a run folder of its own, so that no real `play` is found or left.
 class RunFolder {
 public:
@@ -135,6 +112,11 @@ public:
 private:
     fs::path dir_;
 };
+
+// Starts `play` with `args` and waits until it says the person sits at seat 1.
+bool PlaySeated(ChildProcess& play, const std::string& args, std::vector<std::string>& seen) {
+    return StartShell(play, kLobby + " play " + args) && WaitForLine(play, "you sit at seat 1", 30s, seen);
+}
 
 }  // namespace
 
@@ -281,12 +263,12 @@ TEST(Launch, FailuresSayTheirCauseAndEndSoon) {
     // A port nobody listens on: a port the system gave and took back.
     int closedPort = 0;
     {
-        Server probe(dir / "right");
+        LiveServer probe({"--secret-file", (dir / "right").string()});
         ASSERT_FALSE(probe.Address().empty());
         closedPort = std::atoi(probe.Address().substr(probe.Address().rfind(':') + 1).c_str());
     }
     const std::string closed = "127.0.0.1:" + std::to_string(closedPort);
-    Server server(dir / "right");
+    LiveServer server({"--secret-file", (dir / "right").string()});
     ASSERT_FALSE(server.Address().empty());
 
     struct Case {
@@ -359,8 +341,7 @@ TEST(Launch, ALostLocalServerIsStartedAgainAndTheWindowComesBack) {
     RunFolder run("lost");
     ChildProcess play;
     std::vector<std::string> seen;
-    ASSERT_TRUE(StartShell(play, kLobby + " play --bots 1 --level expert --name 甲"));
-    ASSERT_TRUE(WaitForLine(play, "you sit at seat 1", 30s, seen)) << Joined(seen);
+    ASSERT_TRUE(PlaySeated(play, "--bots 1 --level expert --name 甲", seen)) << Joined(seen);
     const auto before = PlayRoom::ReadServer(run.State());
     ASSERT_TRUE(before.has_value());
     ::kill(before->pid, SIGKILL);
@@ -386,8 +367,7 @@ TEST(Launch, StartCountdownReopensTheWindowAtTheSameSeat) {
     RunFolder run("countdown");
     ChildProcess play;
     std::vector<std::string> seen;
-    ASSERT_TRUE(StartShell(play, kLobby + " play --bots 2 --level expert --name 新手"));
-    ASSERT_TRUE(WaitForLine(play, "you sit at seat 1", 30s, seen)) << Joined(seen);
+    ASSERT_TRUE(PlaySeated(play, "--bots 2 --level expert --name 新手", seen)) << Joined(seen);
     // The settings dialog answers by itself after 20 s, the computer players raise their
     // hands, and nobody presses start for the person: 30 s later the window closes.
     std::map<pid_t, std::string> before;
