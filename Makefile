@@ -1,4 +1,4 @@
-# tilelink: `make play` to play, `make test` to run every test.
+# tilelink: `make play` to play (LEVEL=easy|normal|hard|expert), `make test` to run every test.
 # Both first install the Debian packages that are missing (apt-get, non-interactive).
 
 BUILD ?= build
@@ -64,8 +64,13 @@ fuzz: asan
 package: build
 	cmake --build $(BUILD) --target package
 
-play: build
-	$(BUILD)/lobby/tilelink-lobby play
+
+# Only what a game needs (the `game` target: no tests, no benchmarks), then a table.
+# LEVEL=easy|normal|hard|expert chooses the computer players' level.
+LEVEL ?= normal
+play: configure
+	cmake --build $(BUILD) --target game -j$(JOBS)
+	$(BUILD)/lobby/tilelink-lobby play --level $(LEVEL)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

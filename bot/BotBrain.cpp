@@ -75,14 +75,14 @@ BotBrain::TurnPlan BotBrain::PlanTurn(const TileGridT& grid, bool fogged) {
     return plan;
 }
 
-BotBrain::ThrowPlan BotBrain::ChooseThrow(const modGameDefine& game, int ownSeat) {
+BotBrain::ThrowPlan BotBrain::ChooseThrow(const modGameDefine& game, int ownSeat, const Spared& spared) {
     ThrowPlan plan;
     if (!IsHuman()) return plan;
     std::vector<int> held;
     for (int k = 0; k < kItemCount; ++k)
         if (BroadcastParsers::IsThrownItem(k) && BotRules::ItemReady(game, k)) held.push_back(k);
     if (held.empty() || !Chance(skill_.throwChance)) return plan;
-    const int target = BotRules::LeaderSeat(game, ownSeat);
+    const int target = BotRules::LeaderSeat(game, ownSeat, spared);
     if (target < 0) return plan;
     plan.item = held[std::uniform_int_distribution<std::size_t>(0, held.size() - 1)(rng_)];
     plan.target = target;
@@ -152,13 +152,13 @@ bool ItemReady(const modGameDefine& game, int item) {
            game.SeatUser[game.bteCurUserNo % GameSize::kSeatCount].bteDaoJuCount[item] > 0;
 }
 
-int LeaderSeat(const modGameDefine& game, int ownSeat) {
+int LeaderSeat(const modGameDefine& game, int ownSeat, const std::array<bool, GameSize::kSeatCount>& spared) {
     int best = -1;
     const std::uint8_t ownGroup = game.SeatUser[ownSeat].bteFenZu;
     for (int d = 1; d < GameSize::kSeatCount; ++d) {
         const int s = (ownSeat + d) % GameSize::kSeatCount;
         const auto& seat = game.SeatUser[s];
-        if (seat.strUserName.empty() || seat.blnGameOut || seat.bteLeftFkCount == 0) continue;
+        if (seat.strUserName.empty() || seat.blnGameOut || seat.bteLeftFkCount == 0 || spared[s]) continue;
         if (ownGroup != 0 && seat.bteFenZu == ownGroup) continue;  // a team mate
         if (best < 0 || seat.bteLeftFkCount < game.SeatUser[best].bteLeftFkCount) best = s;
     }

@@ -4,6 +4,7 @@
 // first linkable pair at once and nothing else (deterministic, for tests); `human` plays
 // at a person's pace by its skill. The brain only decides; the player carries it out.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -55,7 +56,9 @@ public:
         int item = -1;
         int target = -1;
     };
-    ThrowPlan ChooseThrow(const modGameDefine& game, int ownSeat);
+    // Seats that were hit a moment ago are spared: the players do not pile items on one.
+    using Spared = std::array<bool, GameSize::kSeatCount>;
+    ThrowPlan ChooseThrow(const modGameDefine& game, int ownSeat, const Spared& spared = {});
     // Whether to use a held bomb this turn.
     bool WantsBomb(const modGameDefine& game, int ownSeat);
 
@@ -88,8 +91,8 @@ namespace BotRules {
 // The local player may use the item now (modDaoJuRule) and holds one.
 bool ItemReady(const modGameDefine& game, int item);
 // The leader among the others still playing: the fewest tiles left, players of one's own
-// group (other than the free group) spared; -1 when there is none.
-int LeaderSeat(const modGameDefine& game, int ownSeat);
+// group (other than the free group) and the `spared` seats left out; -1 when there is none.
+int LeaderSeat(const modGameDefine& game, int ownSeat, const std::array<bool, GameSize::kSeatCount>& spared = {});
 // Every linkable pair of a board, with its path (first cell earlier in scan order).
 std::vector<LinkPath> LinkablePairs(const TileGridT& grid);
 

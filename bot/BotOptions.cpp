@@ -31,10 +31,13 @@ bool ReadReal(const std::string& text, double lo, double hi, double& out) {
 }  // namespace
 
 const char* BotUsage() {
-    return "usage: tilelink-bot --server HOST:PORT --table T --count N [--strategy first|human]\n"
-           "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
-           "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
-           "                    [--turn-time SECONDS] [--games G]\n";
+    static const std::string usage =
+        "usage: tilelink-bot --server HOST:PORT --table T --count N [--strategy first|human]\n"
+        "                    [--level " + BotLevels::Names() + "] (default normal)\n"
+        "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
+        "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
+        "                    [--turn-time SECONDS] [--games G] [--step SECONDS]\n";
+    return usage.c_str();
 }
 
 bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error) {
@@ -94,9 +97,23 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
                 return false;
             }
             out.seed = static_cast<std::uint32_t>(n);
+        } else if (opt == "--level") {
+            const BotLevel* level = BotLevels::Find(val);
+            if (!level) {
+                error = "unknown level \"" + val + "\"; the levels are " + BotLevels::Names();
+                return false;
+            }
+            out.level = *level;
         } else if (opt == "--pace") {
-            if (!ReadReal(val, 0.0, 100.0, out.pace)) {
+            double pace = 0;
+            if (!ReadReal(val, 0.0, 100.0, pace)) {
                 error = "--pace wants a factor from 0 to 100";
+                return false;
+            }
+            out.pace = pace;
+        } else if (opt == "--step") {
+            if (!ReadReal(val, 0.0, 60.0, out.step)) {
+                error = "--step wants seconds from 0 to 60";
                 return false;
             }
         } else if (opt == "--skill") {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "bot/BotBrain.h"
+#include "bot/BotLevel.h"
 
 struct BotOptions {
     std::string host;
@@ -16,8 +17,10 @@ struct BotOptions {
     std::optional<std::string> secret;  // signs the seat tickets
     std::vector<std::string> names;     // one per player; "电脑1".. when not given
     std::optional<std::uint32_t> seed;
-    double pace = 1.0;          // every pause of a human-pace player is multiplied by it
-    int skill = 0;              // 1..5 for all; 0: each player its own
+    BotLevel level = BotLevels::Default();  // skills, pace and item gap unless given below
+    std::optional<double> pace;  // every pause of a human-pace player is multiplied by it
+    int skill = 0;              // 1..5 for all; 0: each player its own within the level
+    double step = 0.002;        // the `first` strategy's pause before each pair, seconds
     int players = 0;            // the number of players a master asks for; 0: count + 1, at most 6
     std::string watch;          // the players only watch this player
     std::string tracePath;      // the event log

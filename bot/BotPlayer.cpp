@@ -14,7 +14,6 @@ using Event = TableFollower::Event;
 
 namespace {
 
-constexpr double kFirstStep = 0.002;      // the `first` strategy's pause: a few milliseconds
 constexpr double kHintAfter = 4.0;        // a pair not seen for this long calls for the compass
 constexpr double kEffectSeconds = 5.0;    // freeze and black fog
 constexpr double kEndPause = 3.0;         // the boards stay after the results
@@ -162,8 +161,10 @@ void BotPlayer::CancelTimers() {
 void BotPlayer::React(const TableFollower::Happening& h) {
     switch (h.kind) {
         case Event::SeatsLoaded:
-            if (OwnSeat() >= 0)
+            if (OwnSeat() >= 0) {
                 Trace("login", {{"seat", std::to_string(OwnSeat())}, {"watcher", follower_.IsWatcher() ? "1" : "0"}});
+                if (onSeated) onSeated(*this, OwnSeat());
+            }
             break;
         case Event::SettingsMaster: OnSettings(h, true); break;
         case Event::SettingsShown: OnSettings(h, false); break;
@@ -363,7 +364,7 @@ void BotPlayer::BeginTurn() {
     thrownThisTurn_ = false;
     if (!follower_.Playing() || Me().bteLeftFkCount == 0) return;
     if (!brain_.IsHuman()) {
-        After(kFirstStep, true, [this] { Move(); });
+        After(config_.firstStep, true, [this] { Move(); });
         return;
     }
     const bool fogged = Clock::now() < foggedUntil_;
@@ -373,8 +374,8 @@ void BotPlayer::BeginTurn() {
             Trace("slip", {{"cell", std::to_string(cell.row) + "," + std::to_string(cell.col)}});
         });
     }
-    if (plan.slow && plan.thinkSeconds > kHintAfter && BotRules::ItemReady(follower_.Game(), DJ_ZHINANZHEN) &&
-        OwnBoardHasMove()) {
+    if (plan.slow && plan.thinkSeconds > kHintAfter && MayChooseItem() &&
+        BotRules::ItemReady(follower_.Game(), DJ_ZHINANZHEN) && OwnBoardHasMove()) {
         // Stuck for long: the compass shows a pair.
         After(Paced(kHintAfter), true, [this] {
             if (!follower_.Playing() || awaiting_ != Awaiting::Nothing) return;
@@ -401,9 +402,13 @@ void BotPlayer::Move() {
         Stuck();
         return;
     }
-    if (brain_.IsHuman()) {
+    if (brain_.IsHuman() && MayChooseItem()) {
         if (!thrownThisTurn_) {
-            const BotBrain::ThrowPlan t = brain_.ChooseThrow(follower_.Game(), OwnSeat());
+            // Whoever was hit within one item gap is left alone for now.
+            BotBrain::Spared spared{};
+            for (int s = 0; s < GameSize::kSeatCount; ++s)
+                spared[s] = lastHitAt_[s] != Clock::time_point{} && now - lastHitAt_[s] < ItemGap();
+            const BotBrain::ThrowPlan t = brain_.ChooseThrow(follower_.Game(), OwnSeat(), spared);
             if (t.item >= 0) {
                 thrownThisTurn_ = true;
                 SendItem(t.item, t.target, nullptr);
@@ -416,8 +421,8 @@ void BotPlayer::Move() {
             Await(Awaiting::Bomb);
             return;
         }
-        brain_.ChoosePair(Me().TileGrid, path);
     }
+    if (brain_.IsHuman()) brain_.ChoosePair(Me().TileGrid, path);
     SendRemoval(path);
 }
 
@@ -458,6 +463,8 @@ void BotPlayer::OnItemUsed(const TableFollower::Happening& h) {
                    {"seat", std::to_string(h.seat)},
                    {"target", std::to_string(h.target)},
                    {"print", BotTrace::BoardPrint(game.SeatUser[shown].TileGrid)}});
+    if (BroadcastParsers::IsThrownItem(h.item) && h.target >= 0 && h.target < GameSize::kSeatCount)
+        lastHitAt_[h.target] = Clock::now();
     if (!follower_.Playing()) return;
     if (h.seat == own) {
         switch (h.item) {
@@ -482,8 +489,8 @@ void BotPlayer::OnItemUsed(const TableFollower::Happening& h) {
             default: return;  // a thrown item of ours: the turn goes on
         }
     }
-    if (h.target != own || !BroadcastParsers::IsThrownItem(h.item)) return;
     const auto now = Clock::now();
+    if (h.target != own || !BroadcastParsers::IsThrownItem(h.item)) return;
     const auto effect = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Paced(kEffectSeconds)));
     switch (h.item) {
         case DJ_JINSHOU: frozenUntil_ = now + effect; break;
@@ -504,7 +511,16 @@ void BotPlayer::SendRemoval(const LinkPath& path) {
     Await(Awaiting::Removal);
 }
 
+BotPlayer::Clock::duration BotPlayer::ItemGap() const {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Paced(config_.itemGapSeconds)));
+}
+
+bool BotPlayer::MayChooseItem() const {
+    return lastOwnItem_ == Clock::time_point{} || Clock::now() - lastOwnItem_ >= ItemGap();
+}
+
 void BotPlayer::SendItem(int item, int target, const LinkPath* path) {
+    if (item != GameMessages::kGroupChange) lastOwnItem_ = Clock::now();
     GameMessages::ItemRequest req;
     req.item = item;
     req.seat = static_cast<std::uint8_t>(OwnSeat());

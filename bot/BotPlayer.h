@@ -7,6 +7,7 @@
 #pragma once
 #include <asio.hpp>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -35,6 +36,8 @@ struct BotConfig {
     double turnSeconds = 30;  // the own turn clock
     bool reconnect = false;
     int games = 0;            // leave after this many games; 0: stay
+    double itemGapSeconds = 0;  // at least this long (times the pace) between two chosen items
+    double firstStep = 0.002;   // the `first` strategy's pause before each pair
 };
 
 class BotPlayer {
@@ -63,6 +66,8 @@ public:
     int GamesEnded() const { return gamesEnded_; }
     // Called once when the player has ended.
     std::function<void(BotPlayer&)> onFinished;
+    // Called when the table has placed the player (at every login), with its seat.
+    std::function<void(BotPlayer&, int)> onSeated;
 
 private:
     enum class Awaiting { Nothing, Removal, Compass, Rearrange, Bomb };
@@ -104,6 +109,9 @@ private:
     void OnItemUsed(const TableFollower::Happening& h);
     void SendRemoval(const LinkPath& path);
     void SendItem(int item, int target, const LinkPath* path);
+    // Whether the item gap since the last item used has passed.
+    Clock::duration ItemGap() const;
+    bool MayChooseItem() const;
     void Await(Awaiting what);
 
     asio::io_context& io_;
@@ -130,6 +138,9 @@ private:
     bool thrownThisTurn_ = false;
     Clock::time_point frozenUntil_{};
     Clock::time_point foggedUntil_{};
+    Clock::time_point lastOwnItem_{};
+    // When each seat was last hit by a thrown item, by anybody: the players spread them.
+    std::array<Clock::time_point, GameSize::kSeatCount> lastHitAt_{};
     int gamesEnded_ = 0;
     double turnLength_;  // seconds of the running turn
 };

@@ -1,6 +1,10 @@
 #include "bot/BotTrace.h"
 
 #include <cinttypes>
+#include <cstdlib>
+#include <fstream>
+
+#include "core/modPublicTools.h"
 
 BotTrace::BotTrace(const std::string& path) : path_(path) {
     if (!path.empty()) file_ = std::fopen(path.c_str(), "w");
@@ -51,4 +55,20 @@ std::string BotTrace::BoardPrint(const TileGridT& grid) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016" PRIx64, h);
     return buf;
+}
+
+std::vector<BotTrace::Line> BotTrace::ReadFile(const std::string& path) {
+    std::vector<Line> lines;
+    std::ifstream in(path);
+    std::string text;
+    while (std::getline(in, text)) {
+        const auto cols = modPublicTools::SplitFields(text, '\t');
+        if (cols.size() < 3) continue;
+        Line l{std::atof(cols[0].c_str()), cols[1], cols[2], {}};
+        for (std::size_t i = 3; i < cols.size(); ++i)
+            if (const auto eq = cols[i].find('='); eq != std::string::npos)
+                l.f[cols[i].substr(0, eq)] = cols[i].substr(eq + 1);
+        lines.push_back(std::move(l));
+    }
+    return lines;
 }

@@ -8,6 +8,7 @@
 #pragma once
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +35,15 @@ public:
     static std::string PathText(const LinkPath& path);
     static std::string BoardText(const TileGridT& grid);
     static std::string BoardPrint(const TileGridT& grid);
+
+    // One line read back.
+    struct Line {
+        double ms = 0;
+        std::string name, event;
+        std::map<std::string, std::string> f;
+    };
+    // Every line of a log file (lines without name and event are skipped).
+    static std::vector<Line> ReadFile(const std::string& path);
 
 private:
     std::string path_;

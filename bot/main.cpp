@@ -55,15 +55,22 @@ int Run(int argc, char** argv) {
         c.watched = o.watch;
         c.secret = o.secret;
         c.strategy = o.strategy;
-        c.skill = o.skill > 0 ? o.skill : std::uniform_int_distribution<int>(BotBrain::kMinSkill, BotBrain::kMaxSkill)(dice);
+        c.skill = o.skill > 0 ? o.skill : std::uniform_int_distribution<int>(o.level.minSkill, o.level.maxSkill)(dice);
         c.seed = seed + 7919u * static_cast<std::uint32_t>(i + 1);
-        c.pace = o.pace;
+        c.pace = o.pace.value_or(o.level.pace);
+        c.itemGapSeconds = o.level.itemGapSeconds;
+        c.firstStep = o.step;
         // Room for one person beside the computer players, unless told otherwise.
         c.players = o.players > 0 ? o.players : std::clamp(o.count + 1, 2, GameSize::kSeatCount);
         c.turnSeconds = o.turnSeconds;
         c.reconnect = o.reconnect;
         c.games = o.games;
         auto p = std::make_unique<BotPlayer>(io, c, trace);
+        // The launcher waits for these lines before it lets the next players in.
+        p->onSeated = [](BotPlayer& who, int seat) {
+            std::printf("seated %d %s\n", seat, who.Name().c_str());
+            std::fflush(stdout);
+        };
         p->onFinished = [&](BotPlayer& who) {
             ++finished;
             if (who.Lost()) ++lost;

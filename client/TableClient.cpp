@@ -26,6 +26,7 @@
 #include "client/start/modSound.h"
 #include "client/start/modStart.h"
 #include "client/start/modUserSet.h"
+#include "core/modRoomMsgDefine.h"
 
 TableClient::TableClient()
     : start(std::make_unique<modStart>(*this)),
@@ -49,7 +50,7 @@ TableClient::TableClient()
       blastObjects(std::make_unique<modManage_BlastObject>(*this)),
       lianJiObjects(std::make_unique<modManage_LianJiObject>(*this)),
       daoJuObjects(std::make_unique<modManage_DaoJuObject>(*this)) {
-    EndProgram = [] { std::exit(0); };
+    EndProgram = [this] { std::exit(exitStatus); };
 }
 
 TableClient::~TableClient() {
@@ -60,6 +61,9 @@ TableClient::~TableClient() {
 
 bool TableClient::SendMessage(const Bytes& message) {
     if (!mainForm || !mainForm->ZelSckClient || message.empty()) return false;
+    // Leaving the table (the settings refused): the server's close that follows is the
+    // player's own end.
+    if (message[0] == modRoomMsgDefine::ROOMMSG_USERLEAVE) blnLeaving = true;
     return mainForm->ZelSckClient->SendData(message, 0, message.size() - 1);
 }
 

@@ -51,6 +51,10 @@ public:
     std::string strCurUserName;
     std::uint8_t bteScoreKind = 0;  // non-zero: experience wording, zero: points wording
     bool blnQuitFlag = false;
+    // The program's exit status (TableExit::Code): why the window ended.
+    int exitStatus = 0;
+    // The player asked to leave the table: the connection's end is no loss.
+    bool blnLeaving = false;
 
     // User settings ("UserSet.ini"), 0 = off, 1 = on.
     std::uint8_t bteAllowWatch = 1;

@@ -6,15 +6,16 @@
 #include "client/start/frmMain.h"
 #include "client/start/modStart.h"
 #include "core/LaunchArgs.h"
+#include "core/TableExit.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     const std::string commandLine = LaunchArgs::JoinArgv(argc, argv);
     TableClient client;
-    client.EndProgram = [] { QCoreApplication::exit(0); };
+    client.EndProgram = [&client] { QCoreApplication::exit(client.exitStatus); };
     if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine), QCoreApplication::applicationFilePath().toStdString()))
-        return 0;
+        return TableExit::BadLaunch;
     if (client.mainForm) FirstFrameMark::Arm(*client.mainForm);
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "lobby/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -30,6 +31,10 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
 }
 
 bool ChildProcess::Start(const std::string& program, const std::vector<std::string>& args, bool captureOutput) {
+    // A program started again: what is left of the earlier one's output goes.
+    if (out_ >= 0) ::close(out_);
+    out_ = -1;
+    buffer_.clear();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -69,10 +74,11 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
             return line;
         }
         if (out_ < 0) return std::nullopt;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
+        // A zero timeout still takes what is there already.
+        const auto left = std::max<long long>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
         pollfd p{out_, POLLIN, 0};
-        const int n = ::poll(&p, 1, static_cast<int>(left.count()));
+        const int n = ::poll(&p, 1, static_cast<int>(left));
         if (n <= 0) {
             if (n < 0 && errno == EINTR) continue;
             return std::nullopt;

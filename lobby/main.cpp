@@ -1,8 +1,9 @@
 // tilelink-lobby: stands in for the lobby on one machine.
 //   args   prints the nine launch arguments of the table client, one a line;
-//   play   starts a local room server and computer players (unless this machine already
-//          runs one from an earlier `play`), then the table window; stops what it started
-//          when the last table window has closed;
+//   play   starts a local room server (unless an earlier `play` of this user runs one),
+//          opens the table window and, once the person is seated, the computer players;
+//          a window that closes for another reason than the person's own close opens
+//          again; a later `play` takes a free seat or opens a table of its own;
 //   serve  runs a room server with computer players for other machines to join;
 //   join   starts a table window against a room server.
 #include <chrono>
@@ -11,10 +12,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <functional>
-#include <optional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <pwd.h>
 #include <string>
 #include <sys/stat.h>
@@ -22,11 +23,17 @@
 #include <unistd.h>
 #include <vector>
 
+#include "bot/BotLevel.h"
 #include "core/CommandLine.h"
+#include "core/TableExit.h"
 #include "core/Ticket.h"
 #include "core/UserFolders.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
+#include "lobby/PlayRoom.h"
+#include "lobby/PlaySession.h"
+#include "lobby/RoomProcesses.h"
+#include "lobby/TableWindow.h"
 
 namespace fs = std::filesystem;
 
@@ -35,18 +42,22 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 
-int Usage() {
-    std::fprintf(stderr,
+int Usage(std::FILE* to = stderr) {
+    std::fprintf(to,
                  "usage:\n"
-                 "  tilelink-lobby play  [--bots N] [--name NAME] [--secret-file FILE]\n"
-                 "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--tables T] [--secret-file FILE] [--db FILE]\n"
+                 "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE]\n"
+                 "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] [--db FILE]\n"
                  "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
-                 "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n");
+                 "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
+                 "LEVEL of the computer players: %s (default normal).\n"
+                 "A second `play` while one runs takes a free seat at its table, else opens a new table\n"
+                 "with its own computer players.\n",
+                 BotLevels::Names().c_str());
     return 2;
 }
 
 struct Options {
-    std::string server, listen = "0.0.0.0:47800", name, watch, secretFile, db;
+    std::string server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal";
     int table = 1, bots = 5, tables = 1;
     bool ok = true;
 };
@@ -66,6 +77,7 @@ Options ParseOptions(int argc, char** argv) {
         else if (opt == "--watch") o.watch = val;
         else if (opt == "--secret-file") o.secretFile = val;
         else if (opt == "--db") o.db = val;
+        else if (opt == "--level") o.level = val;
         else if (opt == "--table") o.table = std::atoi(val.c_str());
         else if (opt == "--bots") o.bots = std::atoi(val.c_str());
         else if (opt == "--tables") o.tables = std::atoi(val.c_str());
@@ -124,59 +136,78 @@ std::optional<std::string> FreshSecretFile(const fs::path& file) {
     return secret;
 }
 
-// Starts the room server on host:port (port 0 for a free one) and reads the port it got.
-bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::string& listen, const fs::path& secretFile,
-                 const std::string& db, int& port) {
-    std::vector<std::string> args = {"--listen", listen, "--secret-file", secretFile.string(), "--maps",
-                                     (tableDir / "Res" / "Map").string()};
-    if (!db.empty()) args.insert(args.end(), {"--db", db});
-    if (!server.Start((tableDir / "tilelink-server").string(), args, true)) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (std::chrono::steady_clock::now() < deadline) {
-        auto line = server.ReadLine(std::chrono::milliseconds(500));
-        if (!line) {
-            if (!server.Running()) return false;
-            continue;
+// One line on standard error, and the failing status.
+int Fail(const std::string& line) {
+    std::fprintf(stderr, "tilelink-lobby: %s\n", line.c_str());
+    return 1;
+}
+
+void Say(const std::string& line) {
+    std::printf("tilelink: %s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+bool Stopped() { return g_stop != 0; }
+
+constexpr int kSeats = 6;
+
+std::string BotsText(int bots, const std::string& level) {
+    return std::to_string(bots) + " computer player" + (bots == 1 ? "" : "s") + " (level " + level + ")";
+}
+
+// Every `play` but the first: a free seat at a running table, else a table of its own.
+int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::path& tableDir, const fs::path& marks,
+                    const std::string& baseName) {
+    auto live = PlayRoom::LiveMarks(marks);
+    PlaySetup setup;
+    setup.tableDir = tableDir;
+    setup.port = server.port;
+    setup.secretFile = server.secretFile;
+    setup.secret = CommandLine::ReadSecretFile(server.secretFile);
+    setup.level = o.level;
+    if (!setup.secret) return Fail("cannot read the secret file " + server.secretFile + " of the running table");
+    setup.name = PlayRoom::FreeName(live, baseName);
+    if (setup.name != baseName) Say(baseName + " already plays here; this window plays as " + setup.name + ".");
+
+    PlayRoom::Mark mark;
+    mark.pid = ::getpid();
+    mark.name = setup.name;
+    std::optional<PlaySession> session;
+    std::string said, full = "no running table has a free seat";
+    if (const auto table = PlayRoom::TableWithFreeSeat(live, kSeats)) {
+        full = "table " + std::to_string(*table) + " has no free seat";
+        setup.table = mark.table = *table;
+        PlayRoom::WriteMark(marks, mark);
+        session.emplace(setup, Stopped, nullptr);
+        const auto opened = session->Open();
+        if (opened == PlaySession::Opened::Failed) {
+            PlayRoom::RemoveMark(marks, mark.pid);
+            return 1;
         }
-        const std::string mark = "listening on ";
-        const auto at = line->find(mark);
-        if (at == std::string::npos) continue;
-        std::string host;
-        if (CommandLine::ParseHostPort(line->substr(at + mark.size()), host, port)) return true;
+        if (opened == PlaySession::Opened::Seated)
+            said = "joined the running table " + std::to_string(*table) + " at seat " + std::to_string(session->Seat() + 1) +
+                   " as " + setup.name + ".";
+        else
+            session.reset();
     }
-    return false;
-}
-
-bool StartBots(ChildProcess& bots, const fs::path& tableDir, const std::string& server, int table, int count,
-               const fs::path& secretFile) {
-    if (count <= 0) return true;
-    return bots.Start((tableDir / "tilelink-bot").string(),
-                      {"--server", server, "--table", std::to_string(table), "--count", std::to_string(count),
-                       "--secret-file", secretFile.string()},
-                      false);
-}
-
-bool StartTable(ChildProcess& table, const fs::path& tableDir, const LaunchPlan::Request& r) {
-    return table.Start((tableDir / "tilelink-table").string(), LaunchPlan::Arguments(r, std::time(nullptr)), false);
-}
-
-// The running local table of an earlier `play`: its port and secret, while its server lives.
-struct PlayState {
-    int port = 0;
-    pid_t serverPid = 0;
-    std::string secretFile;
-};
-
-std::optional<PlayState> ReadPlayState(const fs::path& file) {
-    std::ifstream in(file);
-    PlayState s;
-    if (!(in >> s.port >> s.serverPid >> s.secretFile)) return std::nullopt;
-    if (s.serverPid <= 0 || ::kill(s.serverPid, 0) != 0) return std::nullopt;
-    return s;
-}
-
-void WaitWhile(const std::function<bool()>& busy) {
-    while (!g_stop && busy()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (!session) {
+        setup.table = mark.table = PlayRoom::NewTable(live);
+        setup.bots = mark.bots = o.bots;
+        PlayRoom::WriteMark(marks, mark);
+        session.emplace(setup, Stopped, nullptr);
+        if (session->Open() != PlaySession::Opened::Seated) {
+            PlayRoom::RemoveMark(marks, mark.pid);
+            return 1;
+        }
+        said = full + ": opened table " + std::to_string(setup.table) +
+               " with " + BotsText(o.bots, o.level) + "; you sit at seat " + std::to_string(session->Seat() + 1) +
+               " as " + setup.name + ", the table's master.";
+    }
+    Say(said + " Close the window to leave.");
+    const int rc = session->Run();
+    session->Stop();
+    PlayRoom::RemoveMark(marks, mark.pid);
+    return rc;
 }
 
 int RunPlay(const Options& o) {
@@ -184,146 +215,162 @@ int RunPlay(const Options& o) {
     const fs::path tableDir = lobbyDir / "table";
     const fs::path run = RunFolder();
     const fs::path stateFile = run / "play.state";
-    const fs::path windows = run / "windows";
+    const fs::path marks = run / "plays";
     std::error_code ec;
-    fs::create_directories(windows, ec);
+    fs::create_directories(marks, ec);
 
-    LaunchPlan::Request r;
-    r.name = o.name.empty() ? LoginName() : o.name;
-    r.table = 1;
-    if (!Ticket::IsValidName(r.name)) return Usage();
+    const std::string name = o.name.empty() ? LoginName() : o.name;
+    if (!Ticket::IsValidName(name)) return Fail("not a user name: \"" + name + "\"");
+    if (const auto server = PlayRoom::ReadServer(stateFile))
+        return JoinRunningPlay(o, *server, tableDir, marks, name);
 
-    // A second `play` joins the table the first one runs.
-    if (auto state = ReadPlayState(stateFile)) {
-        r.port = state->port;
-        r.secret = CommandLine::ReadSecretFile(state->secretFile);
-        ChildProcess table;
-        if (!StartTable(table, tableDir, r)) {
-            std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
-            return 1;
-        }
-        const fs::path mark = windows / std::to_string(table.Pid());
-        std::ofstream(mark).put('\n');
-        table.Wait();
-        fs::remove(mark, ec);
-        return 0;
-    }
+    const fs::path secretFile = o.secretFile.empty() ? run / "secret" : fs::path(o.secretFile);
+    const auto secret =
+        o.secretFile.empty() ? FreshSecretFile(secretFile) : CommandLine::ReadSecretFile(secretFile);
+    if (!secret) return Fail("cannot " + std::string(o.secretFile.empty() ? "write" : "read") + " the secret file " +
+                             secretFile.string());
 
-    fs::path secretFile = o.secretFile.empty() ? run / "secret" : fs::path(o.secretFile);
-    if (o.secretFile.empty()) {
-        r.secret = FreshSecretFile(secretFile);
-    } else {
-        r.secret = CommandLine::ReadSecretFile(secretFile);
-    }
-    if (!r.secret) {
-        std::fprintf(stderr, "tilelink-lobby: no secret for the tickets\n");
-        return 1;
-    }
-
-    ChildProcess server, bots, table;
+    const std::string db = LocalRecordsFile(lobbyDir);
+    ChildProcess server;
     int port = 0;
-    if (!StartServer(server, tableDir, "127.0.0.1:0", secretFile, LocalRecordsFile(lobbyDir), port)) {
-        std::fprintf(stderr, "tilelink-lobby: the room server did not start (%s)\n", (tableDir / "tilelink-server").c_str());
-        return 1;
-    }
-    r.port = port;
-    std::ofstream(stateFile) << port << " " << server.Pid() << " " << secretFile.string() << "\n";
-    const std::string address = "127.0.0.1:" + std::to_string(port);
-    if (!StartBots(bots, tableDir, address, 1, o.bots, secretFile))
-        std::fprintf(stderr, "tilelink-lobby: the computer players did not start\n");
-    // Let the computer players take their seats first, so the window opens on a full table.
-    std::this_thread::sleep_for(std::chrono::milliseconds(o.bots > 0 ? 800 : 0));
-    if (!StartTable(table, tableDir, r)) {
-        std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
-        fs::remove(stateFile, ec);
-        return 1;
-    }
-    std::printf("tilelink: table 1 on %s, %d computer players; close the window to stop.\n", address.c_str(), o.bots);
-    std::fflush(stdout);
+    if (!RoomProcesses::StartServer(server, tableDir, "127.0.0.1:0", secretFile, db, port))
+        return Fail("the room server did not start (" + (tableDir / "tilelink-server").string() + ")");
+    PlayRoom::WriteServer(stateFile, {port, server.Pid(), secretFile.string()});
+    // The room server keeps its port when it has to be started again.
+    auto serverUp = [&] {
+        RoomProcesses::Drain(server);
+        if (server.Running()) return PlaySession::Server::Running;
+        int again = 0;
+        if (!RoomProcesses::StartServer(server, tableDir, "127.0.0.1:" + std::to_string(port), secretFile, db, again))
+            return PlaySession::Server::Down;
+        PlayRoom::WriteServer(stateFile, {port, server.Pid(), secretFile.string()});
+        Say("the room server had stopped; it was started again.");
+        return PlaySession::Server::Restarted;
+    };
 
-    WaitWhile([&] { return table.Running(); });
-    // Windows opened by later `play` commands keep the table alive until they close.
-    WaitWhile([&] {
-        for (const auto& e : fs::directory_iterator(windows, ec)) {
-            const pid_t pid = std::atoi(e.path().filename().c_str());
-            if (pid > 0 && ::kill(pid, 0) == 0) return true;
-            fs::remove(e.path(), ec);
+    PlaySetup setup;
+    setup.tableDir = tableDir;
+    setup.port = port;
+    setup.secretFile = secretFile;
+    setup.secret = secret;
+    setup.name = name;
+    setup.table = 1;
+    setup.bots = o.bots;
+    setup.level = o.level;
+    PlayRoom::Mark mark{::getpid(), 1, name, o.bots};
+    PlayRoom::WriteMark(marks, mark);
+    int rc = 1;
+    {
+        PlaySession session(setup, Stopped, serverUp);
+        if (session.Open() == PlaySession::Opened::Seated) {
+            Say("table 1 on 127.0.0.1:" + std::to_string(port) + ": you sit at seat " + std::to_string(session.Seat() + 1) +
+                " as " + name + ", the table's master, with " + BotsText(o.bots, o.level) +
+                ". Close the window to stop.");
+            rc = session.Run();
         }
-        return false;
-    });
-    table.Stop();
+        session.Stop();
+    }
+    PlayRoom::RemoveMark(marks, mark.pid);
+    // Windows of later `play` commands keep the room server until they close.
+    bool told = false;
+    while (!g_stop && !PlayRoom::LiveMarks(marks).empty() && server.Running()) {
+        if (!told) Say("other play windows still use this room server; it stops when they close.");
+        told = true;
+        RoomProcesses::Drain(server);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
     fs::remove(stateFile, ec);
-    bots.Stop();
     server.Stop();
-    return 0;
+    return rc;
 }
 
 int RunServe(const Options& o) {
     const fs::path lobbyDir = LobbyFolder();
     const fs::path tableDir = lobbyDir / "table";
     fs::path secretFile = o.secretFile.empty() ? RunFolder() / "serve-secret" : fs::path(o.secretFile);
-    if (o.secretFile.empty() && !FreshSecretFile(secretFile)) {
-        std::fprintf(stderr, "tilelink-lobby: cannot write a secret file\n");
-        return 1;
-    }
+    if (o.secretFile.empty() && !FreshSecretFile(secretFile)) return Fail("cannot write a secret file");
     ChildProcess server;
     int port = 0;
-    if (!StartServer(server, tableDir, o.listen, secretFile, o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db,
-                     port)) {
-        std::fprintf(stderr, "tilelink-lobby: the room server did not start\n");
-        return 1;
-    }
+    if (!RoomProcesses::StartServer(server, tableDir, o.listen, secretFile,
+                                    o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db, port))
+        return Fail("the room server did not start on " + o.listen);
     std::vector<ChildProcess> bots(static_cast<std::size_t>(o.tables));
-    for (int t = 0; t < o.tables; ++t)
-        StartBots(bots[t], tableDir, "127.0.0.1:" + std::to_string(port), t + 1, o.bots, secretFile);
-    std::printf("tilelink: serving on port %d with %d computer players at each of %d tables.\n"
+    for (int t = 0; t < o.tables; ++t) {
+        RoomProcesses::Bots b;
+        b.address = "127.0.0.1:" + std::to_string(port);
+        b.table = t + 1;
+        b.count = o.bots;
+        b.secretFile = secretFile;
+        b.level = o.level;
+        if (!RoomProcesses::StartBots(bots[t], tableDir, b)) std::fprintf(stderr, "tilelink-lobby: the computer players of table %d did not start\n", t + 1);
+    }
+    std::printf("tilelink: serving on port %d with %s at each of %d tables.\n"
                 "Players join with:  tilelink-lobby join --server THIS-HOST:%d --name NAME --secret-file %s\n"
                 "(copy the secret file to their machine). Ctrl-C stops.\n",
-                port, o.bots, o.tables, port, secretFile.c_str());
+                port, BotsText(o.bots, o.level).c_str(), o.tables, port, secretFile.c_str());
     std::fflush(stdout);
-    WaitWhile([&] { return server.Running(); });
+    while (!g_stop && server.Running()) {
+        RoomProcesses::Drain(server);
+        for (auto& b : bots) RoomProcesses::Drain(b);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
     for (auto& b : bots) b.Stop();
     server.Stop();
     return 0;
 }
 
-int RunJoin(const Options& o) {
+// A request of `join` and `args`; nullopt (with the line said) when it cannot be made.
+std::optional<LaunchPlan::Request> JoinRequest(const Options& o) {
     LaunchPlan::Request r;
-    if (!CommandLine::ParseHostPort(o.server, r.host, r.port) || !Ticket::IsValidName(o.name)) return Usage();
+    if (!CommandLine::ParseHostPort(o.server, r.host, r.port)) {
+        Fail("--server wants HOST:PORT, not \"" + o.server + "\"");
+        return std::nullopt;
+    }
     r.name = o.name;
     r.table = o.table;
     r.watch = o.watch;
-    if (!r.watch.empty() && !Ticket::IsValidName(r.watch)) return Usage();
+    if (!Ticket::IsValidName(r.name) || (!r.watch.empty() && !Ticket::IsValidName(r.watch))) {
+        Fail("not a user name: \"" + (Ticket::IsValidName(r.name) ? r.watch : r.name) + "\"");
+        return std::nullopt;
+    }
     if (!o.secretFile.empty()) {
         r.secret = CommandLine::ReadSecretFile(o.secretFile);
         if (!r.secret) {
-            std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
-            return 1;
+            Fail("cannot read the secret file " + o.secretFile);
+            return std::nullopt;
         }
     }
-    ChildProcess table;
-    if (!StartTable(table, LobbyFolder() / "table", r)) {
-        std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
-        return 1;
+    return r;
+}
+
+int RunJoin(const Options& o) {
+    const auto r = JoinRequest(o);
+    if (!r) return 2;
+    const std::string address = o.server;
+    TableWindow window;
+    switch (window.Open(LobbyFolder() / "table" / "tilelink-table", *r, std::chrono::seconds(10), Stopped)) {
+        case TableWindow::Placing::NotStarted: return Fail("cannot start the table window");
+        case TableWindow::Placing::NoAnswer:
+            return g_stop ? 1 : Fail("no answer from the room server at " + address + " within 10 s");
+        case TableWindow::Placing::Ended:
+            Fail(WindowEndLine(window.Status(), window.Refusal(), address));
+            return window.Status() == 0 ? 1 : window.Status();
+        case TableWindow::Placing::Seated: break;
     }
-    return table.Wait();
+    while (!g_stop && window.Running()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (g_stop) {
+        window.Stop();
+        return 0;
+    }
+    const int status = window.Wait();
+    if (status != TableExit::Closed) Say("the table window closed: " + WindowEndLine(status, window.Refusal(), address) + ".");
+    return status;
 }
 
 int RunArgs(const Options& o) {
-    LaunchPlan::Request r;
-    if (!CommandLine::ParseHostPort(o.server, r.host, r.port)) return Usage();
-    r.name = o.name;
-    r.table = o.table;
-    r.watch = o.watch;
-    if (!Ticket::IsValidName(r.name) || (!r.watch.empty() && !Ticket::IsValidName(r.watch))) return Usage();
-    if (!o.secretFile.empty()) {
-        r.secret = CommandLine::ReadSecretFile(o.secretFile);
-        if (!r.secret) {
-            std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
-            return 1;
-        }
-    }
-    for (const auto& a : LaunchPlan::Arguments(r, std::time(nullptr))) std::printf("%s\n", a.c_str());
+    const auto r = JoinRequest(o);
+    if (!r) return 2;
+    for (const auto& a : LaunchPlan::Arguments(*r, std::time(nullptr))) std::printf("%s\n", a.c_str());
     return 0;
 }
 
@@ -334,8 +381,17 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        Usage(stdout);
+        return 0;
+    }
     const Options o = ParseOptions(argc, argv);
     if (!o.ok) return Usage();
+    if (!BotLevels::Find(o.level)) {
+        std::fprintf(stderr, "tilelink-lobby: unknown level \"%s\"; the levels are %s\n", o.level.c_str(),
+                     BotLevels::Names().c_str());
+        return 2;
+    }
     const std::string cmd = argv[1];
     if (cmd == "args") return RunArgs(o);
     if (cmd == "play") return RunPlay(o);

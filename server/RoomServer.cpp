@@ -171,7 +171,8 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     if (!guest) {
         const std::string* secret = options_.secret ? &*options_.secret : nullptr;
         if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
-            c.Close("ticket refused");
+            // Told why, so that the player's launcher can say it.
+            Refuse(c, "座位票无效或已过期（密钥不对？）。");
             return;
         }
         if (!UserNames::Acceptable(seat.name)) {

@@ -8,6 +8,7 @@
 #include "client/platform/ZelTimeBarCtrl.h"
 #include "client/start/frmMain.h"
 #include "core/LeadingNumber.h"
+#include "core/TableExit.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -45,7 +46,7 @@ void modGameClock::tmrStart_Timer() {
     f.cmdStart->setText(kStartCaption + QStringLiteral(" ") + QString::number(n));
     if (n <= 0) {
         f.tmrStart->SetEnabled(false);
-        f.Unload();  // too late: the player leaves the table
+        f.Unload(TableExit::StartTimeout);  // too late: the player leaves the table
     }
 }
 

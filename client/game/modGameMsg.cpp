@@ -19,6 +19,7 @@
 #include "client/room/modGlobalMsgObject.h"
 #include "client/start/frmMain.h"
 #include "core/ChatFields.h"
+#include "core/TableExit.h"
 #include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
@@ -112,7 +113,7 @@ void modGameMsg::ExecPlayerQuit(const Bytes& msg) {
         ShowGameMsgWindow(g.SeatUser[seat].strUserName + " 不能继续玩下去，原因：" + modPublicTools::ConvertBytesToStr(msg, 3),
                           client_.strGameCaption + "系统提示");
     // The local player cannot go on: the client leaves the table.
-    if (IsLocalSeat(seat) && !g.blnIsWatcher && client_.mainForm) client_.mainForm->Unload();
+    if (IsLocalSeat(seat) && !g.blnIsWatcher && client_.mainForm) client_.mainForm->Unload(TableExit::CannotGoOn);
 }
 
 void modGameMsg::ExecGameStart(const Bytes& msg) {

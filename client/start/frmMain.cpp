@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+#include <cstdio>
 
 #include "client/TableClient.h"
 #include "client/board/modPaint_FangKuai.h"
@@ -39,6 +40,8 @@
 #include "client/start/modSound.h"
 #include "client/start/modUserSet.h"
 #include "core/LeadingNumber.h"
+#include "core/TableExit.h"
+#include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 #include "core/modRoomMsgDefine.h"
 
@@ -211,8 +214,13 @@ void frmMain::PaintWindowBack() {
     DrawCaption();
 }
 
-void frmMain::Unload() {
+void frmMain::Unload(int exitStatus) {
     if (unloaded_) return;
+    client_.exitStatus = exitStatus;
+    if (exitStatus == TableExit::Refused) {
+        std::printf("%s%s\n", TableExit::kRefusedMark, noticeBeforeSeat_.c_str());
+        std::fflush(stdout);
+    }
     Form_Unload();
 }
 
@@ -248,6 +256,7 @@ void frmMain::ConnectRoomServer() {
 }
 
 void frmMain::ZelSckClient_OnConnected() {
+    connected_ = true;
     Bytes login;
     const std::string text = std::string(modRoomMsgDefine::kLoginVersion) + "`" + modRoomMsgDefine::kGameKindTag +
                              "`" + std::to_string(unsigned(client_.bteAllowWatch));
@@ -257,15 +266,28 @@ void frmMain::ZelSckClient_OnConnected() {
 
 void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
     if (data.empty() || unloaded_) return;
+    if (!seated_ && data[0] == modGameMsgDefine::GAMEMSG_NOTICE)
+        noticeBeforeSeat_ = modPublicTools::ConvertBytesToStr(data, 1);
     if (MsgRoute::IsGameMessage(data[0]))
         client_.gameMsg->ExecGameMsg(data);
     else
         client_.roomMsg->ExecRoomMsg(data);
+    // The first table snapshot places the client: the launcher waits for this line.
+    if (!seated_ && !unloaded_ && data[0] == modRoomMsgDefine::ROOMMSG_TABLESTATE) {
+        seated_ = true;
+        std::printf("%s%d\n", TableExit::kSeatedMark, int(client_.game.bteCurUserNo));
+        std::fflush(stdout);
+    }
 }
 
-void frmMain::ZelSckClient_OnClose() { Unload(); }
+// A connection that ends before the table placed the client was turned away at the door.
+void frmMain::ZelSckClient_OnClose() {
+    Unload(client_.blnLeaving ? TableExit::Closed : seated_ ? TableExit::ConnectionLost : TableExit::Refused);
+}
 
-void frmMain::ZelSckClient_OnError() { Unload(); }
+void frmMain::ZelSckClient_OnError() {
+    Unload(!connected_ ? TableExit::ConnectFailed : seated_ ? TableExit::ConnectionLost : TableExit::Refused);
+}
 
 void frmMain::SendGameSetResult(const Bytes& bteCmd) { client_.SendMessage(bteCmd); }
 
@@ -455,7 +477,7 @@ void frmMain::picSystemBut_Click(int index) {
         client_.paintCaptionButton->PaintSystemButton(1);
         break;
     case 2:  // close
-        if (ConfirmForcedQuit()) Unload();
+        if (ConfirmForcedQuit()) Unload(TableExit::Closed);
         break;
     default: break;
     }

@@ -39,8 +39,9 @@ public:
     void Form_Resize();
     void Form_Unload();
 
-    // Asks the window to unload (close button, lost connection, start countdown...).
-    void Unload();
+    // Asks the window to unload (close button, lost connection, start countdown...); the
+    // first reason given becomes the program's exit status (TableExit::Code).
+    void Unload(int exitStatus = 0);
     bool Unloaded() const { return unloaded_; }
 
     void ConnectRoomServer();
@@ -151,6 +152,10 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool resizing_ = false;
+    // What the launcher learns: connected, seated by the table, a notice before that.
+    bool connected_ = false;
+    bool seated_ = false;
+    std::string noticeBeforeSeat_;
     QPointer<QWidget> userSetWindow_;  // the open settings window
     QRegion changedArea_;              // of Image, not shown yet
 };

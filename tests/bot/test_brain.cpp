@@ -1,6 +1,7 @@
 // What the computer players decide, and their command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -238,7 +239,8 @@ TEST(BotOptions, ReadsTheWholeCommandLine) {
     EXPECT_EQ(o.secret, "s3cret");
     EXPECT_EQ(o.names.size(), 3u);
     EXPECT_EQ(o.seed, 9u);
-    EXPECT_DOUBLE_EQ(o.pace, 0.1);
+    ASSERT_TRUE(o.pace.has_value());
+    EXPECT_DOUBLE_EQ(*o.pace, 0.1);
     EXPECT_TRUE(o.reconnect);
     EXPECT_DOUBLE_EQ(o.turnSeconds, 2.5);
     EXPECT_EQ(o.games, 2);
@@ -270,4 +272,77 @@ TEST(BotOptions, RefusesWhatItCannotUse) {
         EXPECT_FALSE(Parse(args, o, error)) << args.back();
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(BotLevels, NormalIsTheDefaultAndAnUnknownLevelNamesTheLevels) {
+    BotOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--server", "h:1"}, o, error)) << error;
+    EXPECT_EQ(o.level.name, "normal");
+    EXPECT_FALSE(o.pace.has_value());  // the level's pace
+    ASSERT_TRUE(Parse({"--server", "h:1", "--level", "expert", "--step", "0.5"}, o, error)) << error;
+    EXPECT_EQ(o.level.name, "expert");
+    EXPECT_DOUBLE_EQ(o.step, 0.5);
+    BotOptions bad;
+    EXPECT_FALSE(Parse({"--server", "h:1", "--level", "godlike"}, bad, error));
+    EXPECT_NE(error.find("easy|normal|hard|expert"), std::string::npos) << error;
+    EXPECT_FALSE(Parse({"--server", "h:1", "--step", "-1"}, bad, error));
+    EXPECT_EQ(BotLevels::Find("Normal"), nullptr);
+}
+
+TEST(BotLevels, EachLevelIsHarderThanTheOneBefore) {
+    // Harder: stronger skills, shorter pauses and shorter gaps between items.
+    const auto& all = BotLevels::All();
+    ASSERT_EQ(all.size(), 4u);
+    for (std::size_t i = 1; i < all.size(); ++i) {
+        SCOPED_TRACE(all[i].name);
+        EXPECT_GE(all[i].maxSkill, all[i - 1].maxSkill);
+        EXPECT_GT(all[i].maxSkill + all[i].minSkill, all[i - 1].maxSkill + all[i - 1].minSkill);
+        EXPECT_LT(all[i].pace, all[i - 1].pace);
+        EXPECT_LT(all[i].itemGapSeconds * all[i].pace, all[i - 1].itemGapSeconds * all[i - 1].pace);
+    }
+    for (const auto& l : all) {
+        EXPECT_GE(l.minSkill, BotBrain::kMinSkill);
+        EXPECT_LE(l.maxSkill, BotBrain::kMaxSkill);
+        EXPECT_LE(l.minSkill, l.maxSkill);
+    }
+}
+
+TEST(BotLevels, AtNormalEvenTheStrongestSkillThinksAtHumanPace) {
+    // The median think time of the level's strongest player, on a board with a fair
+    // number of moves, at the level's pace: what a newcomer can keep up with. An item is
+    // chosen at most every 30 s.
+    const BotLevel& normal = BotLevels::Default();
+    std::mt19937 rng(5);
+    const TileGridT g = RandomBoard(rng, 100, 15);
+    BotBrain brain(Strategy::Human, normal.maxSkill, 9);
+    std::vector<double> think;
+    for (int i = 0; i < 801; ++i) think.push_back(brain.PlanTurn(g, false).thinkSeconds * normal.pace);
+    std::nth_element(think.begin(), think.begin() + 400, think.end());
+    EXPECT_GE(think[400], 2.5);
+    EXPECT_GE(normal.itemGapSeconds * normal.pace, 30.0);
+}
+
+TEST(BotRules, ThrowsSpareWhoeverWasJustHit) {
+    modGameDefine game = TableOfFour();
+    game.SeatUser[0].bteDelFkCount = 200;
+    game.SeatUser[0].bteDaoJuCount[DJ_JINSHOU] = 1;
+    const int leader = BotRules::LeaderSeat(game, 0);
+    ASSERT_GE(leader, 0);
+    BotBrain::Spared spared{};
+    spared[leader] = true;
+    const int next = BotRules::LeaderSeat(game, 0, spared);
+    EXPECT_GE(next, 0);
+    EXPECT_NE(next, leader);
+    BotBrain brain(Strategy::Human, 5, 1);
+    int thrown = 0;
+    for (int i = 0; i < 300; ++i) {
+        const auto t = brain.ChooseThrow(game, 0, spared);
+        if (t.item < 0) continue;
+        ++thrown;
+        EXPECT_EQ(t.target, next);
+    }
+    EXPECT_GT(thrown, 0);
+    for (int s = 0; s < GameSize::kSeatCount; ++s) spared[s] = true;  // everybody was just hit
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(brain.ChooseThrow(game, 0, spared).item, -1);
 }

@@ -14,36 +14,17 @@
 #include "core/modLinkSearch.h"
 #include "core/modPublicTools.h"
 #include "lobby/ChildProcess.h"
+#include "tests/LiveServer.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-const std::string kServer = std::string(TILELINK_TABLE_DIR) + "/tilelink-server";
 const std::string kBot = std::string(TILELINK_TABLE_DIR) + "/tilelink-bot";
 
-// One line of a player's event log.
-struct TraceLine {
-    std::string name, event;
-    std::map<std::string, std::string> f;
-};
+using TraceLine = BotTrace::Line;
 
-std::vector<TraceLine> ReadTrace(const std::string& path) {
-    std::vector<TraceLine> lines;
-    std::ifstream in(path);
-    std::string text;
-    while (std::getline(in, text)) {
-        const auto cols = modPublicTools::SplitFields(text, '\t');
-        if (cols.size() < 3) continue;
-        TraceLine l{cols[1], cols[2], {}};
-        for (std::size_t i = 3; i < cols.size(); ++i) {
-            const auto eq = cols[i].find('=');
-            if (eq != std::string::npos) l.f[cols[i].substr(0, eq)] = cols[i].substr(eq + 1);
-        }
-        lines.push_back(std::move(l));
-    }
-    return lines;
-}
+std::vector<TraceLine> ReadTrace(const std::string& path) { return BotTrace::ReadFile(path); }
 
 std::vector<TraceLine> Only(const std::vector<TraceLine>& lines, const std::string& name, const std::string& event) {
     std::vector<TraceLine> out;
@@ -68,32 +49,6 @@ std::vector<CellPos> PathNodes(const std::string& text) {
     }
     return nodes;
 }
-
-// The room server on a free port of this machine, keeping nothing.
-class LiveServer {
-public:
-    explicit LiveServer(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", ":memory:"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        if (!proc_.Start(kServer, args, true)) return;
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = proc_.ReadLine(1s);
-            if (!line) continue;
-            const auto at = line->find("listening on ");
-            if (at != std::string::npos) {
-                address_ = line->substr(at + 13);
-                return;
-            }
-        }
-    }
-    ~LiveServer() { proc_.Stop(); }
-    const std::string& Address() const { return address_; }
-
-private:
-    ChildProcess proc_;
-    std::string address_;
-};
 
 // A fresh log file: what an earlier run left must not be read as this run's.
 std::string TracePath(const std::string& name) {

@@ -4,6 +4,7 @@
 
 #include "GameTable.h"
 #include "client/platform/WindowTimer.h"
+#include "core/TableExit.h"
 
 using namespace gametable;
 
@@ -149,6 +150,7 @@ TEST(StartButton, CountdownBeginsWithAReadyPlayerAndClosesTheWindowAtZero) {
     EXPECT_EQ(f.cmdStart->text().toStdString(), "可以开始 0");
     EXPECT_FALSE(f.tmrStart->Enabled());
     EXPECT_EQ(t.h.ended, 1);
+    EXPECT_EQ(t.c().exitStatus, TableExit::StartTimeout);  // the launcher opens it again
 }
 
 TEST(StartButton, PressStopsTheCountdownAndAsksToPlay) {

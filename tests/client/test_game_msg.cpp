@@ -8,6 +8,7 @@
 #include "PaintFixtures.h"
 #include "client/platform/WindowTimer.h"
 #include "core/modPublicTools.h"
+#include "core/TableExit.h"
 
 using namespace gametable;
 
@@ -309,6 +310,7 @@ TEST(GamePlayerQuit, LocalPlayerLeavesAfterTheMessageAndAWatcherStays) {
     EXPECT_EQ(t.windows[1].first, "tester 不能继续玩下去，原因：掉线");
     EXPECT_EQ(t.windows[1].second, "tilelink系统提示");
     EXPECT_EQ(t.h.ended, 1);
+    EXPECT_EQ(t.h.client->exitStatus, TableExit::CannotGoOn);
 
     Table w("李四");
     w.Receive(quit(1));

@@ -9,6 +9,8 @@
 #include "ClientHarness.h"
 #include "client/start/frmUserSet.h"
 #include "core/Framing.h"
+#include "core/GameMessages.h"
+#include "core/TableExit.h"
 #include "core/modPublicTools.h"
 
 using harness::Harness;
@@ -172,6 +174,55 @@ TEST_F(ListenerTest, NoTicketNoHelloAndABadLengthEndsTheProgram) {
     for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
     EXPECT_EQ(h.ended, 1);
     EXPECT_FALSE(h.client->mainForm->ZelSckClient->IsConnected());
+}
+
+// Why the window ended is its exit status: the launcher says it and opens it again or not.
+TEST_F(ListenerTest, TheExitStatusSaysWhyTheWindowEnded) {
+    struct Case {
+        std::string what;
+        std::vector<Bytes> before;  // sent by the server before it closes
+        bool leave = false;         // the player leaves the table first
+        int status;
+    };
+    const Bytes snapshot = {109, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // no game, seat 3
+    const std::vector<Case> cases = {
+        {"turned away at the door", {GameMessages::Notice("这张桌子已经坐满了。")}, false, TableExit::Refused},
+        {"lost after being seated", {snapshot}, false, TableExit::ConnectionLost},
+        {"left the table by choice", {snapshot}, true, TableExit::Closed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Harness h;
+        h.client->RecordSends = nullptr;
+        ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", server.serverPort())));
+        QTcpSocket* s = Accept();
+        ASSERT_NE(s, nullptr);
+        ASSERT_EQ(ReadFrames(s, 1).size(), 1u);
+        for (const auto& m : c.before) s->write(reinterpret_cast<const char*>(Framing::EncodeFrame(m).data()),
+                                                static_cast<qint64>(Framing::EncodeFrame(m).size()));
+        s->flush();
+        QTest::qWait(100);
+        if (c.leave) {
+            Bytes leave;
+            ASSERT_TRUE(modPublicTools::ConvertStrToBytes("tester", leave, {110, 0}));
+            EXPECT_TRUE(h.client->SendMessage(leave));
+        }
+        s->close();
+        for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
+        EXPECT_EQ(h.ended, 1);
+        EXPECT_EQ(h.client->exitStatus, c.status);
+    }
+    // Nobody at the address at all.
+    Harness h;
+    h.client->RecordSends = nullptr;
+    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", 1)));
+    for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
+    EXPECT_EQ(h.client->exitStatus, TableExit::ConnectFailed);
+    // The player's own close.
+    Harness own;
+    ASSERT_TRUE(own.Start());
+    own.Main().close();
+    EXPECT_EQ(own.client->exitStatus, TableExit::Closed);
 }
 
 TEST(StartUp, NotConnectedControlRefusesToSend) {
