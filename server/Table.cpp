@@ -215,7 +215,7 @@ void Table::RemoveUser(UserSession& u, const char* escapeReason) {
         const int seat = u.seat;
         if (escapeReason && round_ && round_->Playing(seat)) {
             const std::uint8_t place = round_->Escape(seat);
-            escapees_.push_back({u.stats.id, seat, place, round_->Player(seat).group});
+            escapees_.push_back({u.guest ? std::string() : u.name, seat, place, round_->Player(seat).group});
             SendAll(GameMessages::PlayerQuit(static_cast<std::uint8_t>(seat), escapeReason), &u);
         }
         SendAll(RoomMessages::UserLeave(u.name), &u);
@@ -325,7 +325,7 @@ void Table::RaiseHand(UserSession& u, bool byAgreement) {
 }
 
 bool Table::CanStart() const {
-    if (round_ || !settings_) return false;
+    if (round_ || !settings_ || unshownResults_ > 0) return false;
     int n = 0;
     for (const UserSession* u : seats_) {
         if (!u) continue;
@@ -353,6 +353,15 @@ void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void
 void Table::StartGame() {
     starting_ = false;
     if (!CanStart()) return;
+    if (!room_.Records().Accepting()) {
+        // The database has not taken the games before: a new one would have nowhere to go.
+        if (!heldBack_) SendSystemChat("记录服务器暂时无法保存成绩，新的一局要等它恢复后才能开始。");
+        heldBack_ = true;
+        starting_ = true;
+        Arm(startTimer_, std::chrono::seconds(2), &Table::StartGame);
+        return;
+    }
+    heldBack_ = false;
     const ServerOptions& opt = room_.Options();
     int used = 0;
     const TileGridT layout = room_.Maps().Pick(nextMap_, room_.Rng(), used);
@@ -586,26 +595,35 @@ void Table::EndGame() {
     const auto results = Scoring::Score(entries, settings_->baseScore, settings_->deduction);
 
     std::vector<GameMessages::EndRecord> records;
-    std::vector<UserStore::GameResult> stored;
+    GameRecord stored;
+    stored.table = number_;
+    stored.mapNo = mapUsed_;
+    stored.ended = static_cast<std::int64_t>(std::time(nullptr));
     std::size_t escapeIndex = 0;
     for (const auto& r : results) {
         if (r.outcome == Scoring::Outcome::Escape) {
-            stored.push_back({escapees_[escapeIndex++].userId, r.seat, r.place, r.score, r.outcome});
+            stored.results.push_back({escapees_[escapeIndex++].name, r.seat, r.place, r.score, r.outcome});
             continue;
         }
         UserSession& u = *seats_[r.seat];
         const RoundPlayer& p = round_->Player(r.seat);
         const auto spent = static_cast<std::int32_t>(u.stats.score - p.pointsLeft);  // items paid for
         records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
-        stored.push_back({u.stats.id, r.seat, r.place, r.score - spent, r.outcome});
+        stored.results.push_back({u.guest ? std::string() : u.name, r.seat, r.place, r.score - spent, r.outcome});
         u.stats.Apply(r.score - spent, r.outcome);
     }
-    SendAll(GameMessages::End(records));
-    std::string error;
-    if (!room_.Store().SaveGame(number_, mapUsed_, stored, error) && !error.empty())
-        std::fprintf(stderr, "tilelink-server: table %d: results not stored: %s\n", number_, error.c_str());
+    // The players are shown the results once they are safe: stored, or in the spill file.
+    std::vector<Bytes> shown{GameMessages::End(records)};
     for (const auto& r : results)
-        if (r.outcome != Scoring::Outcome::Escape) SendAll(RoomMessages::UserUpdate(seats_[r.seat]->UpdateText()));
+        if (r.outcome != Scoring::Outcome::Escape) shown.push_back(RoomMessages::UserUpdate(seats_[r.seat]->UpdateText()));
+    ++unshownResults_;
+    room_.Records().SaveGame(std::move(stored), [this, alive = std::weak_ptr<bool>(alive_), shown = std::move(shown)] {
+        const auto live = alive.lock();
+        if (!live || !*live) return;
+        --unshownResults_;
+        for (const Bytes& m : shown) SendAll(m);
+        CheckStart();
+    });
 
     round_.reset();
     escapees_.clear();

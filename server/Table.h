@@ -96,7 +96,7 @@ private:
     void ResendWatcherStates();
 
     struct Escapee {
-        std::int64_t userId = 0;
+        std::string name;  // empty for a guest, whose results are not stored
         int seat = 0;
         std::uint8_t place = 0;
         std::uint8_t group = 0;
@@ -116,6 +116,8 @@ private:
     std::vector<Escapee> escapees_;
     std::array<Clock::time_point, GameSize::kSeatCount> deadline_{};
     bool starting_ = false;
+    int unshownResults_ = 0;  // games ended whose results are not yet safe, and so not shown
+    bool heldBack_ = false;   // told that no game starts while the database lags
     asio::steady_timer startTimer_;
     asio::steady_timer tickTimer_;
     // A timer's handler may already be queued when the table goes; it checks this first.
