@@ -104,6 +104,7 @@ bool PgStore::Ready(std::string& error) {
     conn_ = PQconnectdbParams(keys, values, 1);
     if (conn_ && PQstatus(conn_) == CONNECTION_OK) {
         PQsetClientEncoding(conn_, "UTF8");
+        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);  // "already exists, skipping" and such
         return true;
     }
     error = Trimmed(conn_ ? PQerrorMessage(conn_) : "out of memory");
@@ -114,8 +115,10 @@ PgStore::Result PgStore::Run(const char* sql, const std::vector<std::string>& pa
     if (!Ready(error)) return Result();
     std::vector<const char*> values;
     for (const auto& p : params) values.push_back(p.c_str());
-    PGresult* r = PQexecParams(conn_, sql, static_cast<int>(values.size()), nullptr, values.data(), nullptr,
-                               nullptr, 0);
+    // Without parameters a text may hold many statements (the migrations do).
+    PGresult* r = params.empty() ? PQexec(conn_, sql)
+                                 : PQexecParams(conn_, sql, static_cast<int>(values.size()), nullptr, values.data(),
+                                                nullptr, nullptr, 0);
     const auto status = PQresultStatus(r);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return Result(r);
     error = Trimmed(r ? PQresultErrorMessage(r) : PQerrorMessage(conn_));
