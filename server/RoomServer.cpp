@@ -33,6 +33,7 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
 
 RoomServer::~RoomServer() {
     Stop();
+    records_.Stop();  // games still on their way go to the spill file first
     tables_.clear();
 }
 

@@ -31,6 +31,7 @@ bool StoreWorker::Start(const RoomEntry& room, std::string& error) {
     if (!note.empty()) ServerLog("%s", note.c_str());
     for (auto& g : held) queue_.push_back({std::move(g), nullptr, true});
     waiting_ = queue_.size();
+    caughtUp_ = queue_.empty();
     if (!queue_.empty())
         ServerLog("%zu games from the spill file %s wait for the database", queue_.size(), spill_.Path().c_str());
     thread_ = std::thread([this] { Run(); });
@@ -138,7 +139,11 @@ void StoreWorker::Run() {
             stop = stopping_;
         }
         KeepNew(fresh);
-        if (stop) return;
+        if (stop) {
+            // What the database takes now need not wait in the spill file for the next start.
+            while (!away_ && !queue_.empty()) WriteWaiting();
+            return;
+        }
         if (read) read(store_);
         if (!queue_.empty() && Clock::now() >= nextRetry_) WriteWaiting();
         if (Clock::now() >= nextBeat_) Beat();
@@ -147,20 +152,25 @@ void StoreWorker::Run() {
 
 void StoreWorker::KeepNew(std::deque<Pending>& fresh) {
     for (auto& p : fresh) {
+        // Straight into the database when it answers and nothing waits before it.
         std::string error;
-        if (!away_ && store_.SaveGame(p.game, error)) {
-            --waiting_;
-        } else {
-            if (!away_) WentAway(error);
-            if (spill_.Enabled()) {
-                std::string spillError;
-                p.spilled = spill_.Append(p.game, spillError);
-                if (!p.spilled) ServerLog("%s; the results wait in memory only", spillError.c_str());
+        if (!away_ && queue_.empty()) {
+            if (store_.SaveGame(p.game, error)) {
+                --waiting_;
+                Post(std::move(p.kept));
+                continue;
             }
-            queue_.push_back({std::move(p.game), nullptr, p.spilled});
+            WentAway(error);
+        }
+        // Otherwise the spill file: flushed to the local disk before the players see it.
+        if (spill_.Enabled()) {
+            p.spilled = spill_.Append(p.game, error);
+            if (!p.spilled) ServerLog("%s; the results wait in memory only", error.c_str());
         }
         Post(std::move(p.kept));
+        queue_.push_back({std::move(p.game), nullptr, p.spilled});
     }
+    if (!away_ && !queue_.empty()) nextRetry_ = Clock::now();
     const bool full = !Accepting();
     if (full && !full_)
         ServerLog("%zu games wait for the database, the most this server keeps: new games do not start until it "
@@ -184,6 +194,8 @@ void StoreWorker::WriteWaiting() {
     if (!queue_.empty()) return;  // more at the next turn of the loop
     std::string error;
     if (!spill_.Clear(error)) ServerLog("%s", error.c_str());
+    if (caughtUp_) return;
+    caughtUp_ = true;
     ServerLog("every waiting game is stored");
     if (full_) ServerLog("new games start again");
     full_ = false;
@@ -219,6 +231,7 @@ void StoreWorker::WentAway(const std::string& error) {
     ServerLog("%s: %s; results not stored until it answers, %zu games wait in %s", away_ ? "the database is still away"
               : "the database went away", error.c_str(), queue_.size(), kept.c_str());
     away_ = true;
+    caughtUp_ = false;
 }
 
 void StoreWorker::CameBack() {

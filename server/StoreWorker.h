@@ -1,9 +1,10 @@
 // The store worker: the one thread that talks to the database, so that a slow or absent
 // database never stalls the tables. Reads (records at login, guest names, leases) go in
 // a bounded queue and answer on the room's io context. A game's results are kept before
-// the players are shown them: stored, or, while the database is away, appended to the
-// spill file; they wait there, in order, and are written again until the database takes
-// them, once each (every game has its own key). Past `maxWaiting` waiting games the room
+// the players are shown them: stored, or, when the database does not take them (or games
+// wait before them), appended to the spill file and flushed to the disk; they wait there,
+// in order, and are written until the database takes them, once each (every game has its
+// own key). The spill file is emptied whenever nothing waits. Past `maxWaiting` waiting games the room
 // starts no new games. It also keeps the room registered with a heartbeat and reports the
 // session leases the room still holds.
 #pragma once
@@ -98,6 +99,7 @@ private:
     std::deque<Pending> queue_;  // safe in the spill file (or memory), not yet stored
     bool away_ = false;
     bool full_ = false;
+    bool caughtUp_ = true;  // nothing waited since the last report
     Clock::time_point nextRetry_{}, nextBeat_{}, nextReport_{};
     bool registered_ = false;
 };

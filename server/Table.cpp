@@ -622,13 +622,14 @@ void Table::EndGame() {
         if (!live || !*live) return;
         --unshownResults_;
         for (const Bytes& m : shown) SendAll(m);
+        // Players still away at the end leave after the results, as the table saw it.
+        for (int s = 0; s < kSeats; ++s)
+            if (seats_[s] && seats_[s]->dropped && !round_) RemoveUser(*seats_[s], nullptr);
         CheckStart();
     });
 
     round_.reset();
     escapees_.clear();
-    for (int s = 0; s < kSeats; ++s)
-        if (seats_[s] && seats_[s]->dropped) RemoveUser(*seats_[s], nullptr);
 }
 
 // ---- dispatch ---------------------------------------------------------------------------
