@@ -81,10 +81,15 @@ constexpr const char* kMigrationLock = "SELECT pg_advisory_xact_lock(7418920)";
 
 std::string Now() { return std::to_string(static_cast<long long>(std::time(nullptr))); }
 
-// libpq's messages end with a line break.
+// libpq's messages run over several lines: one line for the log.
 std::string Trimmed(const char* text) {
-    std::string s = text ? text : "";
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+    std::string s;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        const bool space = *p == '\n' || *p == '\t' || *p == ' ';
+        if (!space) s += *p;
+        else if (!s.empty() && s.back() != ' ') s += ' ';
+    }
+    while (!s.empty() && s.back() == ' ') s.pop_back();
     return s.empty() ? "database error" : s;
 }
 

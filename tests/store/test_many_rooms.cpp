@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "Engines.h"
@@ -197,6 +198,9 @@ TEST_F(ManyRooms, ADatabaseThatGoesAwayKeepsTheResultsAndPastTheBoundNoGameStart
     const std::string away = s.Errors();
     EXPECT_NE(away.find("the database went away"), std::string::npos) << away;
     EXPECT_NE(away.find("new games do not start"), std::string::npos) << away;
+    // Every report is one line of its own, the database's long messages too.
+    std::istringstream lines(away);
+    for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("tilelink-server: ", 0), 0u) << line;
 
     // Back: the waiting games go in and the table plays on.
     ASSERT_TRUE(db_.Cluster().Resume());
