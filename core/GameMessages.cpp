@@ -136,6 +136,7 @@ bool ParseRemoveBroadcast(const Bytes& msg, RemoveInfo& out) {
 }
 
 Bytes TimeOut(std::uint8_t seat, std::uint8_t place) { return {GAMEMSG_TIMEOUT, 0, seat, place}; }
+Bytes Finish(std::uint8_t seat, std::uint8_t place) { return {GAMEMSG_FINISH, 0, seat, place}; }
 
 Bytes Notice(const std::string& text) { return TextMessage({GAMEMSG_NOTICE}, text); }
 

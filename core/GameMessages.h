@@ -53,6 +53,7 @@ Bytes RemoveBroadcast(const RemoveInfo& r);                  // 19
 bool ParseRemoveBroadcast(const Bytes& msg, RemoveInfo& out);
 
 Bytes TimeOut(std::uint8_t seat, std::uint8_t place);         // 20, four bytes
+Bytes Finish(std::uint8_t seat, std::uint8_t place);          // 23, four bytes
 Bytes Notice(const std::string& text);                       // 21
 
 struct EndRecord {

@@ -14,6 +14,8 @@ inline constexpr std::uint8_t GAMEMSG_REMOVE = 19;
 inline constexpr std::uint8_t GAMEMSG_TIMEOUT = 20;
 inline constexpr std::uint8_t GAMEMSG_NOTICE = 21;
 inline constexpr std::uint8_t GAMEMSG_END = 22;
+// A player cleared the board: 23, 0, seat, place, to everybody at the table.
+inline constexpr std::uint8_t GAMEMSG_FINISH = 23;
 
 // Sub-codes of GAMEMSG_ITEM: items 2..8 use their own number.
 inline constexpr std::uint8_t ITEMSUB_ZHINANZHEN = 9;   // item 0, compass

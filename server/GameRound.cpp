@@ -18,7 +18,7 @@ GameRound::GameRound(const std::array<bool, kSeats>& seated, const std::array<st
         p.inGame = p.playing = true;
         p.grid = board;
         p.left = tiles;
-        p.pointsLeft = points[s];
+        p.pointsAtStart = p.pointsLeft = points[s];
         for (int k = 0; k < kItemCount; ++k) p.counts[k] = items[k].bteFreeCount;
         ++participants_;
     }

@@ -23,6 +23,7 @@ struct RoundPlayer {
     int chain = 0;      // removals in the running combo
     int bestChain = 0;  // the longest combo this game
     std::chrono::steady_clock::time_point lastRemoval{};
+    std::int64_t pointsAtStart = 0;
     std::int64_t pointsLeft = 0;  // points that may still pay for items
 };
 

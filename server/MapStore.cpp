@@ -11,6 +11,11 @@ MapStore::MapStore(const std::string& dir) {
             modGameDefine::CountTiles(layout) >= 2)
             layouts_[n] = layout;
     }
+    titles_ = modMapFile::ReadMapTitles(dir + "/" + modMapFile::kMapTitleFile);
+}
+
+std::string MapStore::Title(int n) const {
+    return n >= 0 && n < static_cast<int>(titles_.size()) ? titles_[static_cast<std::size_t>(n)] : std::string();
 }
 
 TileGridT MapStore::BuiltInLayout() {

@@ -1,5 +1,8 @@
 #include "server/RoomServer.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <unordered_set>
@@ -9,6 +12,19 @@
 #include "core/modRoomMsgDefine.h"
 #include "server/ServerLog.h"
 #include "server/Table.h"
+#include "server/UserNames.h"
+
+namespace {
+
+// The connections the descriptor limit leaves room for, `reserve` kept for everything else.
+std::size_t DescriptorRoom(std::size_t reserve) {
+    rlimit lim{};
+    if (getrlimit(RLIMIT_NOFILE, &lim) != 0 || lim.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+    const auto limit = static_cast<std::size_t>(lim.rlim_cur);
+    return limit > reserve ? limit - reserve : 1;
+}
+
+}  // namespace
 
 namespace {
 
@@ -27,7 +43,9 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
       records_(io, store, WorkerOptions(options)),
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
-      acceptor_(io) {
+      acceptor_(io),
+      acceptTimer_(io),
+      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {
     records_.onLeases = [this](const std::vector<std::string>& held) { CheckLeases(held); };
 }
 
@@ -73,29 +91,41 @@ void RoomServer::Stop() {
     stopped_ = true;
     std::error_code ec;
     acceptor_.close(ec);
+    acceptTimer_.cancel();
     auto all = connections_;
     for (auto& [id, c] : all) c->Close("server stopped");
 }
 
 void RoomServer::Accept() {
     acceptor_.async_accept([this](std::error_code ec, asio::ip::tcp::socket socket) {
-        if (stopped_) return;
-        if (!ec) {
-            if (connections_.size() >= options_.maxConnections) {
-                std::error_code ignored;
-                socket.close(ignored);
-            } else {
-                Connection::Limits limits;
-                limits.maxOutputBytes = options_.maxOutputBytes;
-                limits.messagesPerSecond = options_.messagesPerSecond;
-                limits.messageBurst = options_.messageBurst;
-                limits.loginTimeout = options_.loginTimeout;
-                limits.frameTimeout = options_.frameTimeout;
-                limits.sendBufferBytes = options_.sendBufferBytes;
-                auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
-                connections_[c->Id()] = c;
-                c->Start();
-            }
+        if (stopped_ || ec == asio::error::operation_aborted) return;
+        if (ec) {
+            // Out of descriptors, most likely: the waiting connection stays in the backlog,
+            // so trying again at once would only spin. Try again after a pause.
+            if (!acceptFailing_)
+                std::fprintf(stderr, "tilelink-server: cannot accept connections: %s\n", ec.message().c_str());
+            acceptFailing_ = true;
+            acceptTimer_.expires_after(options_.acceptRetry);
+            acceptTimer_.async_wait([this](std::error_code timerError) {
+                if (!timerError && !stopped_) Accept();
+            });
+            return;
+        }
+        acceptFailing_ = false;
+        if (connections_.size() >= connectionCap_) {
+            std::error_code ignored;  // full: the newcomer is turned away at once
+            socket.close(ignored);
+        } else {
+            Connection::Limits limits;
+            limits.maxOutputBytes = options_.maxOutputBytes;
+            limits.messagesPerSecond = options_.messagesPerSecond;
+            limits.messageBurst = options_.messageBurst;
+            limits.loginTimeout = options_.loginTimeout;
+            limits.frameTimeout = options_.frameTimeout;
+            limits.sendBufferBytes = options_.sendBufferBytes;
+            auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
+            connections_[c->Id()] = c;
+            c->Start();
         }
         Accept();
     });
@@ -170,6 +200,10 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         c.Close("ticket refused");
         return;
     }
+    if (!UserNames::Acceptable(seat.name)) {
+        Refuse(c, "这个用户名不能使用。");
+        return;
+    }
     // The login goes on when the record is there; meanwhile the connection waits.
     records_.Load(seat.name, [this, weak = std::weak_ptr<Connection>(conn), seat, allowWatch](
                                  bool ok, const UserStats& stats, const std::string& error) {
@@ -185,7 +219,7 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
 void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowWatch) {
     std::string name;
     do name = "游客" + std::to_string(++guestNo_);
-    while (users_.count(name));
+    while (!UserNames::Acceptable(name) || users_.count(name));
     // A guest never takes the name of a stored user.
     records_.Exists(name, [this, weak = std::weak_ptr<Connection>(conn), name, allowWatch](bool stored) {
         const auto c = StillOpen(weak);
@@ -243,7 +277,9 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
         c.session = nullptr;
         u.conn.reset();
         users_.erase(seat.name);
-        Refuse(c, seat.watched.empty() ? "这张桌子已经坐满了。" : "你要旁观的玩家不在这张桌子上。");
+        Refuse(c, !seat.watched.empty() ? "你要旁观的玩家不在这张桌子上。"
+                  : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
+                                        : "这张桌子已经坐满了。");
         if (table.Empty()) TableEmptied(seat.table);
         return;
     }
@@ -282,6 +318,11 @@ void RoomServer::Release(UserSession& u) {
     released_.push_back(std::move(it->second));
     users_.erase(it);
     if (released_.size() == 1) asio::post(io_, [this] { released_.clear(); });
+}
+
+UserSession* RoomServer::FindUser(const std::string& name) {
+    const auto it = users_.find(name);
+    return it == users_.end() ? nullptr : it->second.get();
 }
 
 void RoomServer::TableEmptied(int number) {

@@ -47,8 +47,13 @@ public:
     void Release(UserSession& user);
     // A table has no user left; the room drops it.
     void TableEmptied(int table);
+    // The user of that name in the room now, or none.
+    UserSession* FindUser(const std::string& name);
 
     std::size_t ConnectionCount() const { return connections_.size(); }
+    // Connections served at once: the configured bound, kept below the descriptor limit
+    // read at the start less the reserve.
+    std::size_t ConnectionCap() const { return connectionCap_; }
     std::size_t UserCount() const { return users_.size(); }
 
 private:
@@ -75,6 +80,9 @@ private:
     const MapStore& maps_;
     std::mt19937 rng_;
     asio::ip::tcp::acceptor acceptor_;
+    asio::steady_timer acceptTimer_;
+    bool acceptFailing_ = false;
+    std::size_t connectionCap_ = 0;
     std::uint64_t nextId_ = 1;
     int guestNo_ = 0;
     std::unordered_map<std::uint64_t, std::shared_ptr<Connection>> connections_;

@@ -98,7 +98,7 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             if (opt == "--max-output") out.maxOutputBytes = bytes;
             else out.sendBufferBytes = static_cast<int>(bytes);
         } else if (opt == "--grace" || opt == "--login-timeout" || opt == "--frame-timeout" || opt == "--turn-time" ||
-                   opt == "--start-pause") {
+                   opt == "--start-pause" || opt == "--ready-time" || opt == "--idle-time") {
             std::chrono::milliseconds ms{};
             if (!ParseSeconds(val, ms)) {
                 error = opt + " wants seconds";
@@ -108,6 +108,8 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             if (opt == "--login-timeout") out.loginTimeout = ms;
             if (opt == "--frame-timeout") out.frameTimeout = ms;
             if (opt == "--start-pause") out.startPause = ms;
+            if (opt == "--ready-time") out.readyTime = ms;
+            if (opt == "--idle-time") out.idleTime = ms;
             if (opt == "--turn-time") {
                 out.turnTime = ms;
                 out.alarmTurnTime = ms * 2 / 3;

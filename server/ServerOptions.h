@@ -32,6 +32,13 @@ struct ServerOptions {
     std::chrono::milliseconds comboWindow{3000};
     std::chrono::milliseconds dropGrace{60000};  // a dropped player may come back this long
     std::chrono::milliseconds tick{200};         // how often a running game checks its clocks
+    // Between games: a seated player who owes the table its answer (the settings, or the
+    // start while somebody else is ready) loses the seat when the table client's own start
+    // countdown would have ended, plus a grace; a guest who does not raise its hand within
+    // the idle time leaves too.
+    std::chrono::milliseconds readyTime{30000};
+    std::chrono::milliseconds readyGrace{5000};
+    std::chrono::milliseconds idleTime{60000};
 
     // Connection bounds
     std::chrono::milliseconds loginTimeout{10000};
@@ -40,7 +47,9 @@ struct ServerOptions {
     double messagesPerSecond = 60;         // sustained request rate
     double messageBurst = 200;             // requests allowed at once
     int chatPerMinute = 30;
-    std::size_t maxConnections = 20000;
+    std::size_t maxConnections = 20000;  // lowered at start to the descriptor limit less the reserve
+    std::size_t descriptorReserve = 64;  // descriptors kept for the records file, the maps and the like
+    std::chrono::milliseconds acceptRetry{200};  // pause after a failed accept (descriptors run out)
     int maxWatchersPerTable = 30;
     int sendBufferBytes = 0;  // socket send buffer, 0 = the system's
 

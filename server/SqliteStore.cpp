@@ -184,6 +184,13 @@ bool SqliteStore::Load(const std::string& name, UserStats& u, std::string& error
     return Fail(error);
 }
 
+UserStats SqliteStore::Load(const std::string& name) {
+    UserStats u;
+    std::string error;
+    if (!Load(name, u, error)) u.id = 0;
+    return u;
+}
+
 std::int64_t SqliteStore::UserId(const std::string& name) {
     Statement ins(db_, "INSERT OR IGNORE INTO users(name, created) VALUES(?, ?)");
     if (ins.Bind(1, name).Bind(2, Now()).Step() != SQLITE_DONE) return 0;

@@ -20,6 +20,8 @@ public:
     bool Open(const std::string& path, std::string& error);
 
     bool Load(const std::string& name, UserStats& out, std::string& error) override;
+    // The record, or an unsaved one (id 0) when it cannot be read or made.
+    UserStats Load(const std::string& name);
     bool Exists(const std::string& name, bool& exists, std::string& error) override;
     bool SaveGame(const GameRecord& game, std::string& error) override;
     bool HasGame(const std::string& key, bool& stored, std::string& error) override;

@@ -35,18 +35,23 @@ std::string FirstChars(const std::string& text, std::size_t limit) {
 }  // namespace
 
 Table::Table(RoomServer& room, int number)
-    : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()) {}
+    : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()), idleTimer_(room.Io()) {}
 
 Table::~Table() {
     *alive_ = false;
     startTimer_.cancel();
     tickTimer_.cancel();
+    idleTimer_.cancel();
 }
 
 bool Table::Empty() const { return SeatedCount() == 0 && watchers_.empty(); }
 
+bool Table::SeatOpen(int seat) const { return !seats_[seat] && !(round_ && round_->Player(seat).inGame); }
+
 bool Table::HasFreeSeat() const {
-    return std::any_of(seats_.begin(), seats_.end(), [](const UserSession* u) { return u == nullptr; });
+    for (int s = 0; s < kSeats; ++s)
+        if (SeatOpen(s)) return true;
+    return false;
 }
 
 int Table::SeatedCount() const {
@@ -152,8 +157,10 @@ void Table::Welcome(UserSession& u) {
 
 bool Table::SeatPlayer(UserSession& u) {
     int seat = -1;
+    for (int s = 0; s < kSeats && seat < 0 && round_; ++s)
+        if (!seats_[s] && played_[s].name == u.name && round_->Player(s).inGame && !round_->Player(s).escaped) seat = s;
     for (int s = 0; s < kSeats && seat < 0; ++s)
-        if (!seats_[s]) seat = s;
+        if (SeatOpen(s)) seat = s;
     if (seat < 0) return false;
     u.table = number_;
     u.seat = seat;
@@ -166,6 +173,7 @@ bool Table::SeatPlayer(UserSession& u) {
     SendAll(RoomMessages::PlayerIn(u.RecordText(seat)), &u);
     Welcome(u);
     AskSettings(u);
+    WatchIdleSeats();
     return true;
 }
 
@@ -185,7 +193,13 @@ void Table::Resume(UserSession& u) {
     u.dropped = false;
     u.alarmTurns = 0;  // a new table client starts with no shortened turns
     Welcome(u);
-    if (!u.IsWatcher() && !round_) AskSettings(u);
+    if (!u.IsWatcher() && !round_) {
+        AskSettings(u);
+        // The new table client counts its start afresh.
+        idleSince_[u.seat].reset();
+        owedSince_[u.seat].reset();
+        WatchIdleSeats();
+    }
     if (wasDropped) SendAll(RoomMessages::UserBack(u.name));
     if (round_ && !u.IsWatcher() && round_->Playing(u.seat)) StartTurn(u.seat);
 }
@@ -214,8 +228,7 @@ void Table::RemoveUser(UserSession& u, const char* escapeReason) {
     } else {
         const int seat = u.seat;
         if (escapeReason && round_ && round_->Playing(seat)) {
-            const std::uint8_t place = round_->Escape(seat);
-            escapees_.push_back({u.guest ? std::string() : u.name, seat, place, round_->Player(seat).group});
+            round_->Escape(seat);
             SendAll(GameMessages::PlayerQuit(static_cast<std::uint8_t>(seat), escapeReason), &u);
         }
         SendAll(RoomMessages::UserLeave(u.name), &u);
@@ -336,6 +349,7 @@ bool Table::CanStart() const {
 }
 
 void Table::CheckStart() {
+    WatchIdleSeats();
     if (starting_ || !CanStart()) return;
     starting_ = true;
     Arm(startTimer_, room_.Options().startPause, &Table::StartGame);
@@ -378,7 +392,9 @@ void Table::StartGame() {
             seats_[s]->ready = false;
         }
     round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, room_.Rng());
-    escapees_.clear();
+    for (int s = 0; s < kSeats; ++s)
+        played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name, seats_[s]->guest} : Participant{};
+    WatchIdleSeats();  // nobody owes an answer during a game
     ++gameNo_;
 
     GameMessages::StartInfo info;
@@ -466,6 +482,8 @@ void Table::PlaceOut(int seat) {
 }
 
 void Table::Finished(int seat) {
+    // Every client, spectators too, marks the seat finished with its place at once.
+    SendAll(GameMessages::Finish(static_cast<std::uint8_t>(seat), round_->Player(seat).place));
     SendSystemChat(seats_[seat]->name + " 消除了全部方块，获得第" + std::to_string(round_->Player(seat).place) + "名！");
     CheckEnd();
 }
@@ -482,10 +500,14 @@ void Table::OnItem(UserSession& u, const Bytes& m) {
     }
     if (req.item == DJ_DITU) {
         if (round_ || room_.Options().items[DJ_DITU].bteFreeCount == 0 || !room_.Maps().Choosable(req.value)) return;
+        // The choice is told to the table as a chat line: it spends the chooser's chat budget.
+        if (!u.TakeChatLine(Clock::now(), room_.Options().chatPerMinute)) return;
         nextMap_ = req.value;
         SendAll(GameMessages::MapDone(seat, req.value));
-        SendSystemChat(u.name + " 选择了下一局的地图：" +
-                       (req.value ? "第" + std::to_string(req.value) + "号地图" : std::string("随机地图")));
+        // The map's title as the map dialog lists it; the number when the title file has none.
+        std::string title = room_.Maps().Title(req.value);
+        if (title.empty()) title = req.value ? "第" + std::to_string(req.value) + "号地图" : std::string("随机地图");
+        SendSystemChat(u.name + " 选择了下一局的地图：" + title);
         return;
     }
     if (round_) OnGameItem(u, req);
@@ -546,12 +568,7 @@ void Table::OnChat(UserSession& u, const Bytes& m) {
     using namespace ChatFields;
     auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 1));
     if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
-    const auto now = Clock::now();
-    const double perSecond = room_.Options().chatPerMinute / 60.0;
-    u.chatTokens = std::min(5.0, u.chatTokens + std::chrono::duration<double>(now - u.chatAt).count() * perSecond);
-    u.chatAt = now;
-    if (u.chatTokens < 1) return;  // too many lines: this one is dropped
-    u.chatTokens -= 1;
+    if (!u.TakeChatLine(Clock::now(), room_.Options().chatPerMinute)) return;  // too many lines: this one is dropped
     for (int i = 0; i < kFieldCount; ++i) f[i] = FirstChars(f[i], i == kText ? kMaxTextChars : 64);
     f[kSender] = u.name;
     const Bytes line = GameMessages::Chat(f);
@@ -586,12 +603,13 @@ void Table::CheckEnd() {
 void Table::EndGame() {
     round_->FinishLast();
     tickTimer_.cancel();
+    // Every player who played is scored: a place once given stays, also for a player who
+    // has left the table since, and a runaway pays the deduction.
     std::vector<Scoring::Entry> entries;
     for (int s = 0; s < kSeats; ++s) {
         const RoundPlayer& p = round_->Player(s);
-        if (p.inGame && !p.escaped && seats_[s]) entries.push_back({s, p.place, p.group, false});
+        if (p.inGame) entries.push_back({s, p.place, p.group, p.escaped});
     }
-    for (const Escapee& e : escapees_) entries.push_back({e.seat, e.place, e.group, true});
     const auto results = Scoring::Score(entries, settings_->baseScore, settings_->deduction);
 
     std::vector<GameMessages::EndRecord> records;
@@ -599,23 +617,22 @@ void Table::EndGame() {
     stored.table = number_;
     stored.mapNo = mapUsed_;
     stored.ended = static_cast<std::int64_t>(std::time(nullptr));
-    std::size_t escapeIndex = 0;
+    std::vector<UserSession*> present;
     for (const auto& r : results) {
-        if (r.outcome == Scoring::Outcome::Escape) {
-            stored.results.push_back({escapees_[escapeIndex++].name, r.seat, r.place, r.score, r.outcome});
-            continue;
-        }
-        UserSession& u = *seats_[r.seat];
         const RoundPlayer& p = round_->Player(r.seat);
-        const auto spent = static_cast<std::int32_t>(u.stats.score - p.pointsLeft);  // items paid for
+        const Participant& who = played_[r.seat];
+        const auto points = r.score - static_cast<std::int32_t>(p.pointsAtStart - p.pointsLeft);  // less items paid for
+        stored.results.push_back({who.guest ? std::string() : who.name, r.seat, r.place, points, r.outcome});
+        // The account's record in the room, wherever it is now, counts the game too.
+        UserSession* u = room_.FindUser(who.name);
+        if (u) u->stats.Apply(points, r.outcome);
+        if (r.outcome == Scoring::Outcome::Escape || !u || u != seats_[r.seat]) continue;
         records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
-        stored.results.push_back({u.guest ? std::string() : u.name, r.seat, r.place, r.score - spent, r.outcome});
-        u.stats.Apply(r.score - spent, r.outcome);
+        present.push_back(u);
     }
     // The players are shown the results once they are safe: stored, or in the spill file.
     std::vector<Bytes> shown{GameMessages::End(records)};
-    for (const auto& r : results)
-        if (r.outcome != Scoring::Outcome::Escape) shown.push_back(RoomMessages::UserUpdate(seats_[r.seat]->UpdateText()));
+    for (UserSession* u : present) shown.push_back(RoomMessages::UserUpdate(u->UpdateText()));
     ++unshownResults_;
     room_.Records().SaveGame(std::move(stored), [this, alive = std::weak_ptr<bool>(alive_), shown = std::move(shown)] {
         const auto live = alive.lock();
@@ -625,11 +642,72 @@ void Table::EndGame() {
         // Players still away at the end leave after the results, as the table saw it.
         for (int s = 0; s < kSeats; ++s)
             if (seats_[s] && seats_[s]->dropped && !round_) RemoveUser(*seats_[s], nullptr);
+        WatchIdleSeats();
         CheckStart();
     });
 
     round_.reset();
-    escapees_.clear();
+    played_.fill({});
+}
+
+// ---- seats that hold the table up ------------------------------------------------------
+
+bool Table::OwesAnswer(int seat) const {
+    const UserSession* u = seats_[seat];
+    if (!u || u->ready || round_) return false;
+    bool company = false, othersReady = false;
+    for (int s = 0; s < kSeats; ++s)
+        if (s != seat && seats_[s]) {
+            company = true;
+            othersReady = othersReady || seats_[s]->ready;
+        }
+    // Somebody waits for this player's start (its table client counts down then), or the
+    // master has not set the table while others wait (its settings dialog counts down).
+    return othersReady || (seat == master_ && !settings_ && company);
+}
+
+std::optional<Table::Clock::time_point> Table::IdleDeadline(int seat) const {
+    const ServerOptions& opt = room_.Options();
+    std::optional<Clock::time_point> due;
+    if (owedSince_[seat]) due = *owedSince_[seat] + opt.readyTime + opt.readyGrace;
+    if (idleSince_[seat] && seats_[seat] && seats_[seat]->guest) {
+        const auto idle = *idleSince_[seat] + opt.idleTime;
+        due = due ? std::min(*due, idle) : idle;
+    }
+    return due;
+}
+
+void Table::WatchIdleSeats() {
+    const auto now = Clock::now();
+    std::optional<Clock::time_point> next;
+    for (int s = 0; s < kSeats; ++s) {
+        const UserSession* u = seats_[s];
+        if (u && !u->ready && !round_) {
+            if (!idleSince_[s]) idleSince_[s] = now;
+        } else {
+            idleSince_[s].reset();
+        }
+        if (!OwesAnswer(s)) owedSince_[s].reset();
+        else if (!owedSince_[s]) owedSince_[s] = now;
+        if (const auto due = IdleDeadline(s)) next = next ? std::min(*next, *due) : *due;
+    }
+    if (!next) {
+        idleTimer_.cancel();
+        return;
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
+    Arm(idleTimer_, std::max(wait, std::chrono::milliseconds(1)), &Table::DismissIdleSeats);
+}
+
+void Table::DismissIdleSeats() {
+    const auto now = Clock::now();
+    for (int s = 0; s < kSeats; ++s) {
+        const auto due = IdleDeadline(s);
+        if (!seats_[s] || !due || *due > now) continue;
+        SendTo(*seats_[s], GameMessages::Notice("你没有及时开始游戏，已经离开本桌。"));
+        RemoveUser(*seats_[s], nullptr);
+    }
+    WatchIdleSeats();
 }
 
 // ---- dispatch ---------------------------------------------------------------------------

@@ -24,6 +24,8 @@ public:
 
     int Number() const { return number_; }
     bool Empty() const;
+    // A seat nobody holds: neither a seated player nor a player of the running game, whose
+    // seat stays its own until the game ends, also when it has left the table.
     bool HasFreeSeat() const;
     bool GameRunning() const { return round_ != nullptr; }
     int SeatedCount() const;
@@ -31,7 +33,8 @@ public:
     // The seat of a player with this name, or -1.
     int FindPlayer(const std::string& name) const;
 
-    // Arrivals: false when there is no free seat, or no such player to watch.
+    // Arrivals: false when there is no free seat, or no such player to watch. A player of
+    // the running game who left after its place gets its own seat back.
     bool SeatPlayer(UserSession& user);
     bool AddWatcher(UserSession& user, const std::string& watched);
     // A dropped player (or one whose old connection still hangs) is back.
@@ -75,6 +78,13 @@ private:
     void CheckStart();
     bool CanStart() const;
     void StartGame();
+    // Between games, the seats that hold the table up: a player who owes its answer, a
+    // guest who never raises its hand.
+    bool SeatOpen(int seat) const;
+    bool OwesAnswer(int seat) const;
+    std::optional<Clock::time_point> IdleDeadline(int seat) const;
+    void WatchIdleSeats();
+    void DismissIdleSeats();
 
     // the game
     void OnRemove(UserSession& u, const Bytes& m);
@@ -95,11 +105,12 @@ private:
     void EndGame();
     void ResendWatcherStates();
 
-    struct Escapee {
-        std::string name;  // empty for a guest, whose results are not stored
-        int seat = 0;
-        std::uint8_t place = 0;
-        std::uint8_t group = 0;
+    // The account that played a seat of the running game: its result goes there, whether
+    // it is still at the table, left after its place or ran away.
+    struct Participant {
+        std::int64_t userId = 0;
+        std::string name;
+        bool guest = false;  // a guest's results are not stored
     };
 
     RoomServer& room_;
@@ -113,13 +124,17 @@ private:
     int mapUsed_ = 0;
     std::uint32_t gameNo_ = 0;
     std::unique_ptr<GameRound> round_;
-    std::vector<Escapee> escapees_;
+    std::array<Participant, GameSize::kSeatCount> played_{};
     std::array<Clock::time_point, GameSize::kSeatCount> deadline_{};
+    // Since when each seat has been without a raised hand between games, and since when it
+    // has owed the table its answer.
+    std::array<std::optional<Clock::time_point>, GameSize::kSeatCount> idleSince_{}, owedSince_{};
     bool starting_ = false;
     int unshownResults_ = 0;  // games ended whose results are not yet safe, and so not shown
     bool heldBack_ = false;   // told that no game starts while the database lags
     asio::steady_timer startTimer_;
     asio::steady_timer tickTimer_;
+    asio::steady_timer idleTimer_;
     // A timer's handler may already be queued when the table goes; it checks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

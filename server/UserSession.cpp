@@ -1,6 +1,16 @@
 #include "server/UserSession.h"
 
+#include <algorithm>
+
 #include "core/modPublicTools.h"
+
+bool UserSession::TakeChatLine(std::chrono::steady_clock::time_point now, int perMinute) {
+    chatTokens = std::min(5.0, chatTokens + std::chrono::duration<double>(now - chatAt).count() * perMinute / 60.0);
+    chatAt = now;
+    if (chatTokens < 1) return false;
+    chatTokens -= 1;
+    return true;
+}
 
 std::string UserSession::RecordText(int chair) const {
     const UserStats& s = stats;

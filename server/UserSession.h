@@ -28,6 +28,9 @@ struct UserSession {
     // chat lines allowed now (refilled over time)
     double chatTokens = 5;
     std::chrono::steady_clock::time_point chatAt{};
+    // Spends one line of the chat budget (`perMinute` lines a minute, five at once): a chat
+    // line, or a map choice that the table reads as a line; false when it is spent.
+    bool TakeChatLine(std::chrono::steady_clock::time_point now, int perMinute);
 
     bool IsWatcher() const { return seat < 0; }
     bool Connected() const { return conn != nullptr; }

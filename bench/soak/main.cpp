@@ -109,24 +109,6 @@ void Watch(asio::io_context& io, const asio::ip::tcp::endpoint& ep, Watcher& w) 
     ++w.joins;
 }
 
-// Processor seconds the process has used so far.
-double CpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::vector<std::string> f;
-    std::size_t pos = close + 2;
-    while (pos < text.size()) {
-        const auto sp = text.find(' ', pos);
-        f.push_back(text.substr(pos, sp - pos));
-        if (sp == std::string::npos) break;
-        pos = sp + 1;
-    }
-    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
-    return f.size() > 12 ? (std::stod(f[11]) + std::stod(f[12])) / static_cast<double>(sysconf(_SC_CLK_TCK)) : 0;
-}
-
 // The records as the PostgreSQL database has them, in the shape of the file's.
 RecordsFile ReadPg(const PgCluster& cluster, const std::string& database) {
     RecordsFile f;
@@ -321,7 +303,7 @@ int main(int argc, char** argv) {
 
     // The end: every player's connection goes at once; the games still running end by
     // escapes after the grace time, and the spectators see their results.
-    const double cpuServer = CpuSeconds(server.Pid());
+    const double cpuServer = server.CpuSeconds();
     const double runMinutes = minutes();
     for (auto& t : tables) t->Stop();
     const auto settle = Clock::now() + std::chrono::seconds(opt.graceSeconds + 5);

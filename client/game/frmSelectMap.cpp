@@ -42,11 +42,23 @@ void frmSelectMap::Form_Load() {
     cmdUser[0]->setText(QStringLiteral("确定(&Y)"));
     cmdUser[1]->setText(QStringLiteral("取消(&C)"));
     cmdUser[0]->setDefault(true);
-    const QSignalBlocker filling(cboMapIdx);  // filling the list chooses nothing
-    cboMapIdx->clear();
-    for (const std::string& title : modMapFile::ReadMapTitles(modMapFile::MapTitlePath(client_.strAppPath)))
-        cboMapIdx->addItem(QString::fromStdString(title));
-    cboMapIdx->setCurrentIndex(-1);  // nothing is chosen until the player chooses
+    {
+        const QSignalBlocker filling(cboMapIdx);  // filling the list chooses nothing
+        cboMapIdx->clear();
+        for (const std::string& title : modMapFile::ReadMapTitles(modMapFile::MapTitlePath(client_.strAppPath)))
+            cboMapIdx->addItem(QString::fromStdString(title));
+        cboMapIdx->setCurrentIndex(-1);
+    }
+    // The dialog opens on the first entry with its preview.
+    SelectMap(0);
+}
+
+void frmSelectMap::SelectMap(int index) {
+    if (index < 0 || index >= cboMapIdx->count()) return;
+    if (cboMapIdx->currentIndex() == index)
+        cboMapIdx_Click(index);
+    else
+        cboMapIdx->setCurrentIndex(index);  // the list's change shows the preview
 }
 
 void frmSelectMap::cboMapIdx_Click(int index) {

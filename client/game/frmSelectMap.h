@@ -19,9 +19,12 @@ class frmSelectMap : public QDialog {
 public:
     frmSelectMap(TableClient& client, QWidget* owner);
 
-    // The buttons' captions and the title list from Res\Map\MapTitle.txt; no entry is
-    // chosen yet.
+    // The buttons' captions and the title list from Res\Map\MapTitle.txt; the first
+    // entry is chosen and previewed.
     void Form_Load();
+    // Chooses list entry `index` and shows its preview; an index outside the list
+    // changes nothing.
+    void SelectMap(int index);
     // Draws the preview onto the dialog's surface (its inner area).
     void Form_Paint(QImage& surface) const;
     // The dialog as it is drawn now.

@@ -83,6 +83,7 @@ void modGameMsg::ExecGameMsg(const Bytes& msg) {
     case GAMEMSG_TIMEOUT: ExecTimeOut(msg); break;
     case GAMEMSG_NOTICE: ExecNotice(msg); break;
     case GAMEMSG_END: ExecGameEnd(msg); break;
+    case GAMEMSG_FINISH: ExecFinish(msg); break;
     case GAMEMSG_WATCH: ExecWatch(msg); break;
     case GAMEMSG_ITEM: ExecItemMsg(msg); break;
     default: break;  // no other game message means anything to the table
@@ -227,20 +228,29 @@ void modGameMsg::ExecRemove(const Bytes& msg) {
 }
 
 void modGameMsg::ExecTimeOut(const Bytes& msg) {
-    auto& g = client_.game;
+    const auto& g = client_.game;
     if (msg.size() != 4 || g.blnIsWatcher || g.blnGameStopped) return;
-    const int seat = msg[2];
-    if (seat >= kSeats) return;
-    auto& s = g.SeatUser[seat];
-    if (s.strUserName.empty() || s.blnGameOut) return;
+    if (!PutSeatOut(msg[2], msg[3])) return;
+    if (ShowChatNotice) ShowChatNotice(g.SeatUser[msg[2]].strUserName + " 时间耗尽...");
+}
+
+void modGameMsg::ExecFinish(const Bytes& msg) {
+    // The server's chat line tells the table; the board shows the place.
+    if (msg.size() == 4 && !client_.game.blnGameStopped) PutSeatOut(msg[2], msg[3]);
+}
+
+bool modGameMsg::PutSeatOut(int seat, std::uint8_t place) {
+    if (seat >= kSeats) return false;
+    auto& s = client_.game.SeatUser[seat];
+    if (s.strUserName.empty() || s.blnGameOut) return false;
     s.blnGameOut = true;
-    s.btePlace = msg[3];
+    s.btePlace = place;
     client_.paintUser->PaintUserScore(seat, s.btePlace, 0);
     if (IsLocalSeat(seat)) {
         client_.gameClock->StopTurnClock();
         client_.selectFk->ClearSelection();  // no selection is left on a board that is out
     }
-    if (ShowChatNotice) ShowChatNotice(s.strUserName + " 时间耗尽...");
+    return true;
 }
 
 void modGameMsg::ExecNotice(const Bytes& msg) { ShowGameNotice(modPublicTools::ConvertBytesToStr(msg, 1)); }

@@ -45,7 +45,14 @@ private:
     void ExecReady(const Bytes& msg);
     void ExecRemove(const Bytes& msg);
     void ExecTimeOut(const Bytes& msg);
+    // A player cleared the board (23, -, seat, place): out of the game with the place,
+    // shown at once on every client, spectators' too.
+    void ExecFinish(const Bytes& msg);
     void ExecNotice(const Bytes& msg);
+    // A named seat still in play goes out with its place: marked, its result drawn, and
+    // for the local seat the clock stopped and the selection gone. False when it was not
+    // in play.
+    bool PutSeatOut(int seat, std::uint8_t place);
     void ExecGameEnd(const Bytes& msg);
     void ExecWatch(const Bytes& msg);
     void ExecItemMsg(const Bytes& msg);

@@ -46,9 +46,14 @@ void frmDaoJuInfo::Form_Load() {
 
     std::int32_t columns = 0;
     for (int c = 0; c <= lngLastCol; ++c) columns += lngColWidth[c];
-    lngOuterWidth = columns + 32;
-    lngOuterHeight = 332 + 100 + lngCaptionHeight;
-    setFixedSize(lngOuterWidth - 2 * kFrameWidth, lngOuterHeight - lngCaptionHeight - 2 * kFrameWidth);
+    // The inner area holds the whole table and the help text: the columns with 16 pixels
+    // either side, and the header, nine item rows and the help lines below them (332 +
+    // 100). The frame and the title bar come on top of that.
+    const int innerWidth = columns + 32;
+    const int innerHeight = 332 + 100;
+    lngOuterWidth = innerWidth + 2 * kFrameWidth;
+    lngOuterHeight = innerHeight + lngCaptionHeight + 2 * kFrameWidth;
+    setFixedSize(innerWidth, innerHeight);
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect area = s->availableGeometry();
         move(area.x() + (area.width() - lngOuterWidth) / 2, area.y() + (area.height() - lngOuterHeight) / 2);

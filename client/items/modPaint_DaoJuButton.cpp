@@ -97,7 +97,7 @@ void modPaint_DaoJuButton::PaintDaoJuButton(int index) {
     const std::uint8_t count = g.SeatUser[g.bteCurUserNo].bteDaoJuCount[index];
     if (count == 0) return;
     Gdi::PrintText(b->Image, 2, b->height() - kCountFontSize - 3, std::to_string(count), Gdi::RGB(255, 255, 255),
-                   kCountFontSize, true);
+                   kCountFontSize * 72.0 / 96.0, true);
     b->Refresh();
 }
 
@@ -153,8 +153,7 @@ void modPaint_DaoJuButton::SetTag(int index, const char* tag) {
 void modPaint_DaoJuButton::picDaoJuBut_MouseMove(int index, int, int x, int y) {
     PictureBox* b = Button(index);
     if (!b) return;
-    const bool inside = x >= 0 && x <= b->width() && y >= 0 && y <= b->height();
-    if (inside) {
+    if (b->Contains(x, y)) {
         // The tooltip goes under the button, kept inside the window's right edge; it
         // shows for a disabled button too.
         if (toolTip_) {
@@ -181,10 +180,16 @@ void modPaint_DaoJuButton::picDaoJuBut_MouseDown(int index, int, int, int) {
     if (b && b->Tag == "2") SetTag(index, "3");
 }
 
-void modPaint_DaoJuButton::picDaoJuBut_MouseUp(int index, int, int, int) {
+void modPaint_DaoJuButton::picDaoJuBut_MouseUp(int index, int button, int x, int y) {
     PictureBox* b = Button(index);
     // 1. A disabled button does nothing at all.
     if (!b || b->Tag == "0") return;
+    // A press carried off the button is no use: leaving it gave the mouse back, so the
+    // release belongs to wherever the pointer is now.
+    if (!b->Contains(x, y)) {
+        picDaoJuBut_MouseMove(index, button, x, y);
+        return;
+    }
     // 2. The tooltip goes (its text stays), the button is normal again, and the mouse
     // is free, as after every release.
     HideToolTip();
@@ -252,9 +257,11 @@ void modPaint_DaoJuButton::UseSelfItem(int k) {
 void modPaint_DaoJuButton::ChooseMap() {
     frmSelectMap dialog(client_, client_.mainForm.get());
     dialog.Form_Load();
+    dialog.SelectMap(intLastMapIdx);  // the player's last choice, when there is one
     dialog.exec();
     const std::int16_t chosen = dialog.intSelMapIdx;
     if (chosen < 0 || chosen > 255) return;
+    intLastMapIdx = chosen;
     // The window may have gone while the dialog was open.
     if (!client_.mainForm || client_.mainForm->Unloaded()) return;
     SendRequest(ItemSubCode(DJ_DITU), {static_cast<std::uint8_t>(chosen)});

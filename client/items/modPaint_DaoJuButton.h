@@ -44,7 +44,9 @@ public:
     static int ButtonLeft(int k) { return 619 + 24 * (k % 7); }
     static int ButtonTop(int k) { return 197 + 28 * (k / 7); }
     static constexpr int kButtonSize = 24;
-    static constexpr int kCountFontSize = 7;  // the buttons' font, in points
+    // The count's font size, in the button's pixels: the count stands at y = 24 - 10 - 3,
+    // so a digit of this size ends above the frame at the foot of the button's picture.
+    static constexpr int kCountFontSize = 10;
 
     static constexpr char kCompassNoPair[] = "现在你的方块阵列无解，无法使用“指南针”道具，请尽快使用“重列”道具！";
 
@@ -65,4 +67,6 @@ private:
     TableClient& client_;
     QPointer<frmDaoJuToolTip> toolTip_;
     QPointer<frmDaoJuInfo> info_;
+    // The map the player chose last; the map dialog opens on it again.
+    int intLastMapIdx = 0;
 };

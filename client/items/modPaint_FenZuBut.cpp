@@ -78,8 +78,7 @@ void modPaint_FenZuBut::SetTag(int group, const char* tag) {
 void modPaint_FenZuBut::picFenZuBut_MouseMove(int group, int, int x, int y) {
     PictureBox* b = Button(group);
     if (!b) return;
-    const bool inside = x >= 0 && x <= b->width() && y >= 0 && y <= b->height();
-    if (inside) {
+    if (b->Contains(x, y)) {
         if (b->Tag == "2") return;  // the own group: no hover
         if (b->Tag == "0") SetTag(group, "1");
         b->SetCapture();  // so that leaving the button is noticed
@@ -89,11 +88,16 @@ void modPaint_FenZuBut::picFenZuBut_MouseMove(int group, int, int x, int y) {
     }
 }
 
-void modPaint_FenZuBut::picFenZuBut_MouseUp(int group, int, int, int) {
+void modPaint_FenZuBut::picFenZuBut_MouseUp(int group, int button, int x, int y) {
     PictureBox* b = Button(group);
     const auto& g = client_.game;
     // 1. The own group, or a game running: the groups stay as they are.
     if (!b || b->Tag == "2" || !g.blnGameStopped) return;
+    // A press carried off the button asks for nothing: leaving it gave the mouse back.
+    if (!b->Contains(x, y)) {
+        picFenZuBut_MouseMove(group, button, x, y);
+        return;
+    }
     // 2. The button is normal again, the mouse free.
     if (b->Tag == "1") SetTag(group, "0");
     b->ReleaseCapture();

@@ -173,8 +173,11 @@ void modPaint_User::PaintResultPicture(const char* resName, Gdi::ColorRef key, i
     }
     clsPaintImageByNullBack painter;
     painter.Form_PaintImageByNullBack(f, f.imgTmpBuf, *f.picTmpBuf, key, x, y);
+    // The background copy gets the picture drawn the same way rather than a copy of the
+    // window: an animation running over the seat (a finishing player's last combo) is on
+    // the window only and must not stay behind in the copy it erases itself from.
+    painter.PictureBox_PaintImageByNullBack(*f.picGameBack, f.imgTmpBuf, *f.picTmpBuf, key, x, y);
     GameSurfaces surfaces(client_);
-    surfaces.CopyToBack(x, y, f.imgTmpBuf.width(), f.imgTmpBuf.height());
     surfaces.RefreshBack();
 }
 
@@ -208,7 +211,10 @@ void modPaint_User::PaintUserScore(int seat, std::uint8_t place, std::int32_t sc
         return;
     }
     PaintResultPicture(place == 1 ? "Res\\CurUserWinFlag.bmp" : "Res\\CurUserFailFlag.bmp", kFlagKey, 204, 188);
-    if (place == kNoPlace || client_.game.SeatUser[seat].blnGameOut)
+    // The time-out banner: no place, or out of the game with tiles left (a player who
+    // cleared the board is out too, but finished, not timed out).
+    const SeatUserDef& user = client_.game.SeatUser[seat];
+    if (place == kNoPlace || (user.blnGameOut && user.bteLeftFkCount > 0))
         PaintResultPicture("Res\\TimeEnd.bmp", kTimeEndKey, 214, 188);
     if (place == kNoPlace) return;
     PaintResultPicture("Res\\ScorePalard.bmp", kPlacardKey, 244, 442, 0, 0, kPlacardWidth, kPlacardHeight);

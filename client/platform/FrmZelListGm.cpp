@@ -1,5 +1,6 @@
 #include "client/platform/FrmZelListGm.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QRegularExpression>
@@ -14,6 +15,7 @@ namespace {
 constexpr int kRecordRole = Qt::UserRole + 1;  // column 0: the whole record text
 constexpr int kSortRole = Qt::UserRole + 2;    // per cell: the number it sorts by, if any
 constexpr int kNameRole = Qt::UserRole + 3;    // column 0: the user name, as it came
+constexpr int kNamePadding = 12;               // the cell's margins around a name
 
 QColor FromBgr(std::uint32_t v) { return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF)); }
 
@@ -230,6 +232,15 @@ void FrmZelListGm::MarkRow(QTreeWidgetItem* row) {
         row->setFont(c, f);
         row->setForeground(c, local ? QBrush(QColor(0, 0, 160)) : QBrush());
     }
+    FitNameColumn(row);
+}
+
+void FrmZelListGm::FitNameColumn(const QTreeWidgetItem* row) {
+    // A name wider than its column would be cut short (the own one is bold, so wider
+    // still): the column grows to show it whole.
+    if (lstView_->columnCount() == 0) return;
+    const int want = QFontMetrics(row->font(0)).horizontalAdvance(row->text(0)) + kNamePadding;
+    if (want > lstView_->columnWidth(0)) lstView_->setColumnWidth(0, want);
 }
 
 void FrmZelListGm::Resort() {

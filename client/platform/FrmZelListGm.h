@@ -60,6 +60,8 @@ private:
     QTreeWidgetItem* FindRow(const std::string& name) const;
     void FillRow(QTreeWidgetItem* row, const std::string& record);
     void MarkRow(QTreeWidgetItem* row);
+    // Widens the name column when the row's name would not fit in it.
+    void FitNameColumn(const QTreeWidgetItem* row);
     void Resort();
     void RaiseClicked(QTreeWidgetItem* row, bool context);
 

@@ -1,5 +1,6 @@
 #include "client/platform/PictureBox.h"
 
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -43,12 +44,27 @@ void PictureBox::Refresh() {
 void PictureBox::SetCapture() {
     if (captured_) return;
     captured_ = true;
+    ungrabPending_ = false;
     grabMouse();
 }
 
 void PictureBox::ReleaseCapture() {
     if (!captured_) return;
     captured_ = false;
+    // Giving the pointer back while a mouse button is down would also end the window
+    // system's hold of that press: its release, outside the window, would reach no one
+    // and the toolkit would go on sending every move to this control. The pointer goes
+    // back with the release instead; until then the control takes the moves as outside.
+    if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+        ungrabPending_ = true;
+        return;
+    }
+    releaseMouse();
+}
+
+void PictureBox::FinishPendingUngrab() {
+    if (!ungrabPending_ || captured_) return;
+    ungrabPending_ = false;
     releaseMouse();
 }
 
@@ -70,7 +86,10 @@ void PictureBox::mouseMoveEvent(QMouseEvent* e) {
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* e) {
     if (OnMouseUp) OnMouseUp(MouseButtonCode(e->button()), int(e->position().x()), int(e->position().y()));
+    if (e->buttons() == Qt::NoButton) FinishPendingUngrab();
 }
+
+void PictureBox::hideEvent(QHideEvent*) { FinishPendingUngrab(); }
 
 void PictureBox::leaveEvent(QEvent*) {
     // Where the window system gives no pointer grab, leaving the control while it holds

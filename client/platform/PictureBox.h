@@ -28,6 +28,9 @@ public:
     void Refresh();
     QColor BackColor = QColor(0, 0, 0);
 
+    // The control's own area, edges included (0 <= x <= width, 0 <= y <= height).
+    bool Contains(int x, int y) const { return x >= 0 && x <= width() && y >= 0 && y <= height(); }
+
     void SetCapture();
     void ReleaseCapture();
     bool HasCapture() const { return captured_; }
@@ -46,9 +49,14 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void resizeEvent(QResizeEvent*) override;
     void leaveEvent(QEvent*) override;
+    void hideEvent(QHideEvent*) override;
 
 private:
+    // Gives the pointer back now if a capture released during a press kept it.
+    void FinishPendingUngrab();
+
     bool captured_ = false;
+    bool ungrabPending_ = false;  // released while a mouse button was down
     bool painting_ = false;
 };
 

@@ -126,10 +126,11 @@ void frmGameSet::SetInitGameSetInfo(bool master, const std::string& strAllGameSe
     lngMinBaseScore = LeadingNumber::Long(f[kBaseMin]);
     lngMaxRunScore = LeadingNumber::Long(f[kRunMax]);
     lngMinRunScore = LeadingNumber::Long(f[kRunMin]);
-    // The table's number of players as it stands; a number the box does not offer
-    // leaves the four players of the first layout.
+    // The others see the number of players the master chose; a number the box does not
+    // offer leaves the four players of the first layout. The master's box keeps the
+    // first layout's four players whatever the server proposes.
     const std::int32_t players = LeadingNumber::Long(f[kPlayers]);
-    if (players >= 2 && players <= 6) cboPlayerNum->setCurrentIndex(6 - players);
+    if (!master && players >= 2 && players <= 6) cboPlayerNum->setCurrentIndex(6 - players);
 
     // 5. The countdown.
     tmrDelay->SetInterval(1000);

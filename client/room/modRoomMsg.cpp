@@ -1,8 +1,6 @@
 #include "client/room/modRoomMsg.h"
 
 #include <QCursor>
-#include <QFileInfo>
-#include <QPainter>
 #include <QRect>
 
 #include "client/TableClient.h"
@@ -166,15 +164,7 @@ void modRoomMsg::ResetTable() {
     client_.gameClock->StopTurnClock();
     f.shpSelectFlag->hide();
     client_.paintGameBack->InitGameBack();
-    const QString back = QString::fromStdString(client_.ResPath("Res\\GameBack.bmp"));
-    if (QFileInfo::exists(back)) {
-        const QImage pic(back);
-        if (!pic.isNull()) {
-            QPainter p(&f.Image);
-            p.drawImage(0, 0, pic);
-        }
-        f.Refresh();
-    }
+    f.PaintWindowBack();
     f.RedrawAllSeats();
     client_.paintDaoJuButton->ShowDaoJuButton(false);
     client_.paintFenZuBut->ShowFenZuBut(false);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -194,6 +195,18 @@ void frmMain::DrawCaption() {
     Refresh();
 }
 
+void frmMain::PaintWindowBack() {
+    const QString back = QString::fromStdString(client_.ResPath("Res\\GameBack.bmp"));
+    if (!QFileInfo::exists(back)) return;
+    const QImage picture(back);
+    if (!picture.isNull()) {
+        QPainter p(&Image);
+        p.drawImage(0, 0, picture);
+    }
+    // The background covers the caption strip: the logo and the caption go on it again.
+    DrawCaption();
+}
+
 void frmMain::Unload() {
     if (unloaded_) return;
     Form_Unload();
@@ -335,7 +348,7 @@ void frmMain::BeginCaptionDrag() {
 
 bool frmMain::CaptionButtonHover(PictureBox& button, int x, int y) {
     bool changed = false;
-    if (x >= 0 && x <= button.width() && y >= 0 && y <= button.height()) {
+    if (button.Contains(x, y)) {
         if (button.Tag == "0") {
             button.Tag = "1";
             changed = true;
@@ -363,8 +376,13 @@ void frmMain::picHelpBut_MouseMove(int index, int, int x, int y) {
     if (CaptionButtonHover(*picHelpBut[index], x, y)) client_.paintCaptionButton->PaintHelpButton(index);
 }
 
-void frmMain::picHelpBut_MouseUp(int index, int, int, int) {
+void frmMain::picHelpBut_MouseUp(int index, int button, int x, int y) {
     if (index < 0 || index > 1) return;
+    // Released off the button: leaving it gave the mouse back, nothing is pressed.
+    if (!picHelpBut[index]->Contains(x, y)) {
+        picHelpBut_MouseMove(index, button, x, y);
+        return;
+    }
     if (CaptionButtonRelease(*picHelpBut[index])) client_.paintCaptionButton->PaintHelpButton(index);
     picHelpBut_Click(index);
 }
@@ -374,8 +392,12 @@ void frmMain::picSystemBut_MouseMove(int index, int, int x, int y) {
     if (CaptionButtonHover(*picSystemBut[index], x, y)) client_.paintCaptionButton->PaintSystemButton(index);
 }
 
-void frmMain::picSystemBut_MouseUp(int index, int, int, int) {
+void frmMain::picSystemBut_MouseUp(int index, int button, int x, int y) {
     if (index < 0 || index > 2) return;
+    if (!picSystemBut[index]->Contains(x, y)) {
+        picSystemBut_MouseMove(index, button, x, y);
+        return;
+    }
     if (CaptionButtonRelease(*picSystemBut[index])) client_.paintCaptionButton->PaintSystemButton(index);
     picSystemBut_Click(index);
 }

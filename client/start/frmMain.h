@@ -76,6 +76,10 @@ public:
     void ZelSckClient_OnClose();
     void ZelSckClient_OnError();
 
+    // Paints Res\GameBack.bmp onto the whole window (when the file is there) and the
+    // caption strip's logo and caption over it.
+    void PaintWindowBack();
+
     // The window's persistent image: everything the drawing modules paint on the window.
     QImage Image;
     // Shows the persistent image now.

@@ -1,7 +1,6 @@
 #include "client/start/modStart.h"
 
 #include <QFileInfo>
-#include <QPainter>
 
 #include "client/TableClient.h"
 #include "client/items/modDaoJuEffect.h"
@@ -91,15 +90,7 @@ void modStart::InitGameEnvironment() {
     frmMain& f = *client_.mainForm;
     f.resize(800, 600);
     f.CenterWindow();
-    const std::string back = client_.ResPath("Res\\GameBack.bmp");
-    if (QFileInfo::exists(QString::fromStdString(back))) {
-        QImage pic(QString::fromStdString(back));
-        if (!pic.isNull()) {
-            QPainter p(&f.Image);
-            p.drawImage(0, 0, pic);
-        }
-        f.Refresh();
-    }
+    f.PaintWindowBack();
     f.show();
     f.SaveDisplayMode();
 }

@@ -4,6 +4,7 @@
 
 #include "AnimTable.h"
 #include "client/items/modDaoJuEffect.h"
+#include "client/paint/modPaint_User.h"
 
 using namespace animtable;
 
@@ -271,4 +272,23 @@ TEST(AniOverlap, ManyTasksAtOnceLeaveNothingBehindAndKeepTheFreezeSign) {
     EXPECT_EQ(t.EnabledTimers(), 0);
     EXPECT_EQ(t.DiffersFromBack(), 0);
     EXPECT_EQ(t.win().pixel(300, 240), ring);
+}
+
+// A result drawn over a seat while its combo banner still rises (the finishing pair's
+// combo): the banner ends erased down to the result, nothing of it stays behind.
+TEST(AniOverlap, AResultDrawnUnderARunningBannerKeepsNoneOfIt) {
+    AnimTable t;
+    paintfix::WriteScoreArt(t.h.AppFolder());
+    t.c().lianJiObjects->StartLianJiAni(1, "7/7");
+    for (int i = 0; i < 4; ++i) t.TickAll();
+    ASSERT_GT(t.DiffersFromBack(10, 32, 117, 140), 0);  // the banner is on the seat
+    t.c().paintUser->PaintUserScore(1, 1, 0);
+    EXPECT_EQ(t.back().pixel(10 + 36 + 20, 32 + 8 + 20), paintfix::SpriteColor(1));
+    t.RunToEnd();
+    EXPECT_EQ(t.DiffersFromBack(), 0);
+    int banner = 0;
+    for (int y = 32; y < 172; ++y)
+        for (int x = 10; x < 127; ++x) banner += t.win().pixel(x, y) == kBannerColor;
+    EXPECT_EQ(banner, 0);
+    EXPECT_EQ(t.win().pixel(10 + 36 + 20, 32 + 8 + 20), paintfix::SpriteColor(1));
 }

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "GameTable.h"
+#include "PaintFixtures.h"
 #include "client/platform/WindowTimer.h"
 #include "core/modPublicTools.h"
 
@@ -222,6 +223,61 @@ TEST(GameTimeOut, IgnoredByAWatcherAndBetweenGames) {
     t.Receive({20, 0, 1, 3});
     EXPECT_EQ(t.seat(1).btePlace, 0);
     EXPECT_TRUE(t.chat.empty());
+}
+
+// A player who cleared the board: every client, the spectators' too, shows the place on
+// that board at once, the same way, and the own board shows no time-out banner.
+TEST(GameFinish, ClearedBoardShowsItsPlaceAtOnceOnEveryClient) {
+    Table player, watcher("李四");
+    for (Table* t : {&player, &watcher}) {
+        paintfix::WriteScoreArt(t->h.AppFolder());
+        t->Deal(PairAndSingles(0));
+        t->Receive(RemoveMsg(1, {{0, 0}, {0, 1}}));
+        ASSERT_EQ(t->seat(1).bteLeftFkCount, 0);
+        t->Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 1, 1});
+        EXPECT_TRUE(t->seat(1).blnGameOut);
+        EXPECT_EQ(t->seat(1).btePlace, 1);
+        EXPECT_TRUE(t->chat.empty());  // the server's chat line tells the table
+    }
+    // The player sees it on 李四's small board: the place sprite and the placard.
+    const QImage& mine = player.h.Main().Image;
+    EXPECT_EQ(mine.pixel(10 + 36 + 20, 32 + 8 + 20), paintfix::SpriteColor(1));
+    EXPECT_EQ(mine.pixel(10 + 7 + 20, 32 + 56 + 5), paintfix::kPlacardColor);
+    EXPECT_TRUE(player.bar().Running());  // the player's own game goes on
+    // The spectator of 李四 sees the trophy on the large board, without the banner.
+    const QImage& watched = watcher.h.Main().Image;
+    EXPECT_EQ(watched.pixel(210, 300), paintfix::kWinColor);
+    EXPECT_NE(watched.pixel(250, 200), paintfix::kTimeEndColor);
+    EXPECT_EQ(watched.pixel(333 + 20, 427 + 20), paintfix::SpriteColor(1));
+    // A redraw keeps it so; a player who timed out with tiles left keeps the banner.
+    watcher.h.Main().RedrawAllSeats();
+    EXPECT_NE(watched.pixel(250, 200), paintfix::kTimeEndColor);
+    player.Receive({20, 0, 0, 4});
+    EXPECT_EQ(mine.pixel(250, 200), paintfix::kTimeEndColor);
+}
+
+TEST(GameFinish, OwnFinishEndsTheTurnsAndOddMessagesChangeNothing) {
+    Table t;
+    paintfix::WriteScoreArt(t.h.AppFolder());
+    t.Deal(PairAndSingles(0));
+    t.Receive(RemoveMsg(0, {{0, 0}, {0, 1}}));
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 0, 2});
+    EXPECT_TRUE(t.seat(0).blnGameOut);
+    EXPECT_FALSE(t.bar().Running());
+    EXPECT_EQ(t.h.Main().Image.pixel(210, 300), paintfix::kFailColor);  // second place
+    EXPECT_NE(t.h.Main().Image.pixel(250, 200), paintfix::kTimeEndColor);
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 0, 1});  // already out
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 4, 1});  // a free seat
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 9, 1});
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 2, 1, 0});
+    t.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 2});
+    EXPECT_EQ(t.seat(0).btePlace, 2);
+    EXPECT_FALSE(t.seat(2).blnGameOut);
+    EXPECT_EQ(t.seat(4).btePlace, 0);
+    // Between games it is not read.
+    Table idle;
+    idle.Receive({modGameMsgDefine::GAMEMSG_FINISH, 0, 1, 1});
+    EXPECT_EQ(idle.seat(1).btePlace, 0);
 }
 
 TEST(GameChat, TenFieldsShowFieldsTwoToNineAndNineShowNothing) {

@@ -80,6 +80,26 @@ TEST(ItemBar, CountInWhiteOnEnabledButtonsOnlyAndNoneForZero) {
         for (int x = 12; x < 24; ++x) EXPECT_FALSE(IsInk(t.item(0).Image.pixel(x, y))) << x << "," << y;
 }
 
+TEST(ItemBar, TheWholeCountShowsAboveTheButtonsFoot) {
+    ItemTable t;
+    t.Deal(WithPair());
+    for (std::uint8_t count : {std::uint8_t(8), std::uint8_t(18)}) {
+        t.seat(0).bteDaoJuCount[1] = count;
+        t.bar().RefreshDaoJuButton();
+        int top = 24, bottom = -1;
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                if (IsInk(t.item(1).Image.pixel(x, y))) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        // A digit of the count's size, ending clear of the 3-pixel frame at the foot.
+        EXPECT_LE(bottom, 24 - 4) << int(count);
+        EXPECT_GE(bottom - top + 1, 7) << int(count);
+        EXPECT_GE(top, 3) << int(count);
+    }
+}
+
 TEST(ItemBar, EnablingFollowsTheGameAndTheTilesRemoved) {
     ItemTable t;
     t.bar().SetDaoJuButtonState(true);
@@ -177,6 +197,42 @@ TEST(ItemPress, PressOnAButtonNotHoveredKeepsItButTheReleaseStillUsesIt) {
     EXPECT_FALSE(t.item(1).HasCapture());
     EXPECT_EQ(t.bar().DaoJuToolTip()->pos(), QPoint(-200, -133));
     EXPECT_EQ(t.bar().DaoJuToolTip()->Note(), "重列");  // the release leaves the text
+}
+
+// A press carried off the button and released there uses nothing; the press held the
+// pointer until its release, so the next button lights and presses as usual.
+TEST(ItemPress, ReleasedOffTheButtonUsesNothingAndTheNextButtonStillLights) {
+    ItemTable t;
+    t.Deal(WithPair());
+    PictureBox& rearrange = t.item(1);
+    QTest::mouseMove(&rearrange, QPoint(5, 5));
+    ASSERT_EQ(rearrange.Tag, "2");
+    QTest::mousePress(&rearrange, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(rearrange.Tag, "3");
+    QTest::mouseMove(&rearrange, QPoint(-400, 300));  // off the button, off the window
+    EXPECT_EQ(rearrange.Tag, "1");
+    EXPECT_FALSE(rearrange.HasCapture());
+    QTest::mouseRelease(&rearrange, Qt::LeftButton, {}, QPoint(-400, 300));
+    EXPECT_TRUE(t.h.sent.empty());
+    EXPECT_EQ(t.c().selectFk->ItemTargetMode, 0);
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+
+    PictureBox& compass = t.item(0);
+    QTest::mouseMove(&compass, QPoint(6, 6));
+    EXPECT_EQ(compass.Tag, "2");
+    QTest::mousePress(&compass, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(compass.Tag, "3");
+    QTest::mouseRelease(&compass, Qt::LeftButton, {}, QPoint(6, 6));
+    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 9, 0, 0, 0}}));
+
+    // The same through the handlers: a release off the button is a move off it.
+    t.h.sent.clear();
+    t.Hover(2);
+    t.bar().picDaoJuBut_MouseDown(2, 1, 5, 5);
+    t.bar().picDaoJuBut_MouseUp(2, 1, 5, 25);
+    EXPECT_EQ(t.item(2).Tag, "1");
+    EXPECT_EQ(t.c().selectFk->ItemTargetMode, 0);
+    EXPECT_EQ(t.bar().DaoJuToolTip()->Note(), "");
 }
 
 TEST(ItemPress, EveryMouseButtonUsesTheItem) {
@@ -335,8 +391,16 @@ TEST(ItemMap, OnlyButtonBetweenGamesAndItsChoiceIsSent) {
         },
         [&] { t.Click(8); }));
     EXPECT_TRUE(WithMapDialog([](frmSelectMap& d) { d.cmdUser_Click(1); }, [&] { t.Click(8); }));
-    EXPECT_TRUE(WithMapDialog([](frmSelectMap& d) { d.cmdUser_Click(0); }, [&] { t.Click(8); }));  // none chosen
-    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 8, 0, 0, 2}}));
+    // The dialog opens again on the map chosen last, with its title shown.
+    int shown = -1;
+    EXPECT_TRUE(WithMapDialog(
+        [&](frmSelectMap& d) {
+            shown = d.cboMapIdx->currentIndex();
+            d.cmdUser_Click(0);
+        },
+        [&] { t.Click(8); }));
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 8, 0, 0, 2}, {133, 8, 0, 0, 2}}));
 
     // A game runs: the map button does nothing even if left enabled.
     t.Deal(WithPair());

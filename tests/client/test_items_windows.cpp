@@ -48,18 +48,31 @@ public:
 
 }  // namespace
 
-TEST(MapDialog, ListsTheTitlesButChoosesNoneAndItsButtons) {
+TEST(MapDialog, ListsTheTitlesOpensOnTheFirstWithItsPreviewAndItsButtons) {
     MapDialog t;
     auto& d = *t.dialog;
     EXPECT_EQ(d.cboMapIdx->count(), 124);
     EXPECT_EQ(d.cboMapIdx->itemText(3).toStdString(), "map3");
-    EXPECT_EQ(d.cboMapIdx->currentIndex(), -1);
     EXPECT_EQ(d.cmdUser[0]->text().toStdString(), "确定(&Y)");
     EXPECT_EQ(d.cmdUser[1]->text().toStdString(), "取消(&C)");
     EXPECT_FALSE(d.cmdUser[1]->isHidden());
-    EXPECT_EQ(MapDialog::Tiles(d.bytMapData), 0);
+    // Opened, it shows the first entry chosen: the full board under the question mark.
+    EXPECT_EQ(d.cboMapIdx->currentIndex(), 0);
+    EXPECT_EQ(MapDialog::Tiles(d.bytMapData), 180);
+    EXPECT_TRUE(d.blnShowQuestion);
     d.cmdUser_Click(0);
-    EXPECT_EQ(d.intSelMapIdx, -1);
+    EXPECT_EQ(d.intSelMapIdx, 0);
+    // Choosing an entry that is already chosen still shows its preview.
+    std::vector<std::string> rows = Rows(10, std::string(18, '0'));
+    rows[4][4] = '1';
+    t.Map(9, Lines(rows));
+    d.cboMapIdx->setCurrentIndex(9);
+    d.bytMapData = TileGridT{};
+    d.SelectMap(9);
+    EXPECT_EQ(MapDialog::Tiles(d.bytMapData), 1);
+    EXPECT_FALSE(d.blnShowQuestion);
+    d.SelectMap(124);  // no such entry
+    EXPECT_EQ(d.cboMapIdx->currentIndex(), 9);
     d.cboMapIdx->setCurrentIndex(5);
     d.cmdUser_Click(0);
     EXPECT_EQ(d.intSelMapIdx, 5);
@@ -206,10 +219,11 @@ TEST(DaoJuInfo, FourColumnsWithoutPricesEightWithThem) {
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle().toStdString(), "道具帮助信息");
     EXPECT_EQ(w->lngLastCol, 3);
-    EXPECT_EQ(w->lngOuterWidth, 502);
-    EXPECT_EQ(w->lngOuterHeight, 432 + w->lngCaptionHeight);
-    EXPECT_EQ(w->width(), 502 - 2 * frmDaoJuInfo::kFrameWidth);
-    EXPECT_EQ(w->height(), 432 - 2 * frmDaoJuInfo::kFrameWidth);
+    // The inner area is what the layout needs; frame and title bar come on top of it.
+    EXPECT_EQ(w->width(), 502);
+    EXPECT_EQ(w->height(), 432);
+    EXPECT_EQ(w->lngOuterWidth, 502 + 2 * frmDaoJuInfo::kFrameWidth);
+    EXPECT_EQ(w->lngOuterHeight, 432 + w->lngCaptionHeight + 2 * frmDaoJuInfo::kFrameWidth);
     w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -217,7 +231,7 @@ TEST(DaoJuInfo, FourColumnsWithoutPricesEightWithThem) {
     t.Receive(StartMsg(TileGridT{}, 10, 18, {Record(200, 1, true, 0), Record(-1, 0, true, 0)}));
     w = t.bar().ShowDaoJuInfo();
     EXPECT_EQ(w->lngLastCol, 7);
-    EXPECT_EQ(w->lngOuterWidth, 802);
+    EXPECT_EQ(w->width(), 802);
     EXPECT_EQ(w->CellText(5, 0), "200");
     EXPECT_EQ(w->CellText(5, 1), "-1");
     EXPECT_EQ(w->CellText(5, 8), "-1");
@@ -248,6 +262,11 @@ TEST(DaoJuInfo, FrameGridHeaderAndHelpLines) {
     EXPECT_EQ(img.pixel(30, 45), qRgb(82, 89, 115));       // under the header
     EXPECT_EQ(img.pixel(30, 50), qRgb(173, 211, 255));
     EXPECT_EQ(img.pixel(20, 30), qRgb(100, 120, 220));     // header cell
+    // The last item row is whole: its 30 pixels end above the table's light bottom edge.
+    const int lastRowEnd = 45 + 30 * 9;
+    EXPECT_GE(H - 115, lastRowEnd);
+    EXPECT_EQ(img.pixel(W - 20, lastRowEnd - 1), qRgb(173, 211, 255));
+    EXPECT_EQ(img.pixel(W - 20, H - 115), qRgb(220, 220, 255));
     // The last header cell stops 6 pixels short, inside the frame.
     const int lastRight = 16 + 40 + 60 + 300 + 70 - 8;
     EXPECT_EQ(img.pixel(lastRight, 20), qRgb(100, 120, 220));

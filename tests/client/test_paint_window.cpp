@@ -95,6 +95,50 @@ TEST(CaptionButtons, TheSettingsButtonOpensOneSettingsWindowNotModal) {
     EXPECT_EQ(t.f().UserSetWindow(), settings);
 }
 
+// The caption strip over the background: the logo at (10, 7) and the caption from
+// (30, 9), after the start-up's background and after every table reset.
+TEST(CaptionStrip, LogoAndCaptionStayOverTheBackground) {
+    harness::Harness h;
+    constexpr QRgb kLogo = 0xFF10E020u;
+    paintfix::WriteCaptionArt(h.AppFolder());
+    paintfix::WriteGameBack(h.AppFolder());
+    paintfix::WriteIcon(h.AppFolder(), "Res\\Logo.ico", 16, kLogo, 0);
+    ASSERT_TRUE(h.Start());
+    auto captionInk = [&] {
+        int n = 0;
+        for (int y = 9; y < 24; ++y)
+            for (int x = 30; x < 90; ++x) {
+                const QRgb p = h.Main().Image.pixel(x, y);
+                n += qBlue(p) >= 200 && qGreen(p) >= 180 && qRed(p) >= 150;
+            }
+        return n;
+    };
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(h.Main().Image.pixel(10 + 8, 7 + 8), kLogo) << round;
+        EXPECT_GT(captionInk(), 20) << round;  // "tilelink" in light blue
+        EXPECT_EQ(h.Main().Image.pixel(5, 30), paintfix::BackColor(5, 30)) << round;
+        h.Receive({130, 1});  // the table reset paints the background again
+    }
+}
+
+TEST(CaptionButtons, ReleasedOffTheButtonDoesNothing) {
+    WindowTable t;
+    t.f().picHelpBut_MouseMove(1, 0, 5, 5);
+    t.f().picHelpBut_MouseUp(1, 1, 200, 300);  // the press carried off the button
+    EXPECT_EQ(t.f().UserSetWindow(), nullptr);
+    EXPECT_EQ(t.help(1).Tag, "0");
+    EXPECT_FALSE(t.help(1).HasCapture());
+    EXPECT_EQ(t.help(1).Image.pixel(5, 5), HelpCellColor(2));
+    t.f().picSystemBut_MouseMove(2, 0, 5, 5);
+    t.f().picSystemBut_MouseUp(2, 1, -5, 5);
+    EXPECT_FALSE(t.f().Unloaded());
+    EXPECT_EQ(t.sys(2).Tag, "0");
+    // Released on it, the button acts.
+    t.f().picHelpBut_MouseMove(1, 0, 5, 5);
+    t.f().picHelpBut_MouseUp(1, 1, 59, 23);
+    EXPECT_NE(t.f().UserSetWindow(), nullptr);
+}
+
 TEST(FullScreen, OnAnEightHundredDesktopOnlyTheModeAndPictureChange) {
     WindowTable t({800, 600, 24});
     const QPoint before = t.f().pos();

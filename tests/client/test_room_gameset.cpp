@@ -62,7 +62,9 @@ TEST(GameSet, MasterDialogShowsTheSettingsAndIsEditable) {
     EXPECT_EQ(d->lngMinRunScore, 0);
     EXPECT_FALSE(d->txtUser[0]->isReadOnly());
     EXPECT_TRUE(d->cboPlayerNum->isEnabled());
-    EXPECT_EQ(d->cboPlayerNum->currentText().toStdString(), "  6");
+    // The master's box starts at four players, not at the six the server proposes.
+    EXPECT_EQ(d->cboPlayerNum->currentIndex(), 2);
+    EXPECT_EQ(d->cboPlayerNum->currentText().toStdString(), "  4");
     EXPECT_TRUE(d->tmrDelay->Enabled());
     EXPECT_TRUE(t.h.sent.empty());
 
@@ -94,6 +96,7 @@ TEST(GameSet, PlayerLeftAloneAgreesAfterTwentyOneTicks) {
     EXPECT_EQ(d->cmdUser[1]->text().toStdString(), "不同意");
     EXPECT_TRUE(d->txtUser[1]->isReadOnly());
     EXPECT_FALSE(d->cboPlayerNum->isEnabled());
+    EXPECT_EQ(d->cboPlayerNum->currentText().toStdString(), "  6");  // the master's choice
     d->tmrDelay_Timer();
     EXPECT_EQ(d->cmdUser[0]->text().toStdString(), "同意 20");
     t.Tick(19);

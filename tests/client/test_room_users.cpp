@@ -1,6 +1,7 @@
 // Users, seats and the user list: the room messages of entering, watching, dropping and
 // leaving, the full list load, the local seat, the title look-up and the user card.
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
@@ -339,6 +340,26 @@ TEST(RoomUsers, ListSortsNumbersByValueAndShowsTitles) {
     d.chair = "3";
     t.Receive(130, 4, d.Text());
     EXPECT_EQ(list.RowNames(), (std::vector<std::string>{"甲", "丁", "丙", "乙"}));
+}
+
+TEST(RoomUsers, NamesShowWholeInTheListTheOwnBoldOneToo) {
+    Table t;
+    QTreeWidget& tree = *t.list().Tree();
+    Rec a{"甲"}, b{"乙"};
+    b.chair = "1";
+    t.LoadList({a, b});
+    EXPECT_EQ(tree.columnWidth(0), 100);  // short names keep the designed width
+    const std::string longName = "新来的玩家甲乙丙";
+    t.Receive(130, 3, longName + "`" + longName);
+    Rec me{longName};
+    me.chair = "2";
+    t.Receive(130, 4, me.Text());
+    ASSERT_TRUE(t.list().IsMarkedLocal(longName));
+    const QTreeWidgetItem* row = tree.findItems(QString::fromStdString(longName), Qt::MatchExactly, 0).value(0);
+    ASSERT_NE(row, nullptr);
+    const int bold = QFontMetrics(row->font(0)).horizontalAdvance(row->text(0));
+    EXPECT_GT(bold + 6, 100);  // it would not fit the designed width with the margins
+    EXPECT_GE(tree.columnWidth(0), bold + 6);
 }
 
 TEST(RoomUsers, ShortOrUnknownRoomMessagesAreIgnored) {

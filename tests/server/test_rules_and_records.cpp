@@ -10,6 +10,7 @@
 #include <random>
 
 #include "core/GameMessages.h"
+#include "core/GbkText.h"
 #include "core/RoomMessages.h"
 #include "core/modSolver.h"
 #include "core/modTableState.h"
@@ -75,6 +76,22 @@ TEST(Dealing, EveryDealCanBeClearedAndPairsItsCodes) {
         EXPECT_TRUE(BoardDealer::ClearsInOrder(board, dealer.LastOrder()));
         EXPECT_NE(modSolver::SolveBoard(board, 20000).outcome, modSolver::SolveOutcome::Unsolvable);
     }
+}
+
+TEST(Dealing, MapTitlesComeFromTheTitleFileBesideTheMaps) {
+    const auto dir = std::filesystem::temp_directory_path() / ("tilelink-maps-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    {
+        std::ofstream titles(dir / "MapTitle.txt", std::ios::binary);
+        titles << GbkText::FromUtf8("随机地图\r\n回字框\r\n菱形\r\n");
+    }
+    const MapStore maps(dir.string());
+    EXPECT_EQ(maps.Title(0), "随机地图");
+    EXPECT_EQ(maps.Title(2), "菱形");
+    EXPECT_EQ(maps.Title(3), "");
+    EXPECT_EQ(maps.Title(-1), "");
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(MapStore(dir.string()).Title(0), "");  // no folder, no titles
 }
 
 TEST(Dealing, RearrangeMirrorAndObstacleKeepTheBoardSound) {

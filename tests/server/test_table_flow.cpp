@@ -2,8 +2,7 @@
 // escaping, a drop that does not come back, the allow-watch flag, and chat.
 #include <sqlite3.h>
 
-#include "RawClient.h"
-#include "ServerHarness.h"
+#include "TablePlayer.h"
 #include "core/ChatFields.h"
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
@@ -11,32 +10,6 @@
 #include "server/OperatorCommands.h"
 
 using namespace std::chrono_literals;
-
-namespace {
-
-// A player whose answers the test gives itself.
-std::unique_ptr<RawClient> Player(ServerHarness& h, const std::string& name, bool allowWatch = true) {
-    auto c = std::make_unique<RawClient>(h.io, h.Endpoint());
-    h.RunUntil([&] { return c->connected; }, 2s);
-    const Bytes hello = Framing::EncodeHello(h.TicketFor(name));
-    c->SendBytes(hello);
-    c->Send(RoomMessages::Login(allowWatch));
-    h.RunUntil([&] { return c->Got(130, 3); }, 2s);
-    return c;
-}
-
-std::vector<std::string> LastFields(const RawClient& c, std::uint8_t type, std::uint8_t sub = 255) {
-    for (auto it = c.messages.rbegin(); it != c.messages.rend(); ++it)
-        if ((*it)[0] == type && (sub == 255 || (it->size() > 1 && (*it)[1] == sub)))
-            return modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(*it, 2));
-    return {};
-}
-
-int CountOf(const RawClient& c, std::uint8_t type) {
-    return static_cast<int>(std::count_if(c.messages.begin(), c.messages.end(), [&](const Bytes& m) { return m[0] == type; }));
-}
-
-}  // namespace
 
 TEST(TableFlow, NewcomerOrderAndSettingsWithinBounds) {
     ServerHarness h;

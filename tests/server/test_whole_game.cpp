@@ -7,6 +7,7 @@
 #include <set>
 
 #include "ServerHarness.h"
+#include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
 namespace {
@@ -59,6 +60,11 @@ TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
         ScriptPlan wp;
         wp.ticket = h.TicketFor("旁观者", 1, names[0]);
         auto watcher = h.Client(wp);
+        // Each player who clears the board is announced at once with its place.
+        std::vector<std::pair<int, int>> finishes;
+        watcher->onMessage = [&](ScriptedClient&, const Bytes& m) {
+            if (m.size() == 4 && m[0] == modGameMsgDefine::GAMEMSG_FINISH) finishes.emplace_back(m[2], m[3]);
+        };
 
         ASSERT_TRUE(h.RunUntil([&] {
             return std::all_of(players.begin(), players.end(), [](auto& c) { return c->GamesEnded() == 1; }) &&
@@ -86,6 +92,16 @@ TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
         };
         EXPECT_GE(placeOf(1), 5);
         EXPECT_GE(placeOf(2), 5);
+        // The finishes came before the results, with the places the results give them.
+        ASSERT_FALSE(finishes.empty());
+        for (const auto& [seat, place] : finishes) {
+            EXPECT_EQ(placeOf(seat), place) << seat;
+            EXPECT_NE(seat, 1);
+            EXPECT_NE(seat, 2);
+        }
+        const auto& heard = players[4]->Received();
+        const auto finishCount = heard.find(modGameMsgDefine::GAMEMSG_FINISH);
+        EXPECT_EQ(finishCount == heard.end() ? 0 : finishCount->second, static_cast<int>(finishes.size()));
 
         // The dropper came back, got the snapshot and played on; the others saw it go and return.
         EXPECT_EQ(players[3]->Reconnects(), 1);

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace {
@@ -46,7 +48,8 @@ void ServerProcess::Close() {
     CloseFd(err_);
 }
 
-bool ServerProcess::Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit) {
+bool ServerProcess::Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit,
+                          std::optional<unsigned long> openFileLimit) {
     std::vector<std::string> all = {kServerBin, "--listen", "127.0.0.1:0"};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -81,6 +84,10 @@ bool ServerProcess::Start(const std::vector<std::string>& args, std::optional<un
             ::getrlimit(RLIMIT_FSIZE, &lim);
             lim.rlim_cur = static_cast<rlim_t>(*fileSizeLimit);
             ::setrlimit(RLIMIT_FSIZE, &lim);
+        }
+        if (openFileLimit) {
+            const rlimit lim{static_cast<rlim_t>(*openFileLimit), static_cast<rlim_t>(*openFileLimit)};
+            ::setrlimit(RLIMIT_NOFILE, &lim);
         }
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -127,6 +134,39 @@ bool ServerProcess::LiftFileSizeLimit() {
     if (::prlimit(pid_, RLIMIT_FSIZE, nullptr, &lim) != 0) return false;
     lim.rlim_cur = lim.rlim_max;
     return ::prlimit(pid_, RLIMIT_FSIZE, &lim, nullptr) == 0;
+}
+
+bool ServerProcess::SetOpenFileLimit(unsigned long descriptors) {
+    rlimit lim{};
+    if (::prlimit(pid_, RLIMIT_NOFILE, nullptr, &lim) != 0) return false;
+    lim.rlim_cur = static_cast<rlim_t>(descriptors);
+    return ::prlimit(pid_, RLIMIT_NOFILE, &lim, nullptr) == 0;
+}
+
+int ServerProcess::OpenDescriptors() const {
+    std::error_code ec;
+    int n = 0;
+    for (std::filesystem::directory_iterator it("/proc/" + std::to_string(pid_) + "/fd", ec), end; !ec && it != end;
+         it.increment(ec))
+        ++n;
+    return n;
+}
+
+double ServerProcess::CpuSeconds() const {
+    std::ifstream in("/proc/" + std::to_string(pid_) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::vector<std::string> f;
+    std::size_t pos = close + 2;
+    while (pos < text.size()) {
+        const auto sp = text.find(' ', pos);
+        f.push_back(text.substr(pos, sp - pos));
+        if (sp == std::string::npos) break;
+        pos = sp + 1;
+    }
+    // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+    return f.size() > 12 ? (std::stod(f[11]) + std::stod(f[12])) / static_cast<double>(::sysconf(_SC_CLK_TCK)) : 0;
 }
 
 std::optional<std::string> ServerProcess::ReadLine(std::chrono::milliseconds timeout) {

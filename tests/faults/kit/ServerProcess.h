@@ -22,8 +22,10 @@ public:
     ServerProcess& operator=(const ServerProcess&) = delete;
 
     // Starts the server with `args` behind "--listen 127.0.0.1:0" and waits for it to
-    // listen. With `fileSizeLimit` no file it writes may grow beyond that many bytes.
-    bool Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit = {});
+    // listen. With `fileSizeLimit` no file it writes may grow beyond that many bytes; with
+    // `openFileLimit` it may hold no more descriptors than that (soft and hard limit).
+    bool Start(const std::vector<std::string>& args, std::optional<unsigned long long> fileSizeLimit = {},
+               std::optional<unsigned long> openFileLimit = {});
     int Port() const { return port_; }
     pid_t Pid() const { return pid_; }
     bool Running();
@@ -32,6 +34,12 @@ public:
     bool SetFileSizeLimit(unsigned long long bytes);
     // Lifts the file size limit up to the hard limit.
     bool LiftFileSizeLimit();
+    // Changes the running server's limit of open descriptors (the soft one; the hard stays).
+    bool SetOpenFileLimit(unsigned long descriptors);
+    // The descriptors the server holds open now.
+    int OpenDescriptors() const;
+    // Processor seconds the server has used so far (user and system).
+    double CpuSeconds() const;
 
     // The operator's "status": the first line's counts and one line per table.
     struct Status {
