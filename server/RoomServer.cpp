@@ -77,6 +77,8 @@ bool RoomServer::Listen(std::string& error) {
     entry.name = options_.roomName.empty() ? entry.id : options_.roomName;
     entry.address = options_.advertise.empty() ? listening : options_.advertise;
     if (!records_.Start(entry, error)) return false;
+    if (options_.secret)
+        ticketKey_ = options_.roomTickets ? Ticket::RoomSecret(*options_.secret, entry.id) : *options_.secret;
     Accept();
     return true;
 }
@@ -195,7 +197,7 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         return;
     }
     Ticket::SeatTicket seat;
-    const std::string* secret = options_.secret ? &*options_.secret : nullptr;
+    const std::string* secret = ticketKey_ ? &*ticketKey_ : nullptr;
     if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
         c.Close("ticket refused");
         return;

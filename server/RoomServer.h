@@ -4,6 +4,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -77,6 +78,7 @@ private:
     asio::io_context& io_;
     ServerOptions options_;
     StoreWorker records_;
+    std::optional<std::string> ticketKey_;  // the key tickets must be signed with, when any
     const MapStore& maps_;
     std::mt19937 rng_;
     asio::ip::tcp::acceptor acceptor_;

@@ -57,6 +57,12 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
                 return false;
             }
             (opt == "--room-id" ? out.roomId : out.roomName) = val;
+        } else if (opt == "--room-tickets") {
+            if (val != "yes" && val != "no") {
+                error = "--room-tickets wants yes or no";
+                return false;
+            }
+            out.roomTickets = val == "yes";
         } else if (opt == "--advertise") {
             std::string host;
             int port = 0;
@@ -121,6 +127,10 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
     }
     if (!listen) {
         error = "--listen HOST:PORT is required";
+        return false;
+    }
+    if (out.roomTickets && (!out.secret || out.roomId.empty())) {
+        error = "--room-tickets yes needs --secret-file and --room-id";
         return false;
     }
     return true;

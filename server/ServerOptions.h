@@ -18,6 +18,7 @@ struct ServerOptions {
     std::string roomId;                 // the room's id in the shared database; empty: HOST:PORT
     std::string roomName;               // empty: the id
     std::string advertise;              // HOST:PORT players connect to; empty: the listening address
+    bool roomTickets = false;           // only tickets signed with Ticket::RoomSecret(secret, roomId)
     std::optional<std::string> secret;  // tickets must be signed with it
     std::string mapsDir;                // empty: Res/Map beside the program
     std::optional<unsigned> seed;       // fixed deals for tests

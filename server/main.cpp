@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     if (!ParseServerOptions(argc, argv, options, error)) {
         std::fprintf(stderr,
                      "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE|postgresql://...] [--spill FILE]"
-                     " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--max-waiting GAMES] [--secret-file FILE]"
+                     " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
+                     " [--secret-file FILE]"
                      " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
                      " [--ready-time SECONDS] [--idle-time SECONDS]"
                      " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"

@@ -242,3 +242,32 @@ TEST_F(ManyRooms, AServerKilledWhileTheDatabaseIsAwayStoresItsSpilledGamesWhenIt
     EXPECT_EQ(SpillLines(SpillOf("east")), 0);
     ExpectRecordsAddUp();
 }
+
+TEST_F(ManyRooms, ARoomThatTakesOnlyItsOwnTicketsRefusesTheOthers) {
+    ServerProcess east, west;
+    ASSERT_TRUE(StartRoom(east, "east", {"--room-tickets", "yes"})) << east.Errors();
+    ASSERT_TRUE(StartRoom(west, "west", {"--room-tickets", "yes"})) << west.Errors();
+    const std::string secret = kSecret;
+    const std::string eastKey = Ticket::RoomSecret(secret, "east");
+    auto ticket = [](const std::string& name, const std::string& key) {
+        return Ticket::Make({2, name, "", static_cast<std::int64_t>(std::time(nullptr)) + 3600}, &key);
+    };
+    // Made for east: east seats the player, west does not.
+    FaultClient atEast(east.Port());
+    EXPECT_TRUE(atEast.Enter(ticket("甲", eastKey)));
+    FaultClient atWest(west.Port());
+    EXPECT_FALSE(atWest.Enter(ticket("乙", eastKey)));
+    EXPECT_TRUE(atWest.AwaitClosed());
+    // Signed with the shared secret itself: neither room takes it.
+    FaultClient plain(east.Port());
+    EXPECT_FALSE(plain.Enter(ticket("丙", secret)));
+    EXPECT_TRUE(plain.AwaitClosed());
+    EXPECT_EQ(east.Stop(), 0);
+    EXPECT_EQ(west.Stop(), 0);
+
+    // Without the room's id there is nothing to bind the tickets to.
+    ServerProcess unnamed;
+    EXPECT_FALSE(unnamed.Start({"--db", db_.Where(), "--secret-file", dir_ + "/secret", "--room-tickets", "yes"}));
+    EXPECT_EQ(unnamed.Stop(), 2);
+    EXPECT_NE(unnamed.Errors().find("--room-tickets yes needs"), std::string::npos) << unnamed.Errors();
+}
