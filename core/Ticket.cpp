@@ -106,6 +106,10 @@ std::optional<std::string> Base64UrlDecode(std::string_view text) {
     return out;
 }
 
+std::string RoomSecret(std::string_view secret, std::string_view room) {
+    return HmacSha256Hex(secret, "room:" + std::string(room));
+}
+
 std::string HmacSha256Hex(std::string_view key, std::string_view data) {
     unsigned char mac[EVP_MAX_MD_SIZE];
     unsigned int len = 0;

@@ -39,4 +39,8 @@ std::string Base64UrlEncode(std::string_view bytes);
 std::optional<std::string> Base64UrlDecode(std::string_view text);
 std::string HmacSha256Hex(std::string_view key, std::string_view data);
 
+// The key of one room's tickets, for room servers that take only the tickets made for
+// them: tickets keep their form and are signed with this key instead of the secret.
+std::string RoomSecret(std::string_view secret, std::string_view room);
+
 }  // namespace Ticket

@@ -61,6 +61,7 @@ public:
     // Set by the room: the hello's ticket before the login, the user after it.
     std::optional<std::string> ticket;
     bool helloSeen = false;
+    bool loginStarted = false;  // the login waits for the user's record
     UserSession* session = nullptr;
 
 private:

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <unordered_set>
 
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
 #include "core/modRoomMsgDefine.h"
+#include "server/ServerLog.h"
 #include "server/Table.h"
 #include "server/UserNames.h"
 
@@ -24,18 +26,32 @@ std::size_t DescriptorRoom(std::size_t reserve) {
 
 }  // namespace
 
-RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, UserStore& store, const MapStore& maps)
+namespace {
+
+StoreWorker::Options WorkerOptions(const ServerOptions& o) {
+    StoreWorker::Options w;
+    w.maxWaiting = o.maxWaitingGames;
+    w.spillPath = o.spillPath;
+    return w;
+}
+
+}  // namespace
+
+RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps)
     : io_(io),
       options_(options),
-      store_(store),
+      records_(io, store, WorkerOptions(options)),
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
       acceptor_(io),
       acceptTimer_(io),
-      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {}
+      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {
+    records_.onLeases = [this](const std::vector<std::string>& held) { CheckLeases(held); };
+}
 
 RoomServer::~RoomServer() {
     Stop();
+    records_.Stop();  // games still on their way go to the spill file first
     tables_.clear();
 }
 
@@ -55,6 +71,14 @@ bool RoomServer::Listen(std::string& error) {
         error = "cannot listen on " + options_.host + ":" + std::to_string(options_.port) + ": " + ec.message();
         return false;
     }
+    const std::string listening = options_.host + ":" + std::to_string(LocalEndpoint().port());
+    RoomEntry entry;
+    entry.id = options_.roomId.empty() ? listening : options_.roomId;
+    entry.name = options_.roomName.empty() ? entry.id : options_.roomName;
+    entry.address = options_.advertise.empty() ? listening : options_.advertise;
+    if (!records_.Start(entry, error)) return false;
+    if (options_.secret)
+        ticketKey_ = options_.roomTickets ? Ticket::RoomSecret(*options_.secret, entry.id) : *options_.secret;
     Accept();
     return true;
 }
@@ -114,6 +138,7 @@ void RoomServer::OnMessage(Connection& c, const Bytes& m) {
         TableOf(c.session->table).OnMessage(*c.session, m);
         return;
     }
+    if (c.loginStarted) return;  // the record is on its way
     // Before the login only one hello and then the login itself are accepted.
     std::string ticket;
     if (!c.helloSeen && Framing::ParseHello(m, ticket)) {
@@ -139,13 +164,6 @@ void RoomServer::Refuse(Connection& c, const std::string& text) {
     c.CloseAfterFlush();
 }
 
-std::string RoomServer::GuestName() {
-    for (;;) {
-        std::string name = "游客" + std::to_string(++guestNo_);
-        if (UserNames::Acceptable(name) && !users_.count(name) && !store_.Exists(name)) return name;
-    }
-}
-
 int RoomServer::FreeTable() {
     for (int n = 1;; ++n) {
         auto it = tables_.find(n);
@@ -159,6 +177,12 @@ Table& RoomServer::TableOf(int number) {
     return *t;
 }
 
+std::shared_ptr<Connection> RoomServer::StillOpen(const std::weak_ptr<Connection>& weak) const {
+    auto c = weak.lock();
+    if (stopped_ || !c || !c->Open() || !connections_.count(c->Id())) return nullptr;
+    return c;
+}
+
 void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     bool allowWatch = true;
     if (!RoomMessages::ParseLogin(m, allowWatch)) {
@@ -166,24 +190,56 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         return;
     }
     c.LoggedIn();
-    Ticket::SeatTicket seat;
-    const bool guest = !c.ticket;
-    if (!guest) {
-        const std::string* secret = options_.secret ? &*options_.secret : nullptr;
-        if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
-            // Told why, so that the player's launcher can say it.
-            Refuse(c, "座位票无效或已过期（密钥不对？）。");
-            return;
-        }
-        if (!UserNames::Acceptable(seat.name)) {
-            Refuse(c, "这个用户名不能使用。");
-            return;
-        }
-    } else {
-        seat.name = GuestName();
-        seat.table = FreeTable();
+    c.loginStarted = true;
+    const auto conn = connections_[c.Id()];
+    if (!c.ticket) {
+        AdmitGuest(conn, allowWatch);
+        return;
     }
+    Ticket::SeatTicket seat;
+    const std::string* secret = ticketKey_ ? &*ticketKey_ : nullptr;
+    if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
+        // Told why, so that the player's launcher can say it.
+        Refuse(c, "座位票无效或已过期（密钥不对？）。");
+        return;
+    }
+    if (!UserNames::Acceptable(seat.name)) {
+        Refuse(c, "这个用户名不能使用。");
+        return;
+    }
+    // The login goes on when the record is there; meanwhile the connection waits.
+    records_.Load(seat.name, [this, weak = std::weak_ptr<Connection>(conn), seat, allowWatch](
+                                 bool ok, const UserStats& stats, const std::string& error) {
+        const auto c = StillOpen(weak);
+        if (!c) return;
+        if (!ok)
+            ServerLog("the record of %s cannot be read now (%s): the user plays, and the results are kept by name",
+                      seat.name.c_str(), error.c_str());
+        Admit(*c, seat, allowWatch, stats);
+    });
+}
 
+void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowWatch) {
+    std::string name;
+    do name = "游客" + std::to_string(++guestNo_);
+    while (!UserNames::Acceptable(name) || users_.count(name));
+    // A guest never takes the name of a stored user.
+    records_.Exists(name, [this, weak = std::weak_ptr<Connection>(conn), name, allowWatch](bool stored) {
+        const auto c = StillOpen(weak);
+        if (!c) return;
+        if (stored || users_.count(name)) {
+            AdmitGuest(c, allowWatch);
+            return;
+        }
+        Ticket::SeatTicket seat;
+        seat.name = name;
+        seat.table = FreeTable();
+        Admit(*c, seat, allowWatch, UserStats{});
+    });
+}
+
+void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats) {
+    const bool guest = !c.ticket;
     if (auto it = users_.find(seat.name); it != users_.end()) {
         UserSession& old = *it->second;
         if (old.guest) {
@@ -211,14 +267,7 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     auto user = std::make_unique<UserSession>();
     user->name = seat.name;
     user->guest = guest;
-    if (!guest) {
-        // A record that cannot be read or made: the user plays, but nothing of it is kept.
-        std::string error;
-        user->stats = store_.Load(seat.name, &error);
-        if (user->stats.id == 0)
-            std::fprintf(stderr, "tilelink-server: the record of %s cannot be kept: %s\n", seat.name.c_str(),
-                         error.c_str());
-    }
+    user->stats = stats;
     user->stats.name = seat.name;
     user->allowWatch = allowWatch;
     user->conn = connections_[c.Id()];
@@ -235,10 +284,33 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
                   : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
                                         : "这张桌子已经坐满了。");
         if (table.Empty()) TableEmptied(seat.table);
+        return;
+    }
+    if (guest) return;
+    // One session per account across every room server: this one takes the lease.
+    records_.TakeSession(u.name, [this, name = u.name, session = &u](bool ok) {
+        auto it = users_.find(name);
+        if (ok && it != users_.end() && it->second.get() == session) session->lease = true;
+    });
+}
+
+void RoomServer::CheckLeases(const std::vector<std::string>& held) {
+    if (stopped_) return;
+    const std::unordered_set<std::string> still(held.begin(), held.end());
+    std::vector<UserSession*> gone;
+    for (auto& [name, u] : users_)
+        if (u->lease && !still.count(name)) gone.push_back(u.get());
+    for (UserSession* u : gone) {
+        ServerLog("%s logged in on another room server: the session here ends", u->name.c_str());
+        u->lease = false;
+        if (u->conn) u->conn->Send(GameMessages::Notice("你的帐号已经在另一个房间登录。"));
+        TableOf(u->table).Leave(*u);
     }
 }
 
 void RoomServer::Release(UserSession& u) {
+    if (u.lease) records_.EndSession(u.name);
+    u.lease = false;
     if (u.conn) {
         u.conn->session = nullptr;
         u.conn->CloseAfterFlush();

@@ -4,6 +4,7 @@
 #pragma once
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -12,17 +13,20 @@
 #include "server/Connection.h"
 #include "server/MapStore.h"
 #include "server/ServerOptions.h"
+#include "core/Ticket.h"
+#include "server/StoreWorker.h"
 #include "server/UserSession.h"
-#include "server/UserStore.h"
 
 class Table;
 
 class RoomServer : public Connection::Handler {
 public:
-    RoomServer(asio::io_context& io, const ServerOptions& options, UserStore& store, const MapStore& maps);
+    // Every store call goes through the room's own store worker thread.
+    RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps);
     ~RoomServer() override;
 
-    // Binds and starts accepting; false with a message when the address cannot be used.
+    // Binds, registers the room and starts accepting; false with a message when the
+    // address or the spill file cannot be used.
     bool Listen(std::string& error);
     asio::ip::tcp::endpoint LocalEndpoint() const;
     // Stops accepting and ends every connection.
@@ -38,7 +42,7 @@ public:
     const ServerOptions& Options() const { return options_; }
     std::mt19937& Rng() { return rng_; }
     const MapStore& Maps() const { return maps_; }
-    UserStore& Store() { return store_; }
+    StoreWorker& Records() { return records_; }
     // The user has left its table for good: its connection ends after what is queued and
     // the room forgets it.
     void Release(UserSession& user);
@@ -58,16 +62,23 @@ private:
     void OnMessage(Connection& c, const Bytes& message) override;
     void OnClosed(Connection& c) override;
     void OnLogin(Connection& c, const Bytes& message);
+    // The rest of a login once the user's record (or a free guest name) is there.
+    void AdmitGuest(const std::shared_ptr<Connection>& c, bool allowWatch);
+    void Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats);
+    // The connection that started a login, when it is still open.
+    std::shared_ptr<Connection> StillOpen(const std::weak_ptr<Connection>& c) const;
+    // The users whose session lease went to another room server.
+    void CheckLeases(const std::vector<std::string>& held);
     // Sends a notice and ends a connection that cannot be seated.
     void Refuse(Connection& c, const std::string& text);
-    std::string GuestName();
     Table& TableOf(int number);
     // The first table from 1 on with a free seat.
     int FreeTable();
 
     asio::io_context& io_;
     ServerOptions options_;
-    UserStore& store_;
+    StoreWorker records_;
+    std::optional<std::string> ticketKey_;  // the key tickets must be signed with, when any
     const MapStore& maps_;
     std::mt19937 rng_;
     asio::ip::tcp::acceptor acceptor_;

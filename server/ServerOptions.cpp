@@ -49,6 +49,35 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             listen = true;
         } else if (opt == "--db") {
             out.dbPath = val;
+        } else if (opt == "--spill") {
+            out.spillPath = val;
+        } else if (opt == "--room-id" || opt == "--room-name") {
+            if (val.empty() || val.size() > 200) {
+                error = opt + " wants a name of 1 to 200 bytes";
+                return false;
+            }
+            (opt == "--room-id" ? out.roomId : out.roomName) = val;
+        } else if (opt == "--room-tickets") {
+            if (val != "yes" && val != "no") {
+                error = "--room-tickets wants yes or no";
+                return false;
+            }
+            out.roomTickets = val == "yes";
+        } else if (opt == "--advertise") {
+            std::string host;
+            int port = 0;
+            if (!CommandLine::ParseHostPort(val, host, port, 0) || port == 0) {
+                error = "--advertise wants HOST:PORT";
+                return false;
+            }
+            out.advertise = val;
+        } else if (opt == "--max-waiting") {
+            std::size_t n = 0;
+            if (!ParseBytes(val, n) || n > 1000000) {
+                error = "--max-waiting wants a number of games, 1 to 1000000";
+                return false;
+            }
+            out.maxWaitingGames = n;
         } else if (opt == "--secret-file") {
             std::string secret;
             if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
@@ -98,6 +127,10 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
     }
     if (!listen) {
         error = "--listen HOST:PORT is required";
+        return false;
+    }
+    if (out.roomTickets && (!out.secret || out.roomId.empty())) {
+        error = "--room-tickets yes needs --secret-file and --room-id";
         return false;
     }
     return true;

@@ -12,7 +12,13 @@
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 0;
-    std::string dbPath;                 // empty: tilelink-server.db beside the program
+    std::string dbPath;                 // empty: tilelink-server.db beside the program; or postgresql://...
+    std::string spillPath;              // games waiting for the database; empty: none (memory only)
+    std::size_t maxWaitingGames = 1000;  // past this many waiting games no new game starts
+    std::string roomId;                 // the room's id in the shared database; empty: HOST:PORT
+    std::string roomName;               // empty: the id
+    std::string advertise;              // HOST:PORT players connect to; empty: the listening address
+    bool roomTickets = false;           // only tickets signed with Ticket::RoomSecret(secret, roomId)
     std::optional<std::string> secret;  // tickets must be signed with it
     std::string mapsDir;                // empty: Res/Map beside the program
     std::optional<unsigned> seed;       // fixed deals for tests

@@ -338,7 +338,7 @@ void Table::RaiseHand(UserSession& u, bool byAgreement) {
 }
 
 bool Table::CanStart() const {
-    if (round_ || !settings_) return false;
+    if (round_ || !settings_ || unshownResults_ > 0) return false;
     int n = 0;
     for (const UserSession* u : seats_) {
         if (!u) continue;
@@ -367,6 +367,15 @@ void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void
 void Table::StartGame() {
     starting_ = false;
     if (!CanStart()) return;
+    if (!room_.Records().Accepting()) {
+        // The database has not taken the games before: a new one would have nowhere to go.
+        if (!heldBack_) SendSystemChat("记录服务器暂时无法保存成绩，新的一局要等它恢复后才能开始。");
+        heldBack_ = true;
+        starting_ = true;
+        Arm(startTimer_, std::chrono::seconds(2), &Table::StartGame);
+        return;
+    }
+    heldBack_ = false;
     const ServerOptions& opt = room_.Options();
     int used = 0;
     const TileGridT layout = room_.Maps().Pick(nextMap_, room_.Rng(), used);
@@ -384,7 +393,7 @@ void Table::StartGame() {
         }
     round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, room_.Rng());
     for (int s = 0; s < kSeats; ++s)
-        played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name} : Participant{};
+        played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name, seats_[s]->guest} : Participant{};
     WatchIdleSeats();  // nobody owes an answer during a game
     ++gameNo_;
 
@@ -604,13 +613,16 @@ void Table::EndGame() {
     const auto results = Scoring::Score(entries, settings_->baseScore, settings_->deduction);
 
     std::vector<GameMessages::EndRecord> records;
-    std::vector<UserStore::GameResult> stored;
+    GameRecord stored;
+    stored.table = number_;
+    stored.mapNo = mapUsed_;
+    stored.ended = static_cast<std::int64_t>(std::time(nullptr));
     std::vector<UserSession*> present;
     for (const auto& r : results) {
         const RoundPlayer& p = round_->Player(r.seat);
         const Participant& who = played_[r.seat];
         const auto points = r.score - static_cast<std::int32_t>(p.pointsAtStart - p.pointsLeft);  // less items paid for
-        stored.push_back({who.userId, r.seat, r.place, points, r.outcome});
+        stored.results.push_back({who.guest ? std::string() : who.name, r.seat, r.place, points, r.outcome});
         // The account's record in the room, wherever it is now, counts the game too.
         UserSession* u = room_.FindUser(who.name);
         if (u) u->stats.Apply(points, r.outcome);
@@ -618,17 +630,24 @@ void Table::EndGame() {
         records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
         present.push_back(u);
     }
-    SendAll(GameMessages::End(records));
-    std::string error;
-    if (!room_.Store().SaveGame(number_, mapUsed_, stored, error) && !error.empty())
-        std::fprintf(stderr, "tilelink-server: table %d: results not stored: %s\n", number_, error.c_str());
-    for (UserSession* u : present) SendAll(RoomMessages::UserUpdate(u->UpdateText()));
+    // The players are shown the results once they are safe: stored, or in the spill file.
+    std::vector<Bytes> shown{GameMessages::End(records)};
+    for (UserSession* u : present) shown.push_back(RoomMessages::UserUpdate(u->UpdateText()));
+    ++unshownResults_;
+    room_.Records().SaveGame(std::move(stored), [this, alive = std::weak_ptr<bool>(alive_), shown = std::move(shown)] {
+        const auto live = alive.lock();
+        if (!live || !*live) return;
+        --unshownResults_;
+        for (const Bytes& m : shown) SendAll(m);
+        // Players still away at the end leave after the results, as the table saw it.
+        for (int s = 0; s < kSeats; ++s)
+            if (seats_[s] && seats_[s]->dropped && !round_) RemoveUser(*seats_[s], nullptr);
+        WatchIdleSeats();
+        CheckStart();
+    });
 
     round_.reset();
     played_.fill({});
-    for (int s = 0; s < kSeats; ++s)
-        if (seats_[s] && seats_[s]->dropped) RemoveUser(*seats_[s], nullptr);
-    WatchIdleSeats();
 }
 
 // ---- seats that hold the table up ------------------------------------------------------

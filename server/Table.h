@@ -110,6 +110,7 @@ private:
     struct Participant {
         std::int64_t userId = 0;
         std::string name;
+        bool guest = false;  // a guest's results are not stored
     };
 
     RoomServer& room_;
@@ -129,6 +130,8 @@ private:
     // has owed the table its answer.
     std::array<std::optional<Clock::time_point>, GameSize::kSeatCount> idleSince_{}, owedSince_{};
     bool starting_ = false;
+    int unshownResults_ = 0;  // games ended whose results are not yet safe, and so not shown
+    bool heldBack_ = false;   // told that no game starts while the database lags
     asio::steady_timer startTimer_;
     asio::steady_timer tickTimer_;
     asio::steady_timer idleTimer_;

@@ -5,13 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "server/UserStore.h"
+#include "server/Store.h"
 
 class Connection;
 
 struct UserSession {
     std::string name;
     bool guest = false;
+    bool lease = false;  // holds the account's session lease in the store
     UserStats stats;
     std::shared_ptr<Connection> conn;  // empty while the connection is lost
 

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "core/UserFolders.h"
 #include "server/OperatorCommands.h"
 #include "server/RoomServer.h"
+#include "server/ServerLog.h"
 
 namespace {
 
@@ -24,6 +26,14 @@ std::string ProgramDir() {
     std::string path(buf, static_cast<std::size_t>(n));
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+// The room's id (or listening port) as a file name.
+std::string SpillName(const ServerOptions& o) {
+    std::string name = o.roomId.empty() ? std::to_string(o.port) : o.roomId;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_') c = '_';
+    return name;
 }
 
 }  // namespace
@@ -39,7 +49,9 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseServerOptions(argc, argv, options, error)) {
         std::fprintf(stderr,
-                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE] [--secret-file FILE]"
+                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE|postgresql://...] [--spill FILE]"
+                     " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
+                     " [--secret-file FILE]"
                      " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
                      " [--ready-time SECONDS] [--idle-time SECONDS]"
                      " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
@@ -53,18 +65,24 @@ int main(int argc, char** argv) {
     if (options.dbPath.empty())
         options.dbPath = UserFolders::FileFor(dir, UserFolders::Kind::Data, "tilelink-server.db").string();
     if (options.mapsDir.empty()) options.mapsDir = dir + "/Res/Map";
+    // Games the database has not taken yet wait beside an SQLite file; a server of a shared
+    // database keeps its own spill file, named after its room.
+    if (options.spillPath.empty() && options.dbPath != ":memory:") {
+        if (options.dbPath.find("://") == std::string::npos) options.spillPath = options.dbPath + ".spill";
+        else options.spillPath = dir + "/tilelink-server-" + SpillName(options) + ".spill";
+    }
 
-    UserStore store;
-    if (!store.Open(options.dbPath, error)) {
-        std::fprintf(stderr, "tilelink-server: %s\n", error.c_str());
+    const auto store = OpenStore(options.dbPath, error);
+    if (!store) {
+        ServerLog("%s", error.c_str());
         return 1;
     }
     const MapStore maps(options.mapsDir);
 
     asio::io_context io(1);
-    RoomServer room(io, options, store, maps);
+    RoomServer room(io, options, *store, maps);
     if (!room.Listen(error)) {
-        std::fprintf(stderr, "tilelink-server: %s\n", error.c_str());
+        ServerLog("%s", error.c_str());
         return 1;
     }
     const auto ep = room.LocalEndpoint();

@@ -4,13 +4,18 @@
 //   - every game a table started ended: the spectator counts the starts (17, or the
 //     snapshot of a game already running when it came) and the results (22),
 //   - the records add up: for every user games = wins + losses + draws, one stored
-//     result per game, read from the SQLite file once the server has stopped,
-//   - the server reported nothing on its standard error.
+//     result per game, read from the SQLite file (or the PostgreSQL database) once the
+//     server has stopped,
+//   - the server reported nothing on its standard error but the database's going and
+//     coming back, when the run stops it on purpose.
+// With --pg the records go to a private PostgreSQL cluster the soak starts (as the tests
+// do); --db-restart-at MINUTES stops that database there for --db-down SECONDS.
 // The players are stopped at the end like a lost network (their running games end by
 // escapes after the grace time). Prints the figures; exit status 1 when a check fails.
 //
 //   bench_soak [--tables N] [--minutes T] [--warmup MINUTES] [--strategy human|first]
 //              [--pace F] [--sample SECONDS] [--grace SECONDS]
+//              [--pg] [--db-restart-at MINUTES] [--db-down SECONDS]
 #include <signal.h>
 #include <unistd.h>
 
@@ -27,6 +32,7 @@
 #include "core/Ticket.h"
 #include "server/ScriptedClient.h"
 #include "tests/faults/kit/BotTable.h"
+#include "tests/faults/kit/PgCluster.h"
 #include "tests/faults/kit/RecordsFile.h"
 #include "tests/faults/kit/ServerProcess.h"
 
@@ -43,6 +49,9 @@ struct Options {
     double pace = 0.1;
     int sampleSeconds = 10;
     int graceSeconds = 5;
+    bool pg = false;
+    double restartAt = -1;  // minutes; below 0: the database stays up
+    int downSeconds = 20;
 };
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -56,12 +65,16 @@ bool Parse(int argc, char** argv, Options& o) {
         else if (k == "--pace") o.pace = std::atof(v);
         else if (k == "--sample") o.sampleSeconds = std::atoi(v);
         else if (k == "--grace") o.graceSeconds = std::atoi(v);
+        else if (k == "--pg") o.pg = std::string(v) == "1" || std::string(v) == "yes";
+        else if (k == "--db-restart-at") o.restartAt = std::atof(v);
+        else if (k == "--db-down") o.downSeconds = std::atoi(v);
         else return false;
     }
     if (argc % 2 == 0) return false;
     if (o.warmupMinutes < 0) o.warmupMinutes = std::min(2.0, o.minutes / 5);
     return o.tables >= 1 && o.tables <= 1000 && o.minutes > 0 && o.warmupMinutes < o.minutes && o.pace > 0 &&
-           o.sampleSeconds >= 1 && (o.strategy == "human" || o.strategy == "first");
+           o.sampleSeconds >= 1 && (o.strategy == "human" || o.strategy == "first") && (o.restartAt < 0 || o.pg) &&
+           o.downSeconds >= 1;
 }
 
 // One table's spectator: it watches the table's first computer player and counts the
@@ -94,6 +107,45 @@ void Watch(asio::io_context& io, const asio::ip::tcp::endpoint& ep, Watcher& w) 
     };
     w.client->Start();
     ++w.joins;
+}
+
+// The records as the PostgreSQL database has them, in the shape of the file's.
+RecordsFile ReadPg(const PgCluster& cluster, const std::string& database) {
+    RecordsFile f;
+    std::string error;
+    const auto users = cluster.Query(database,
+                                     "SELECT name, score, games, wins, losses, draws, escapes,"
+                                     " (SELECT COUNT(*) FROM results WHERE user_id = users.id) FROM users",
+                                     &error);
+    if (!error.empty()) return f;
+    f.opened = true;
+    f.integrity = "ok";
+    for (const auto& r : users) {
+        UserRow& u = f.users[r[0]];
+        long long* cols[] = {&u.score, &u.games, &u.wins, &u.losses, &u.draws, &u.escapes, &u.results};
+        for (int i = 0; i < 7; ++i) *cols[i] = std::atoll(r[i + 1].c_str());
+    }
+    f.games = cluster.Count(database, "SELECT COUNT(*) FROM games");
+    f.results = cluster.Count(database, "SELECT COUNT(*) FROM results");
+    return f;
+}
+
+// The server's report lines, less those a stopped database is expected to cause.
+std::string Unexpected(const std::string& errors, bool databaseStopped, std::string& expected) {
+    std::string rest;
+    std::size_t pos = 0;
+    while (pos < errors.size()) {
+        auto nl = errors.find('\n', pos);
+        if (nl == std::string::npos) nl = errors.size() - 1;
+        const std::string line = errors.substr(pos, nl + 1 - pos);
+        const bool store = line.find("the database") != std::string::npos ||
+                           line.find("every waiting game is stored") != std::string::npos ||
+                           line.find("new games") != std::string::npos ||
+                           line.find("cannot be read now") != std::string::npos;
+        (databaseStopped && store ? expected : rest) += line;
+        pos = nl + 1;
+    }
+    return rest;
 }
 
 struct Sample {
@@ -132,7 +184,8 @@ int main(int argc, char** argv) {
     if (!Parse(argc, argv, opt)) {
         std::fprintf(stderr,
                      "usage: bench_soak [--tables N] [--minutes T] [--warmup MINUTES] [--strategy human|first]"
-                     " [--pace F] [--sample SECONDS] [--grace SECONDS]\n");
+                     " [--pace F] [--sample SECONDS] [--grace SECONDS] [--pg yes] [--db-restart-at MINUTES]"
+                     " [--db-down SECONDS]\n");
         return 2;
     }
     // A spectator's socket a table here, and the server's sockets.
@@ -148,13 +201,25 @@ int main(int argc, char** argv) {
     const std::string db = dir + "/records.db", secretFile = dir + "/secret";
     std::ofstream(secretFile) << kSecret << "\n";
 
+    PgCluster cluster;
+    std::string where = db;
+    if (opt.pg) {
+        std::string error;
+        if (!cluster.Start(error) || (where = cluster.CreateDatabase("soak", error)).empty()) {
+            std::fprintf(stderr, "bench_soak: no PostgreSQL: %s\n", error.c_str());
+            return 1;
+        }
+    }
     ServerProcess server;
-    if (!server.Start({"--db", db, "--secret-file", secretFile, "--grace", std::to_string(opt.graceSeconds)})) {
+    if (!server.Start({"--db", where, "--spill", dir + "/results.spill", "--secret-file", secretFile, "--grace",
+                       std::to_string(opt.graceSeconds)})) {
         std::fprintf(stderr, "bench_soak: the server did not start\n");
         return 1;
     }
-    std::printf("soak: %d tables of 6 %s players (pace %.2f), %.1f minutes, warm-up %.1f, server pid %d port %d\n",
-                opt.tables, opt.strategy.c_str(), opt.pace, opt.minutes, opt.warmupMinutes, server.Pid(), server.Port());
+    std::printf("soak: %d tables of 6 %s players (pace %.2f), %.1f minutes, warm-up %.1f, server pid %d port %d,"
+                " records in %s\n",
+                opt.tables, opt.strategy.c_str(), opt.pace, opt.minutes, opt.warmupMinutes, server.Pid(), server.Port(),
+                opt.pg ? "PostgreSQL" : "SQLite");
     std::fflush(stdout);
 
     std::vector<std::unique_ptr<BotTable>> tables;
@@ -186,7 +251,23 @@ int main(int argc, char** argv) {
     std::vector<Sample> samples;
     auto nextSample = t0;
     bool failed = false;
+    enum class Db { Up, Down, Back } dbState = Db::Up;
+    auto downSince = t0;
     while (Clock::now() < stopAt) {
+        if (dbState == Db::Up && opt.restartAt >= 0 && minutes() >= opt.restartAt) {
+            std::printf("  %4.1f min: the database stops for %d s\n", minutes(), opt.downSeconds);
+            std::fflush(stdout);
+            cluster.Pause();
+            dbState = Db::Down;
+            downSince = Clock::now();
+        }
+        if (dbState == Db::Down && Clock::now() - downSince >= std::chrono::seconds(opt.downSeconds)) {
+            const bool back = cluster.Resume();
+            std::printf("  %4.1f min: the database %s\n", minutes(), back ? "is back" : "DID NOT START");
+            std::fflush(stdout);
+            failed = failed || !back;
+            dbState = Db::Back;
+        }
         io.run_for(std::chrono::milliseconds(200));
         if (io.stopped()) io.restart();
         // A spectator knocks until the player it watches sits at the table.
@@ -231,7 +312,9 @@ int main(int argc, char** argv) {
         if (w.client) w.client->Stop();
     io.run_for(std::chrono::milliseconds(200));
     const int serverStatus = server.Stop(std::chrono::seconds(10));
-    const std::string errors = server.Errors();
+    std::string expected;
+    const std::string errors = Unexpected(server.Errors(), dbState != Db::Up, expected);
+    if (!expected.empty()) std::printf("the server on the database stopped and started again:\n%s", expected.c_str());
 
     // ---- memory ----
     std::vector<Sample> steady;
@@ -271,7 +354,7 @@ int main(int argc, char** argv) {
     std::printf("\n%ld games started, %ld ended, %d tables with a game unended or none seen\n", starts, ends, tablesBad);
 
     // ---- records ----
-    const RecordsFile records = RecordsFile::Read(db);
+    const RecordsFile records = opt.pg ? ReadPg(cluster, "soak") : RecordsFile::Read(db);
     int users = 0, badUsers = 0;
     long long escapes = 0, wins = 0, losses = 0, draws = 0, userGames = 0;
     for (const auto& [name, row] : records.users) {
@@ -287,9 +370,9 @@ int main(int argc, char** argv) {
         draws += row.draws;
         userGames += row.games;
     }
-    std::printf("records: file %s, %d users, %lld games stored (%lld results); over all users %lld games ="
+    std::printf("records: %s %s, %d users, %lld games stored (%lld results); over all users %lld games ="
                 " %lld wins + %lld losses + %lld draws, %lld escapes; %d users that do not add up\n",
-                records.integrity.c_str(), users, records.games, records.results, userGames, wins, losses, draws,
+                opt.pg ? "database" : "file", records.integrity.c_str(), users, records.games, records.results, userGames, wins, losses, draws,
                 escapes, badUsers);
     std::printf("server: %.1f CPU seconds in %.1f minutes (%.1f %% of a core), exit status %d\n", cpuServer, runMinutes,
                 runMinutes > 0 ? cpuServer / (runMinutes * 60) * 100 : 0, serverStatus);

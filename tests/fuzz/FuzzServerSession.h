@@ -21,6 +21,7 @@
 #include "RawClient.h"
 #include "core/Ticket.h"
 #include "server/RoomServer.h"
+#include "server/SqliteStore.h"
 #include "server/ScriptedClient.h"
 
 namespace fuzzserver {
@@ -122,7 +123,7 @@ private:
 
     asio::io_context io_;
     ServerOptions options_;
-    UserStore store_;
+    SqliteStore store_;
     std::unique_ptr<RoomServer> room_;
     std::unique_ptr<ScriptedClient> companion_;
     std::unique_ptr<RawClient> client_;

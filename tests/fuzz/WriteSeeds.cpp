@@ -57,7 +57,7 @@ Recording RecordTable() {
     options.startPause = std::chrono::milliseconds(100);
     options.tick = std::chrono::milliseconds(20);
     options.dropGrace = std::chrono::seconds(5);
-    UserStore store;
+    SqliteStore store;
     std::string error;
     store.Open(":memory:", error);
     MapStore maps(std::string(TILELINK_TABLE_DIR) + "/Res/Map");

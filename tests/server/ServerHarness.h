@@ -12,12 +12,13 @@
 
 #include "core/Ticket.h"
 #include "server/RoomServer.h"
+#include "server/SqliteStore.h"
 #include "server/ScriptedClient.h"
 
 struct ServerHarness {
     asio::io_context io;
     ServerOptions options;
-    UserStore store;
+    SqliteStore store;
     std::unique_ptr<MapStore> maps;
     std::unique_ptr<RoomServer> room;
     std::string secret = "table-secret";

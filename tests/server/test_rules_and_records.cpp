@@ -19,7 +19,7 @@
 #include "server/ItemRules.h"
 #include "server/MapStore.h"
 #include "server/Scoring.h"
-#include "server/UserStore.h"
+#include "server/SqliteStore.h"
 
 using namespace modDaoJuDefine;
 
@@ -248,21 +248,33 @@ TEST(Records, CreatedVersionedAndCountedInOneTransaction) {
     std::filesystem::remove(path);
     std::string error;
     std::int64_t id = 0;
+    auto game = [](const std::string& key, std::vector<GameResult> results) {
+        GameRecord g;
+        g.key = key;
+        g.table = 1;
+        g.mapNo = 3;
+        g.results = std::move(results);
+        return g;
+    };
     {
-        UserStore store;
+        SqliteStore store;
         ASSERT_TRUE(store.Open(path, error)) << error;
-        UserStats u = store.Load("张三");
+        UserStats u;
+        ASSERT_TRUE(store.Load("张三", u, error)) << error;
         id = u.id;
         ASSERT_GT(id, 0);
-        EXPECT_EQ(store.Load("张三").id, id);  // the same record again
-        ASSERT_TRUE(store.SaveGame(1, 3, {{id, 0, 1, 40, Scoring::Outcome::Win}, {0, 1, 2, -40, Scoring::Outcome::Loss}}, error));
-        // A result for a user who is not there rolls the whole game back.
-        EXPECT_FALSE(store.SaveGame(1, 3, {{id, 0, 1, 40, Scoring::Outcome::Win}, {999, 1, 2, -40, Scoring::Outcome::Loss}}, error));
+        ASSERT_TRUE(store.Load("张三", u, error));
+        EXPECT_EQ(u.id, id);  // the same record again
+        // A guest's result (no name) is left out.
+        ASSERT_TRUE(store.SaveGame(game("g1", {{"张三", 0, 1, 40, Scoring::Outcome::Win}, {"", 1, 2, -40, Scoring::Outcome::Loss}}), error));
+        // The same game again counts once.
+        ASSERT_TRUE(store.SaveGame(game("g1", {{"张三", 0, 1, 40, Scoring::Outcome::Win}}), error));
     }
     {
-        UserStore store;
+        SqliteStore store;
         ASSERT_TRUE(store.Open(path, error)) << error;
-        const UserStats u = store.Load("张三");
+        UserStats u;
+        ASSERT_TRUE(store.Load("张三", u, error));
         EXPECT_EQ(u.score, 40);
         EXPECT_EQ(u.games, 1);
         EXPECT_EQ(u.wins, 1);
@@ -272,15 +284,17 @@ TEST(Records, CreatedVersionedAndCountedInOneTransaction) {
         // A database from a newer server is not touched.
         sqlite3* raw = nullptr;
         sqlite3_open(path.c_str(), &raw);
-        sqlite3_exec(raw, "PRAGMA user_version=2", nullptr, nullptr, nullptr);
+        sqlite3_exec(raw, ("PRAGMA user_version=" + std::to_string(Store::kSchemaVersion + 1)).c_str(), nullptr, nullptr, nullptr);
         sqlite3_close(raw);
-        UserStore store;
+        SqliteStore store;
         EXPECT_FALSE(store.Open(path, error));
         EXPECT_NE(error.find("newer"), std::string::npos);
     }
-    UserStore memory;
+    SqliteStore memory;
     ASSERT_TRUE(memory.Open(":memory:", error));
-    EXPECT_GT(memory.Load("x").id, 0);
+    UserStats x;
+    EXPECT_TRUE(memory.Load("x", x, error));
+    EXPECT_GT(x.id, 0);
     std::filesystem::remove(path);
     std::filesystem::remove(path + "-wal");
     std::filesystem::remove(path + "-shm");
