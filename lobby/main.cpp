@@ -45,7 +45,7 @@ void OnSignal(int) { g_stop = 1; }
 int Usage(std::FILE* to = stderr) {
     std::fprintf(to,
                  "usage:\n"
-                 "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE]\n"
+                 "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE] [--db FILE]\n"
                  "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] [--db FILE]\n"
                  "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
                  "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
@@ -230,7 +230,7 @@ int RunPlay(const Options& o) {
     if (!secret) return Fail("cannot " + std::string(o.secretFile.empty() ? "write" : "read") + " the secret file " +
                              secretFile.string());
 
-    const std::string db = LocalRecordsFile(lobbyDir);
+    const std::string db = o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db;
     ChildProcess server;
     int port = 0;
     if (!RoomProcesses::StartServer(server, tableDir, "127.0.0.1:0", secretFile, db, port))

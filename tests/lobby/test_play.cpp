@@ -103,9 +103,17 @@ std::map<pid_t, std::string> ChildrenOf(pid_t parent) {
 }
 
 // Each launch test has a run folder of its own, so that no real `play` is found or left.
+// The `play` command of a test: its room server keeps its records in the test's own run
+// folder, so that tests running side by side never share a records file.
+fs::path g_playRecords;
+std::string Play(const std::string& args) { return kLobby + " play --db '" + g_playRecords.string() + "' " + args; }
+
 class RunFolder {
 public:
-    explicit RunFolder(const std::string& name) : dir_(FreshDir(name)) { ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1); }
+    explicit RunFolder(const std::string& name) : dir_(FreshDir(name)) {
+        ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        g_playRecords = dir_ / "records.db";
+    }
     ~RunFolder() { ::unsetenv("XDG_RUNTIME_DIR"); }
     fs::path State() const { return dir_ / ("tilelink-" + std::to_string(::getuid())) / "play.state"; }
 
@@ -115,7 +123,7 @@ private:
 
 // Starts `play` with `args` and waits until it says the person sits at seat 1.
 bool PlaySeated(ChildProcess& play, const std::string& args, std::vector<std::string>& seen) {
-    return StartShell(play, kLobby + " play " + args) && WaitForLine(play, "you sit at seat 1", 30s, seen);
+    return StartShell(play, Play(args)) && WaitForLine(play, "you sit at seat 1", 30s, seen);
 }
 
 }  // namespace
@@ -313,18 +321,18 @@ TEST(Launch, SecondAndThirdPlayFindASeatOrATable) {
     RunFolder run("second");
     ChildProcess first, second, third;
     std::vector<std::string> a, b, c;
-    ASSERT_TRUE(StartShell(first, kLobby + " play --bots 4 --level expert --name 甲"));
+    ASSERT_TRUE(StartShell(first, Play("--bots 4 --level expert --name 甲")));
     ASSERT_TRUE(WaitForLine(first, "you sit at seat 1 as 甲, the table's master", 30s, a)) << Joined(a);
     const auto serverBefore = PlayRoom::ReadServer(run.State());
     ASSERT_TRUE(serverBefore.has_value());
 
     // One seat is left at table 1; the same login name gets a number.
-    ASSERT_TRUE(StartShell(second, kLobby + " play --name 甲"));
+    ASSERT_TRUE(StartShell(second, Play("--name 甲")));
     ASSERT_TRUE(WaitForLine(second, "joined the running table 1", 30s, b)) << Joined(b);
     EXPECT_NE(Joined(b).find("as 甲2"), std::string::npos) << Joined(b);
 
     // Table 1 is full: a table of its own with its own computer players.
-    ASSERT_TRUE(StartShell(third, kLobby + " play --bots 2 --name 丙"));
+    ASSERT_TRUE(StartShell(third, Play("--bots 2 --name 丙")));
     ASSERT_TRUE(WaitForLine(third, "opened table 2 with 2 computer players", 30s, c)) << Joined(c);
     EXPECT_NE(Joined(c).find("seat 1 as 丙, the table's master"), std::string::npos) << Joined(c);
     EXPECT_EQ(PlayRoom::ReadServer(run.State())->pid, serverBefore->pid);  // one server for all
