@@ -35,6 +35,7 @@ struct BotConfig {
     double turnSeconds = 30;  // the own turn clock
     bool reconnect = false;
     int games = 0;            // leave after this many games; 0: stay
+    std::shared_ptr<asio::ssl::context> tls;  // none: plain TCP
 };
 
 class BotPlayer {

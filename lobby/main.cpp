@@ -22,10 +22,13 @@
 #include <unistd.h>
 #include <vector>
 
+#include "core/CertFingerprint.h"
 #include "core/CommandLine.h"
 #include "core/Ticket.h"
+#include "lobby/CertPin.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
+#include "net/TlsIdentity.h"
 
 namespace fs = std::filesystem;
 
@@ -119,9 +122,10 @@ std::optional<std::string> FreshSecretFile(const fs::path& file) {
 
 // Starts the room server on host:port (port 0 for a free one) and reads the port it got.
 bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::string& listen, const fs::path& secretFile,
-                 const std::string& db, int& port) {
+                 const std::string& db, int& port, const std::vector<std::string>& extra = {}) {
     std::vector<std::string> args = {"--listen", listen, "--secret-file", secretFile.string(), "--maps",
                                      (tableDir / "Res" / "Map").string()};
+    args.insert(args.end(), extra.begin(), extra.end());
     if (!db.empty()) args.insert(args.end(), {"--db", db});
     if (!server.Start((tableDir / "tilelink-server").string(), args, true)) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -141,12 +145,26 @@ bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::stri
 }
 
 bool StartBots(ChildProcess& bots, const fs::path& tableDir, const std::string& server, int table, int count,
-               const fs::path& secretFile) {
+               const fs::path& secretFile, const std::vector<std::string>& extra = {}) {
     if (count <= 0) return true;
-    return bots.Start((tableDir / "tilelink-bot").string(),
-                      {"--server", server, "--table", std::to_string(table), "--count", std::to_string(count),
-                       "--secret-file", secretFile.string()},
-                      false);
+    std::vector<std::string> args = {"--server", server, "--table", std::to_string(table), "--count",
+                                     std::to_string(count), "--secret-file", secretFile.string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return bots.Start((tableDir / "tilelink-bot").string(), args, false);
+}
+
+// Reads the server's certificate and pins it on first use (see CertPins); false after
+// saying why the server is refused.
+bool PinServer(LaunchPlan::Request& r) {
+    CertPins pins(CertPins::DefaultFile());
+    const ServerRoute route = RouteToServer(r.host, r.port, pins);
+    if (!route.ok) {
+        std::fprintf(stderr, "tilelink-lobby: %s\n", route.error.c_str());
+        return false;
+    }
+    if (!route.note.empty()) std::fprintf(stderr, "tilelink-lobby: %s\n", route.note.c_str());
+    r.fingerprint = route.fingerprint;
+    return true;
 }
 
 bool StartTable(ChildProcess& table, const fs::path& tableDir, const LaunchPlan::Request& r) {
@@ -259,20 +277,34 @@ int RunServe(const Options& o) {
         std::fprintf(stderr, "tilelink-lobby: cannot write a secret file\n");
         return 1;
     }
+    // The server's certificate lives beside its records and is made on the first start.
+    const fs::path db = o.db.empty() ? lobbyDir / "tilelink.db" : fs::path(o.db);
+    const fs::path stateDir = db.has_parent_path() ? db.parent_path() : fs::current_path();
+    const fs::path cert = stateDir / "tilelink-server.crt", key = stateDir / "tilelink-server.key";
+    std::string error;
+    if (!TlsIdentity::EnsureSelfSigned(cert.string(), key.string(), "tilelink room server", error)) {
+        std::fprintf(stderr, "tilelink-lobby: %s\n", error.c_str());
+        return 1;
+    }
+    const std::string fingerprint = TlsIdentity::FingerprintOfFile(cert.string());
     ChildProcess server;
     int port = 0;
-    if (!StartServer(server, tableDir, o.listen, secretFile, o.db.empty() ? (lobbyDir / "tilelink.db").string() : o.db,
-                     port)) {
+    if (fingerprint.empty() ||
+        !StartServer(server, tableDir, o.listen, secretFile, db.string(), port,
+                     {"--tls-cert", cert.string(), "--tls-key", key.string()})) {
         std::fprintf(stderr, "tilelink-lobby: the room server did not start\n");
         return 1;
     }
     std::vector<ChildProcess> bots(static_cast<std::size_t>(o.tables));
     for (int t = 0; t < o.tables; ++t)
-        StartBots(bots[t], tableDir, "127.0.0.1:" + std::to_string(port), t + 1, o.bots, secretFile);
-    std::printf("tilelink: serving on port %d with %d computer players at each of %d tables.\n"
+        StartBots(bots[t], tableDir, "127.0.0.1:" + std::to_string(port), t + 1, o.bots, secretFile,
+                  {"--tls-fingerprint", fingerprint});
+    std::printf("tilelink: serving on port %d (TLS) with %d computer players at each of %d tables.\n"
+                "Certificate SHA-256 fingerprint: %s\n"
                 "Players join with:  tilelink-lobby join --server THIS-HOST:%d --name NAME --secret-file %s\n"
-                "(copy the secret file to their machine). Ctrl-C stops.\n",
-                port, o.bots, o.tables, port, secretFile.c_str());
+                "(copy the secret file to their machine; their first join shows the fingerprint above).\n"
+                "Ctrl-C stops.\n",
+                port, o.bots, o.tables, CertFingerprint::Show(fingerprint).c_str(), port, secretFile.c_str());
     std::fflush(stdout);
     WaitWhile([&] { return server.Running(); });
     for (auto& b : bots) b.Stop();
@@ -294,6 +326,7 @@ int RunJoin(const Options& o) {
             return 1;
         }
     }
+    if (!PinServer(r)) return 1;
     ChildProcess table;
     if (!StartTable(table, LobbyFolder() / "table", r)) {
         std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
@@ -316,6 +349,7 @@ int RunArgs(const Options& o) {
             return 1;
         }
     }
+    if (!PinServer(r)) return 1;
     for (const auto& a : LaunchPlan::Arguments(r, std::time(nullptr))) std::printf("%s\n", a.c_str());
     return 0;
 }

@@ -22,7 +22,8 @@ public:
     RoomServer(asio::io_context& io, const ServerOptions& options, UserStore& store, const MapStore& maps);
     ~RoomServer() override;
 
-    // Binds and starts accepting; false with a message when the address cannot be used.
+    // Binds and starts accepting; false with a message when the address cannot be used or
+    // the certificate and key cannot be read.
     bool Listen(std::string& error);
     asio::ip::tcp::endpoint LocalEndpoint() const;
     // Stops accepting and ends every connection.
@@ -47,6 +48,7 @@ public:
     // The user of that name in the room now, or none.
     UserSession* FindUser(const std::string& name);
 
+    bool UsesTls() const { return tls_ != nullptr; }
     std::size_t ConnectionCount() const { return connections_.size(); }
     // Connections served at once: the configured bound, kept below the descriptor limit
     // read at the start less the reserve.
@@ -70,6 +72,7 @@ private:
     UserStore& store_;
     const MapStore& maps_;
     std::mt19937 rng_;
+    std::unique_ptr<asio::ssl::context> tls_;  // none: plain TCP (loopback only)
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptTimer_;
     bool acceptFailing_ = false;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/CommandLine.h"
+#include "core/NetAddress.h"
 #include "server/ItemRules.h"
 
 ServerOptions::ServerOptions() : items(ItemRules::DefaultCatalogue()) {}
@@ -53,6 +54,10 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             std::string secret;
             if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
             out.secret = secret;
+        } else if (opt == "--tls-cert") {
+            out.tlsCert = val;
+        } else if (opt == "--tls-key") {
+            out.tlsKey = val;
         } else if (opt == "--maps") {
             out.mapsDir = val;
         } else if (opt == "--items") {
@@ -98,6 +103,16 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
     }
     if (!listen) {
         error = "--listen HOST:PORT is required";
+        return false;
+    }
+    if (out.tlsCert.empty() != out.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    // Tickets and chat never cross a network in clear.
+    if (out.tlsCert.empty() && !NetAddress::IsLoopback(out.host)) {
+        error = "listening on " + out.host + " needs --tls-cert FILE --tls-key FILE; without them only a loopback"
+                " address (127.0.0.1, ::1) may be used";
         return false;
     }
     return true;

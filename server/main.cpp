@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "core/CertFingerprint.h"
+#include "net/TlsIdentity.h"
 #include "server/OperatorCommands.h"
 #include "server/RoomServer.h"
 
@@ -38,7 +40,8 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseServerOptions(argc, argv, options, error)) {
         std::fprintf(stderr,
-                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE] [--secret-file FILE]"
+                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE]"
+                     " [--db FILE] [--secret-file FILE]"
                      " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
                      " [--ready-time SECONDS] [--idle-time SECONDS]"
                      " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
@@ -65,6 +68,9 @@ int main(int argc, char** argv) {
     }
     const auto ep = room.LocalEndpoint();
     std::printf("listening on %s:%u\n", options.host.c_str(), static_cast<unsigned>(ep.port()));
+    if (room.UsesTls())
+        std::printf("TLS certificate SHA-256 %s\n",
+                    CertFingerprint::Show(TlsIdentity::FingerprintOfFile(options.tlsCert)).c_str());
     std::fflush(stdout);
 
     asio::signal_set signals(io, SIGINT, SIGTERM);
