@@ -36,6 +36,12 @@ ZelSckClientMain::ZelSckClientMain(QObject* parent) : QObject(parent) {
     });
 }
 
+ZelSckClientMain::~ZelSckClientMain() {
+    socket_.disconnect(this);
+    connectTimer_.stop();
+    socket_.abort();
+}
+
 void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) {
     recorder_ = std::move(recorder);
 }

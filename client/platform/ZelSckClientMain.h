@@ -18,6 +18,8 @@ class ZelSckClientMain : public QObject {
     Q_OBJECT
 public:
     explicit ZelSckClientMain(QObject* parent = nullptr);
+    // Ends the connection without raising OnClose or OnError: the owner is going away.
+    ~ZelSckClientMain() override;
 
     // The control draws nothing; these are kept for the main window's load steps.
     bool Visible = false;
