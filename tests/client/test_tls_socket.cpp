@@ -73,6 +73,14 @@ private:
     std::thread thread_;
 };
 
+// A table client started with the given address argument against the room.
+std::unique_ptr<harness::Harness> StartTable(const std::string& address, int port) {
+    auto h = std::make_unique<harness::Harness>();
+    h->client->RecordSends = nullptr;
+    EXPECT_TRUE(h->Start(harness::LaunchArguments("tester", address, port)));
+    return h;
+}
+
 bool WaitFor(const std::function<bool()>& done) {
     for (int i = 0; i < 250 && !done(); ++i) QTest::qWait(20);
     return done();
@@ -84,14 +92,11 @@ TEST(TlsTable, LogsInWithThePinnedCertificateAndTheWireHidesTheTicket) {
     tlskit::TempFolder dir("client_tls");
     tlskit::CertPair pair(dir.path, "room");
     TlsRoom room(pair);
-    harness::Harness h;
-    h.client->RecordSends = nullptr;
     const std::string ticket = room.Ticket("tester");
-    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1#" + ticket + "#" + pair.fingerprint,
-                                                 room.ProxyPort())));
+    auto h = StartTable("127.0.0.1#" + ticket + "#" + pair.fingerprint, room.ProxyPort());
     ASSERT_TRUE(WaitFor([&] { return room.HasUser("tester"); }));
-    EXPECT_TRUE(h.Main().ZelSckClient->IsConnected());
-    EXPECT_EQ(h.ended, 0);
+    EXPECT_TRUE(h->Main().ZelSckClient->IsConnected());
+    EXPECT_EQ(h->ended, 0);
     const std::string wire = room.Wire();
     ASSERT_FALSE(wire.empty());
     EXPECT_EQ(static_cast<unsigned char>(wire[0]), 0x16);  // a TLS handshake record
@@ -105,11 +110,9 @@ TEST(TlsTable, AnotherCertificateOrABrokenPinIsAConnectionFailure) {
     TlsRoom room(pair);
     const std::string ticket = room.Ticket("tester");
     for (const std::string& pin : {other.fingerprint, std::string("not-a-fingerprint"), pair.fingerprint.substr(2)}) {
-        harness::Harness h;
-        h.client->RecordSends = nullptr;
-        ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1#" + ticket + "#" + pin, room.ProxyPort())));
-        EXPECT_TRUE(WaitFor([&] { return h.ended > 0; })) << pin;
-        EXPECT_FALSE(h.Main().ZelSckClient->IsConnected());
+        auto h = StartTable("127.0.0.1#" + ticket + "#" + pin, room.ProxyPort());
+        EXPECT_TRUE(WaitFor([&] { return h->ended > 0; })) << pin;
+        EXPECT_FALSE(h->Main().ZelSckClient->IsConnected());
     }
     EXPECT_FALSE(room.HasUser("tester"));
 }
@@ -118,9 +121,7 @@ TEST(TlsTable, PlainTcpAgainstTheTlsServerNeverLogsIn) {
     tlskit::TempFolder dir("client_plain");
     tlskit::CertPair pair(dir.path, "room");
     TlsRoom room(pair);
-    harness::Harness h;
-    h.client->RecordSends = nullptr;
-    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1#" + room.Ticket("tester"), room.ProxyPort())));
-    EXPECT_TRUE(WaitFor([&] { return h.ended > 0; }));
+    auto h = StartTable("127.0.0.1#" + room.Ticket("tester"), room.ProxyPort());
+    EXPECT_TRUE(WaitFor([&] { return h->ended > 0; }));
     EXPECT_FALSE(room.HasUser("tester"));
 }

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "core/CertFingerprint.h"
 #include "tests/tls/TlsKit.h"
@@ -17,17 +16,6 @@ using tlskit::CertPair;
 using tlskit::TempFolder;
 
 namespace {
-
-// Waits for a program to end (stopping it after `limit`); its exit status.
-int Finish(ChildProcess& p, std::chrono::seconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (p.Running() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(50ms);
-    if (p.Running()) {
-        ADD_FAILURE() << "still running after " << limit.count() << " s";
-        p.Stop();
-    }
-    return p.Wait();
-}
 
 struct ProgramRun {
     int status = -1;
@@ -39,15 +27,28 @@ struct ProgramRun {
     }
 };
 
-// Runs a program to its end, reading what it prints on both outputs.
-ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args) {
+// Runs a program to its end (stopped after `limit`), reading what it prints on both
+// outputs.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                      std::chrono::seconds limit = 20s) {
     ChildProcess p;
     ProgramRun r;
     std::vector<std::string> shell = {"-c", "exec \"$0\" \"$@\" 2>&1", program};
     shell.insert(shell.end(), args.begin(), args.end());
     if (!p.Start("/bin/sh", shell, true)) return r;
-    while (auto line = p.ReadLine(10s)) r.lines.push_back(*line);
-    r.status = Finish(p, 10s);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (auto line = p.ReadLine(200ms)) {
+            r.lines.push_back(*line);
+        } else if (!p.Running()) {
+            break;
+        } else if (std::chrono::steady_clock::now() > end) {
+            ADD_FAILURE() << program << " still running after " << limit.count() << " s";
+            p.Stop();
+            break;
+        }
+    }
+    r.status = p.Wait();
     return r;
 }
 
@@ -98,12 +99,12 @@ TEST(TlsPrograms, ComputerPlayersPlayOverTlsOnlyWithTheRightPin) {
     EXPECT_EQ(plain.status, 1);
 
     // The right pin, given as the server prints it: two players play a whole game.
-    ChildProcess bots;
-    ASSERT_TRUE(bots.Start(tlskit::kBot, {"--server", address, "--count", "2", "--players", "2", "--strategy", "first",
-                                          "--turn-time", "2", "--games", "1", "--trace", trace, "--tls-fingerprint",
-                                          CertFingerprint::Show(pair.fingerprint)},
-                           false));
-    EXPECT_EQ(Finish(bots, 60s), 0);
+    const ProgramRun game = RunProgram(tlskit::kBot,
+                                       {"--server", address, "--count", "2", "--players", "2", "--strategy", "first",
+                                        "--turn-time", "2", "--games", "1", "--trace", trace, "--tls-fingerprint",
+                                        CertFingerprint::Show(pair.fingerprint)},
+                                       60s);
+    EXPECT_EQ(game.status, 0);
     const std::string log = ReadAll(trace);
     EXPECT_NE(log.find("\tlogin\t"), std::string::npos);
     EXPECT_NE(log.find("\tend\t"), std::string::npos) << log.substr(0, 2000);
