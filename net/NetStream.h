@@ -1,10 +1,11 @@
 // A connection's byte stream: a TCP socket, or TLS over one. The room server and the
 // computer players read and write through it without caring which; a plain stream carries
-// no TLS state at all.
+// no TLS state at all (the TLS state lives on the heap, only for TLS streams).
 #pragma once
 #include <asio.hpp>
 #include <asio/ssl.hpp>
 
+#include <memory>
 #include <utility>
 #include <variant>
 
@@ -17,11 +18,14 @@ public:
     // Plain TCP.
     explicit NetStream(Socket socket) : s_(std::in_place_type<Socket>, std::move(socket)) {}
     // TLS over the socket with the context's certificate, key or pin.
-    NetStream(Socket socket, asio::ssl::context& tls) : s_(std::in_place_type<TlsStream>, std::move(socket), tls) {}
+    NetStream(Socket socket, asio::ssl::context& tls) : s_(std::make_unique<TlsStream>(std::move(socket), tls)) {}
 
-    bool IsTls() const { return std::holds_alternative<TlsStream>(s_); }
-    Socket& Tcp() { return IsTls() ? std::get<TlsStream>(s_).next_layer() : std::get<Socket>(s_); }
-    TlsStream* Tls() { return std::get_if<TlsStream>(&s_); }
+    bool IsTls() const { return std::holds_alternative<std::unique_ptr<TlsStream>>(s_); }
+    TlsStream* Tls() {
+        auto* tls = std::get_if<std::unique_ptr<TlsStream>>(&s_);
+        return tls ? tls->get() : nullptr;
+    }
+    Socket& Tcp() { return IsTls() ? Tls()->next_layer() : std::get<Socket>(s_); }
     executor_type get_executor() { return Tcp().get_executor(); }
 
     // Runs the TLS handshake in the given role; a plain stream completes at once.
@@ -37,11 +41,11 @@ public:
     // The stream interface of asio's composed reads and writes.
     template <class Buffers, class Handler>
     void async_read_some(const Buffers& buffers, Handler&& handler) {
-        std::visit([&](auto& s) { s.async_read_some(buffers, std::forward<Handler>(handler)); }, s_);
+        Visit([&](auto& s) { s.async_read_some(buffers, std::forward<Handler>(handler)); });
     }
     template <class Buffers, class Handler>
     void async_write_some(const Buffers& buffers, Handler&& handler) {
-        std::visit([&](auto& s) { s.async_write_some(buffers, std::forward<Handler>(handler)); }, s_);
+        Visit([&](auto& s) { s.async_write_some(buffers, std::forward<Handler>(handler)); });
     }
 
     // Ends the connection at once: no TLS goodbye is waited for.
@@ -52,5 +56,11 @@ public:
     }
 
 private:
-    std::variant<Socket, TlsStream> s_;
+    template <class F>
+    void Visit(F&& f) {
+        if (TlsStream* tls = Tls()) f(*tls);
+        else f(std::get<Socket>(s_));
+    }
+
+    std::variant<Socket, std::unique_ptr<TlsStream>> s_;
 };

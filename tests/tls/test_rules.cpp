@@ -39,7 +39,7 @@ TEST(TlsRules, FingerprintsAreReadInEitherFormAndNothingElse) {
     EXPECT_EQ(CertFingerprint::Parse(hex), hex);
     EXPECT_EQ(CertFingerprint::Parse(colons), hex);
     EXPECT_EQ(CertFingerprint::Show(hex), colons);
-    for (const std::string bad : {std::string(62, 'a'), std::string(66, 'a'), std::string(63, 'a') + "g", ":" + hex,
+    for (const std::string& bad : {std::string(62, 'a'), std::string(66, 'a'), std::string(63, 'a') + "g", ":" + hex,
                                   hex + ":", std::string("a:") + std::string(63, 'a'), std::string()})
         EXPECT_FALSE(CertFingerprint::Parse(bad)) << bad;
     // The digest of the DER bytes, as any TLS tool shows it.
