@@ -312,23 +312,36 @@ int RunServe(const Options& o) {
     return 0;
 }
 
-int RunJoin(const Options& o) {
+// The seat `join` and `args` ask for: the server, the table, the ticket's secret and the
+// server's pinned certificate; none after saying why, with the exit status in `status`.
+std::optional<LaunchPlan::Request> SeatRequest(const Options& o, int& status) {
     LaunchPlan::Request r;
-    if (!CommandLine::ParseHostPort(o.server, r.host, r.port) || !Ticket::IsValidName(o.name)) return Usage();
     r.name = o.name;
     r.table = o.table;
     r.watch = o.watch;
-    if (!r.watch.empty() && !Ticket::IsValidName(r.watch)) return Usage();
+    if (!CommandLine::ParseHostPort(o.server, r.host, r.port) || !Ticket::IsValidName(r.name) ||
+        (!r.watch.empty() && !Ticket::IsValidName(r.watch))) {
+        status = Usage();
+        return std::nullopt;
+    }
+    status = 1;
     if (!o.secretFile.empty()) {
         r.secret = CommandLine::ReadSecretFile(o.secretFile);
         if (!r.secret) {
             std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
-            return 1;
+            return std::nullopt;
         }
     }
-    if (!PinServer(r)) return 1;
+    if (!PinServer(r)) return std::nullopt;
+    return r;
+}
+
+int RunJoin(const Options& o) {
+    int status = 0;
+    const auto r = SeatRequest(o, status);
+    if (!r) return status;
     ChildProcess table;
-    if (!StartTable(table, LobbyFolder() / "table", r)) {
+    if (!StartTable(table, LobbyFolder() / "table", *r)) {
         std::fprintf(stderr, "tilelink-lobby: cannot start the table window\n");
         return 1;
     }
@@ -336,21 +349,10 @@ int RunJoin(const Options& o) {
 }
 
 int RunArgs(const Options& o) {
-    LaunchPlan::Request r;
-    if (!CommandLine::ParseHostPort(o.server, r.host, r.port)) return Usage();
-    r.name = o.name;
-    r.table = o.table;
-    r.watch = o.watch;
-    if (!Ticket::IsValidName(r.name) || (!r.watch.empty() && !Ticket::IsValidName(r.watch))) return Usage();
-    if (!o.secretFile.empty()) {
-        r.secret = CommandLine::ReadSecretFile(o.secretFile);
-        if (!r.secret) {
-            std::fprintf(stderr, "tilelink-lobby: cannot read the secret file %s\n", o.secretFile.c_str());
-            return 1;
-        }
-    }
-    if (!PinServer(r)) return 1;
-    for (const auto& a : LaunchPlan::Arguments(r, std::time(nullptr))) std::printf("%s\n", a.c_str());
+    int status = 0;
+    const auto r = SeatRequest(o, status);
+    if (!r) return status;
+    for (const auto& a : LaunchPlan::Arguments(*r, std::time(nullptr))) std::printf("%s\n", a.c_str());
     return 0;
 }
 
