@@ -1,11 +1,17 @@
 #include "bot/BotConnection.h"
 
-BotConnection::BotConnection(asio::io_context& io) : resolver_(io), socket_(io) {}
+namespace {
 
-BotConnection::~BotConnection() {
-    std::error_code ec;
-    socket_.close(ec);
+NetStream MakeStream(asio::io_context& io, asio::ssl::context* tls) {
+    return tls ? NetStream(NetStream::Socket(io), *tls) : NetStream(NetStream::Socket(io));
 }
+
+}  // namespace
+
+BotConnection::BotConnection(asio::io_context& io, asio::ssl::context* tls)
+    : resolver_(io), stream_(MakeStream(io, tls)) {}
+
+BotConnection::~BotConnection() { stream_.Close(); }
 
 void BotConnection::Open(const std::string& host, const std::string& port, const std::string& ticket,
                          const Bytes& login, MessageHandler onMessage, ClosedHandler onClosed) {
@@ -17,14 +23,20 @@ void BotConnection::Open(const std::string& host, const std::string& port, const
     resolver_.async_resolve(host, port, [this, self](std::error_code ec, asio::ip::tcp::resolver::results_type results) {
         if (closed_) return;
         if (ec) return Fail("cannot resolve the server: " + ec.message());
-        asio::async_connect(socket_, results, [this, self](std::error_code ec, const asio::ip::tcp::endpoint&) {
+        asio::async_connect(stream_.Tcp(), results, [this, self](std::error_code ec, const asio::ip::tcp::endpoint&) {
             if (closed_) return;
             if (ec) return Fail("cannot connect: " + ec.message());
-            open_ = true;
             std::error_code ignored;
-            socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
-            Write();
-            Read();
+            stream_.Tcp().set_option(asio::ip::tcp::no_delay(true), ignored);
+            // The hello and its ticket go out only once the server has shown the pinned
+            // certificate.
+            stream_.AsyncHandshake(asio::ssl::stream_base::client, [this, self](std::error_code ec) {
+                if (closed_) return;
+                if (ec) return Fail("TLS handshake failed (not the pinned certificate?): " + ec.message());
+                open_ = true;
+                Write();
+                Read();
+            });
         });
     });
 }
@@ -43,10 +55,8 @@ void BotConnection::Close() {
     open_ = false;
     onMessage_ = nullptr;
     onClosed_ = nullptr;
-    std::error_code ec;
     resolver_.cancel();
-    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
-    socket_.close(ec);
+    stream_.Close();
 }
 
 void BotConnection::CloseAfterFlush() {
@@ -69,7 +79,7 @@ void BotConnection::Write() {
     }
     writing_ = true;
     auto self = shared_from_this();
-    asio::async_write(socket_, asio::buffer(out_.front()), [this, self](std::error_code ec, std::size_t) {
+    asio::async_write(stream_, asio::buffer(out_.front()), [this, self](std::error_code ec, std::size_t) {
         if (closed_) return;
         if (ec) return Fail("write failed: " + ec.message());
         out_.pop_front();
@@ -79,7 +89,7 @@ void BotConnection::Write() {
 
 void BotConnection::Read() {
     auto self = shared_from_this();
-    socket_.async_read_some(asio::buffer(buf_), [this, self](std::error_code ec, std::size_t n) {
+    stream_.async_read_some(asio::buffer(buf_), [this, self](std::error_code ec, std::size_t n) {
         if (closed_) return;
         if (ec) return Fail(ec == asio::error::eof ? "closed by the server" : "read failed: " + ec.message());
         decoder_.Feed(buf_.data(), n);

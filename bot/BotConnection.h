@@ -1,4 +1,5 @@
-// One computer player's TCP connection to the room server: it connects, sends the hello
+// One computer player's connection to the room server, plain TCP or TLS with the server's
+// certificate pinned (the context given decides): it connects, sends the hello
 // frame with the seat ticket and then the login, delivers every framed message it
 // receives, and sends messages in order. A frame outside 1..65536 bytes, a read or write
 // fault or the server closing ends the connection; the owner hears of it once.
@@ -13,13 +14,15 @@
 
 #include "core/Bytes.h"
 #include "core/Framing.h"
+#include "net/NetStream.h"
 
 class BotConnection : public std::enable_shared_from_this<BotConnection> {
 public:
     using MessageHandler = std::function<void(const Bytes&)>;
     using ClosedHandler = std::function<void(const std::string& why)>;
 
-    explicit BotConnection(asio::io_context& io);
+    // `tls` null: plain TCP; otherwise TLS with that context, which must outlive this.
+    explicit BotConnection(asio::io_context& io, asio::ssl::context* tls = nullptr);
     ~BotConnection();
     BotConnection(const BotConnection&) = delete;
     BotConnection& operator=(const BotConnection&) = delete;
@@ -41,7 +44,7 @@ private:
     void Fail(const std::string& why);
 
     asio::ip::tcp::resolver resolver_;
-    asio::ip::tcp::socket socket_;
+    NetStream stream_;
     Framing::FrameDecoder decoder_;
     std::array<std::uint8_t, 8192> buf_{};
     std::deque<Bytes> out_;  // whole frames

@@ -5,7 +5,9 @@
 #include <fstream>
 #include <set>
 
+#include "core/CertFingerprint.h"
 #include "core/CommandLine.h"
+#include "core/NetAddress.h"
 #include "core/Ticket.h"
 #include "core/modPublicTools.h"
 
@@ -36,7 +38,8 @@ const char* BotUsage() {
         "                    [--level " + BotLevels::Names() + "] (default normal)\n"
         "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
         "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
-        "                    [--turn-time SECONDS] [--games G] [--step SECONDS]\n";
+        "                    [--turn-time SECONDS] [--games G] [--step SECONDS]\n"
+        "                    [--tls] [--tls-fingerprint HEX]\n";
     return usage.c_str();
 }
 
@@ -46,6 +49,10 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
         const std::string opt = argv[i];
         if (opt == "--reconnect") {
             out.reconnect = true;
+            continue;
+        }
+        if (opt == "--tls") {
+            out.tls = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -134,6 +141,14 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
                 return false;
             }
             out.watch = val;
+        } else if (opt == "--tls-fingerprint") {
+            const auto fp = CertFingerprint::Parse(val);
+            if (!fp) {
+                error = "--tls-fingerprint wants the 32 bytes of a SHA-256 fingerprint in hex";
+                return false;
+            }
+            out.tlsFingerprint = *fp;
+            out.tls = true;
         } else if (opt == "--trace") {
             out.tracePath = val;
         } else if (opt == "--turn-time") {
@@ -154,6 +169,13 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
     }
     if (!haveServer) {
         error = "--server HOST:PORT is required";
+        return false;
+    }
+    // Tickets never cross a network in clear; a TLS server is trusted by its pinned
+    // certificate only.
+    if (!NetAddress::IsLoopback(out.host)) out.tls = true;
+    if (out.tls && out.tlsFingerprint.empty()) {
+        error = "TLS needs the server's certificate fingerprint: --tls-fingerprint HEX";
         return false;
     }
     if (!out.names.empty()) {

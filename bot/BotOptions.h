@@ -27,6 +27,8 @@ struct BotOptions {
     bool reconnect = false;     // a lost connection is tried again
     double turnSeconds = 30;    // the own turn clock (two thirds with an alarm clock)
     int games = 0;              // leave the table after this many games; 0: stay
+    bool tls = false;            // TLS: asked for, or the server is not on loopback
+    std::string tlsFingerprint;  // the server certificate's SHA-256, 64 hex digits
 };
 
 inline constexpr int kMaxBotCount = 60;

@@ -70,7 +70,7 @@ void BotPlayer::Connect() {
     t.watched = config_.watched;
     t.expiry = static_cast<std::int64_t>(std::time(nullptr)) + kTicketSeconds;
     const std::string ticket = Ticket::Make(t, config_.secret ? &*config_.secret : nullptr);
-    conn_ = std::make_shared<BotConnection>(io_);
+    conn_ = std::make_shared<BotConnection>(io_, config_.tls.get());
     std::weak_ptr<bool> alive = alive_;
     conn_->Open(
         config_.host, config_.port, ticket, RoomMessages::Login(true),

@@ -38,6 +38,7 @@ struct BotConfig {
     int games = 0;            // leave after this many games; 0: stay
     double itemGapSeconds = 0;  // at least this long (times the pace) between two chosen items
     double firstStep = 0.002;   // the `first` strategy's pause before each pair
+    std::shared_ptr<asio::ssl::context> tls;  // none: plain TCP
 };
 
 class BotPlayer {

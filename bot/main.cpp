@@ -14,6 +14,7 @@
 #include "bot/BotOptions.h"
 #include "bot/BotPlayer.h"
 #include "bot/BotTrace.h"
+#include "net/TlsContext.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ int Run(int argc, char** argv) {
     int finished = 0, lost = 0;
     bool signalled = false;
     asio::signal_set signals(io, SIGINT, SIGTERM);
+    const std::shared_ptr<asio::ssl::context> tls = o.tls ? TlsContext::ForClient(o.tlsFingerprint) : nullptr;
 
     for (int i = 0; i < o.count; ++i) {
         BotConfig c;
@@ -65,6 +67,7 @@ int Run(int argc, char** argv) {
         c.turnSeconds = o.turnSeconds;
         c.reconnect = o.reconnect;
         c.games = o.games;
+        c.tls = tls;
         auto p = std::make_unique<BotPlayer>(io, c, trace);
         // The launcher waits for these lines before it lets the next players in.
         p->onSeated = [](BotPlayer& who, int seat) {

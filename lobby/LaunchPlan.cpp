@@ -14,7 +14,7 @@ std::vector<std::string> Arguments(const Request& r, std::int64_t now) {
     const std::string ticket = Ticket::Make(t, r.secret ? &*r.secret : nullptr);
     return {
         LaunchMarker::kText,
-        r.host + "#" + ticket,
+        r.host + "#" + ticket + (r.fingerprint.empty() ? "" : "#" + r.fingerprint),
         std::to_string(r.port),
         kGameCaption,
         kTitleTable,

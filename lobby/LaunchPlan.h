@@ -1,5 +1,6 @@
 // What the lobby hands the table client: the nine launch arguments, the second of which
-// carries the seat ticket behind the server address (HOST#TICKET).
+// carries the seat ticket behind the server address (HOST#TICKET), and behind that the
+// pinned certificate fingerprint of a TLS server (HOST#TICKET#FINGERPRINT).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@ struct Request {
     int table = 1;
     std::string watch;    // the watched player, empty to play
     std::optional<std::string> secret;  // signs the ticket when present
+    std::string fingerprint;            // the server's pinned certificate; empty: plain TCP
     std::int64_t ticketLifetime = 12 * 3600;  // seconds
 };
 

@@ -37,6 +37,7 @@ bool StartBots(ChildProcess& bots, const fs::path& tableDir, const Bots& b) {
     std::vector<std::string> args = {"--server", b.address, "--table", std::to_string(b.table), "--count",
                                      std::to_string(b.count), "--secret-file", b.secretFile.string()};
     if (!b.level.empty()) args.insert(args.end(), {"--level", b.level});
+    if (!b.fingerprint.empty()) args.insert(args.end(), {"--tls-fingerprint", b.fingerprint});
     return bots.Start((tableDir / "tilelink-bot").string(), args, true);
 }
 

@@ -22,6 +22,7 @@ struct Bots {
     int count = 0;
     std::filesystem::path secretFile;
     std::string level;  // empty: the players' own default
+    std::string fingerprint;  // the server's certificate, for TLS; empty: plain TCP
 };
 // Starts the computer players with their output captured (their "seated" lines).
 bool StartBots(ChildProcess& bots, const std::filesystem::path& tableDir, const Bots& b);

@@ -24,16 +24,19 @@
 #include <vector>
 
 #include "bot/BotLevel.h"
+#include "core/CertFingerprint.h"
 #include "core/CommandLine.h"
 #include "core/TableExit.h"
 #include "core/Ticket.h"
 #include "core/UserFolders.h"
+#include "lobby/CertPin.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
 #include "lobby/PlayRoom.h"
 #include "lobby/PlaySession.h"
 #include "lobby/RoomProcesses.h"
 #include "lobby/TableWindow.h"
+#include "net/TlsIdentity.h"
 
 namespace fs = std::filesystem;
 
@@ -190,6 +193,20 @@ int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::
         else
             session.reset();
     }
+// Reads the server's certificate and pins it on first use (see CertPins); false after
+// saying why the server is refused.
+bool PinServer(LaunchPlan::Request& r) {
+    CertPins pins(CertPins::DefaultFile());
+    const ServerRoute route = RouteToServer(r.host, r.port, pins);
+    if (!route.ok) {
+        std::fprintf(stderr, "tilelink-lobby: %s\n", route.error.c_str());
+        return false;
+    }
+    if (!route.note.empty()) std::fprintf(stderr, "tilelink-lobby: %s\n", route.note.c_str());
+    r.fingerprint = route.fingerprint;
+    return true;
+}
+
     if (!session) {
         setup.table = mark.table = PlayRoom::NewTable(live);
         setup.bots = mark.bots = o.bots;
@@ -289,10 +306,18 @@ int RunServe(const Options& o) {
     const fs::path tableDir = lobbyDir / "table";
     fs::path secretFile = o.secretFile.empty() ? RunFolder() / "serve-secret" : fs::path(o.secretFile);
     if (o.secretFile.empty() && !FreshSecretFile(secretFile)) return Fail("cannot write a secret file");
+    // The server's certificate lives beside its records and is made on the first start.
+    const fs::path db = o.db.empty() ? fs::path(LocalRecordsFile(lobbyDir)) : fs::path(o.db);
+    const fs::path stateDir = db.has_parent_path() ? db.parent_path() : fs::current_path();
+    const fs::path cert = stateDir / "tilelink-server.crt", key = stateDir / "tilelink-server.key";
+    std::string error;
+    if (!TlsIdentity::EnsureSelfSigned(cert.string(), key.string(), "tilelink room server", error)) return Fail(error);
+    const std::string fingerprint = TlsIdentity::FingerprintOfFile(cert.string());
+    if (fingerprint.empty()) return Fail("cannot read the certificate " + cert.string());
     ChildProcess server;
     int port = 0;
-    if (!RoomProcesses::StartServer(server, tableDir, o.listen, secretFile,
-                                    o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db, port))
+    if (!RoomProcesses::StartServer(server, tableDir, o.listen, secretFile, db.string(), port,
+                                    {"--tls-cert", cert.string(), "--tls-key", key.string()}))
         return Fail("the room server did not start on " + o.listen);
     std::vector<ChildProcess> bots(static_cast<std::size_t>(o.tables));
     for (int t = 0; t < o.tables; ++t) {
@@ -302,12 +327,16 @@ int RunServe(const Options& o) {
         b.count = o.bots;
         b.secretFile = secretFile;
         b.level = o.level;
+        b.fingerprint = fingerprint;
         if (!RoomProcesses::StartBots(bots[t], tableDir, b)) std::fprintf(stderr, "tilelink-lobby: the computer players of table %d did not start\n", t + 1);
     }
-    std::printf("tilelink: serving on port %d with %s at each of %d tables.\n"
+    std::printf("tilelink: serving on port %d (TLS) with %s at each of %d tables.\n"
+                "Certificate SHA-256 fingerprint: %s\n"
                 "Players join with:  tilelink-lobby join --server THIS-HOST:%d --name NAME --secret-file %s\n"
-                "(copy the secret file to their machine). Ctrl-C stops.\n",
-                port, BotsText(o.bots, o.level).c_str(), o.tables, port, secretFile.c_str());
+                "(copy the secret file to their machine; their first join shows the fingerprint above).\n"
+                "Ctrl-C stops.\n",
+                port, BotsText(o.bots, o.level).c_str(), o.tables, CertFingerprint::Show(fingerprint).c_str(), port,
+                secretFile.c_str());
     std::fflush(stdout);
     while (!g_stop && server.Running()) {
         RoomProcesses::Drain(server);
@@ -340,6 +369,7 @@ std::optional<LaunchPlan::Request> JoinRequest(const Options& o) {
             return std::nullopt;
         }
     }
+    if (!PinServer(r)) return std::nullopt;
     return r;
 }
 

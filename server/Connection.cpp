@@ -2,30 +2,49 @@
 
 SharedFrame MakeFrame(const Bytes& message) { return std::make_shared<const Bytes>(Framing::EncodeFrame(message)); }
 
-Connection::Connection(asio::ip::tcp::socket socket, Handler& handler, const Limits& limits, std::uint64_t id)
-    : socket_(std::move(socket)),
-      timer_(socket_.get_executor()),
-      frameTimer_(socket_.get_executor()),
+namespace {
+
+NetStream MakeStream(asio::ip::tcp::socket socket, asio::ssl::context* tls) {
+    return tls ? NetStream(std::move(socket), *tls) : NetStream(std::move(socket));
+}
+
+}  // namespace
+
+Connection::Connection(asio::ip::tcp::socket socket, asio::ssl::context* tls, Handler& handler, const Limits& limits,
+                       std::uint64_t id)
+    : stream_(MakeStream(std::move(socket), tls)),
+      timer_(stream_.get_executor()),
+      frameTimer_(stream_.get_executor()),
       handler_(handler),
       limits_(limits),
       id_(id),
       tokens_(limits.messageBurst),
       tokenTime_(std::chrono::steady_clock::now()) {
     std::error_code ec;
-    const auto ep = socket_.remote_endpoint(ec);
+    auto& tcp = stream_.Tcp();
+    const auto ep = tcp.remote_endpoint(ec);
     if (!ec) peer_ = ep.address().to_string() + ":" + std::to_string(ep.port());
-    socket_.set_option(asio::ip::tcp::no_delay(true), ec);
-    socket_.set_option(asio::socket_base::keep_alive(true), ec);
-    if (limits_.sendBufferBytes > 0) socket_.set_option(asio::socket_base::send_buffer_size(limits_.sendBufferBytes), ec);
+    tcp.set_option(asio::ip::tcp::no_delay(true), ec);
+    tcp.set_option(asio::socket_base::keep_alive(true), ec);
+    if (limits_.sendBufferBytes > 0) tcp.set_option(asio::socket_base::send_buffer_size(limits_.sendBufferBytes), ec);
 }
 
 void Connection::Start() {
     auto self = shared_from_this();
     timer_.expires_after(limits_.loginTimeout);
     timer_.async_wait([self](std::error_code ec) {
-        if (!ec && !self->loggedIn_) self->Close("no login in time");
+        if (!ec && !self->loggedIn_) self->Close(self->ready_ ? "no login in time" : "no TLS handshake in time");
     });
-    Read();
+    stream_.AsyncHandshake(asio::ssl::stream_base::server, [self](std::error_code ec) {
+        if (self->closed_) return;
+        if (ec) {
+            self->Close("TLS handshake failed");
+            return;
+        }
+        self->ready_ = true;
+        if (!self->queue_.empty() && !self->writing_) self->Write();
+        self->Read();
+    });
 }
 
 void Connection::LoggedIn() {
@@ -45,7 +64,7 @@ bool Connection::TakeToken() {
 
 void Connection::Read() {
     auto self = shared_from_this();
-    socket_.async_read_some(asio::buffer(readBuf_), [self](std::error_code ec, std::size_t n) {
+    stream_.async_read_some(asio::buffer(readBuf_), [self](std::error_code ec, std::size_t n) {
         if (self->closed_) return;
         if (ec) {
             self->Close(ec == asio::error::eof ? "closed by the client" : "read failed");
@@ -102,7 +121,7 @@ void Connection::Send(const SharedFrame& frame) {
     }
     queue_.push_back(frame);
     queuedBytes_ += frame->size();
-    if (!writing_) Write();
+    if (!writing_ && ready_) Write();
 }
 
 void Connection::Write() {
@@ -116,7 +135,7 @@ void Connection::Write() {
     const std::size_t batch = std::min<std::size_t>(queue_.size(), 64);
     for (std::size_t i = 0; i < batch; ++i) buffers.push_back(asio::buffer(*queue_[i]));
     auto self = shared_from_this();
-    asio::async_write(socket_, buffers, [self, batch](std::error_code ec, std::size_t) {
+    asio::async_write(stream_, buffers, [self, batch](std::error_code ec, std::size_t) {
         if (self->closed_) return;
         if (ec) {
             self->Close("write failed");
@@ -133,7 +152,7 @@ void Connection::Write() {
 void Connection::CloseAfterFlush() {
     if (closed_ || flushing_) return;
     flushing_ = true;
-    if (!writing_) {
+    if (!writing_ && (ready_ || queue_.empty())) {
         Close("left");
         return;
     }
@@ -149,13 +168,11 @@ void Connection::Close(const char* why) {
     if (closed_) return;
     closed_ = true;
     reason_ = why;
-    std::error_code ec;
     timer_.cancel();
     frameTimer_.cancel();
-    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
-    socket_.close(ec);
+    stream_.Close();
     queue_.clear();
     queuedBytes_ = 0;
     auto self = shared_from_this();
-    asio::post(socket_.get_executor(), [self] { self->handler_.OnClosed(*self); });
+    asio::post(stream_.get_executor(), [self] { self->handler_.OnClosed(*self); });
 }

@@ -1,6 +1,7 @@
 // One client connection: the framing of the socket (4-byte lengths, messages of 1..65536
 // bytes), a bounded output queue, a request rate limit, the login deadline and the
-// deadline of a frame begun. Anything wrong with what the client sends ends this
+// deadline of a frame begun. With the room's TLS context the stream is TLS: the handshake
+// comes first and counts against the login deadline. Anything wrong with what the client sends ends this
 // connection only.
 #pragma once
 #include <asio.hpp>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "core/Framing.h"
+#include "net/NetStream.h"
 
 struct UserSession;
 
@@ -40,7 +42,9 @@ public:
         virtual void OnClosed(Connection& c) = 0;
     };
 
-    Connection(asio::ip::tcp::socket socket, Handler& handler, const Limits& limits, std::uint64_t id);
+    // `tls` null: plain TCP.
+    Connection(asio::ip::tcp::socket socket, asio::ssl::context* tls, Handler& handler, const Limits& limits,
+               std::uint64_t id);
 
     void Start();
     void Send(const SharedFrame& frame);
@@ -71,7 +75,7 @@ private:
     // After a read: a frame left incomplete must be finished before its deadline.
     void WatchPartialFrame();
 
-    asio::ip::tcp::socket socket_;
+    NetStream stream_;
     asio::steady_timer timer_;
     asio::steady_timer frameTimer_;
     Handler& handler_;
@@ -83,6 +87,7 @@ private:
     std::deque<SharedFrame> queue_;
     std::size_t queuedBytes_ = 0;
     bool writing_ = false;
+    bool ready_ = false;  // the handshake is done: reads and writes may start
     bool closed_ = false;
     bool flushing_ = false;
     bool loggedIn_ = false;

@@ -10,6 +10,7 @@
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
 #include "core/modRoomMsgDefine.h"
+#include "net/TlsContext.h"
 #include "server/ServerLog.h"
 #include "server/Table.h"
 #include "server/UserNames.h"
@@ -56,6 +57,10 @@ RoomServer::~RoomServer() {
 }
 
 bool RoomServer::Listen(std::string& error) {
+    if (!options_.tlsCert.empty()) {
+        tls_ = TlsContext::ForServer(options_.tlsCert, options_.tlsKey, error);
+        if (!tls_) return false;
+    }
     std::error_code ec;
     const auto address = asio::ip::make_address(options_.host, ec);
     if (ec) {
@@ -125,7 +130,7 @@ void RoomServer::Accept() {
             limits.loginTimeout = options_.loginTimeout;
             limits.frameTimeout = options_.frameTimeout;
             limits.sendBufferBytes = options_.sendBufferBytes;
-            auto c = std::make_shared<Connection>(std::move(socket), *this, limits, nextId_++);
+            auto c = std::make_shared<Connection>(std::move(socket), tls_.get(), *this, limits, nextId_++);
             connections_[c->Id()] = c;
             c->Start();
         }

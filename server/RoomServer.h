@@ -26,7 +26,7 @@ public:
     ~RoomServer() override;
 
     // Binds, registers the room and starts accepting; false with a message when the
-    // address or the spill file cannot be used.
+    // address, the spill file, or the certificate and key cannot be used.
     bool Listen(std::string& error);
     asio::ip::tcp::endpoint LocalEndpoint() const;
     // Stops accepting and ends every connection.
@@ -51,6 +51,7 @@ public:
     // The user of that name in the room now, or none.
     UserSession* FindUser(const std::string& name);
 
+    bool UsesTls() const { return tls_ != nullptr; }
     std::size_t ConnectionCount() const { return connections_.size(); }
     // Connections served at once: the configured bound, kept below the descriptor limit
     // read at the start less the reserve.
@@ -81,6 +82,7 @@ private:
     std::optional<std::string> ticketKey_;  // the key tickets must be signed with, when any
     const MapStore& maps_;
     std::mt19937 rng_;
+    std::unique_ptr<asio::ssl::context> tls_;  // none: plain TCP (loopback only)
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptTimer_;
     bool acceptFailing_ = false;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/CommandLine.h"
+#include "core/NetAddress.h"
 #include "server/ItemRules.h"
 
 ServerOptions::ServerOptions() : items(ItemRules::DefaultCatalogue()) {}
@@ -82,6 +83,10 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             std::string secret;
             if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
             out.secret = secret;
+        } else if (opt == "--tls-cert") {
+            out.tlsCert = val;
+        } else if (opt == "--tls-key") {
+            out.tlsKey = val;
         } else if (opt == "--maps") {
             out.mapsDir = val;
         } else if (opt == "--items") {
@@ -131,6 +136,16 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
     }
     if (out.roomTickets && (!out.secret || out.roomId.empty())) {
         error = "--room-tickets yes needs --secret-file and --room-id";
+        return false;
+    }
+    if (out.tlsCert.empty() != out.tlsKey.empty()) {
+        error = "--tls-cert and --tls-key go together";
+        return false;
+    }
+    // Tickets and chat never cross a network in clear.
+    if (out.tlsCert.empty() && !NetAddress::IsLoopback(out.host)) {
+        error = "--listen " + out.host + " is not a loopback address: it needs --tls-cert FILE --tls-key FILE"
+                " (without them only 127.0.0.1 or ::1, so tickets and chat never cross a network in clear)";
         return false;
     }
     return true;

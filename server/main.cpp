@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "core/UserFolders.h"
+#include "core/CertFingerprint.h"
+#include "net/TlsIdentity.h"
 #include "server/OperatorCommands.h"
 #include "server/RoomServer.h"
 #include "server/ServerLog.h"
@@ -49,7 +51,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseServerOptions(argc, argv, options, error)) {
         std::fprintf(stderr,
-                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--db FILE|postgresql://...] [--spill FILE]"
+                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE] [--db FILE|postgresql://...] [--spill FILE]"
                      " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
                      " [--secret-file FILE]"
                      " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
@@ -87,6 +89,9 @@ int main(int argc, char** argv) {
     }
     const auto ep = room.LocalEndpoint();
     std::printf("listening on %s:%u\n", options.host.c_str(), static_cast<unsigned>(ep.port()));
+    if (room.UsesTls())
+        std::printf("TLS certificate SHA-256 %s\n",
+                    CertFingerprint::Show(TlsIdentity::FingerprintOfFile(options.tlsCert)).c_str());
     std::fflush(stdout);
 
     asio::signal_set signals(io, SIGINT, SIGTERM);

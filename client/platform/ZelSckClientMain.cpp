@@ -1,24 +1,45 @@
 #include "client/platform/ZelSckClientMain.h"
 
 #include <QMessageBox>
+#include <QSslConfiguration>
+
+#include "core/CertFingerprint.h"
+#include "core/NetAddress.h"
 
 ZelSckClientMain::ZelSckClientMain(QObject* parent) : QObject(parent) {
     connectTimer_.setSingleShot(true);
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
-        if (socket_.state() != QAbstractSocket::ConnectedState) {
+        if (!ready_) {
             RaiseError();
             socket_.abort();
         }
     });
-    connect(&socket_, &QTcpSocket::connected, this, &ZelSckClientMain::HandleConnected);
-    connect(&socket_, &QTcpSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
-    connect(&socket_, &QTcpSocket::disconnected, this, &ZelSckClientMain::RaiseClose);
-    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (e == QAbstractSocket::RemoteHostClosedError)
+    connect(&socket_, &QSslSocket::connected, this, [this] {
+        if (pin_.empty()) HandleConnected();
+    });
+    connect(&socket_, &QSslSocket::encrypted, this, &ZelSckClientMain::HandleEncrypted);
+    // The certificate is self-signed: what an authority would say does not matter, the pin
+    // is checked once the handshake is through.
+    connect(&socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+        socket_.ignoreSslErrors(errors);
+    });
+    connect(&socket_, &QSslSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
+    connect(&socket_, &QSslSocket::disconnected, this, [this] {
+        if (ready_) RaiseClose();
+        else RaiseError();  // ended during the handshake
+    });
+    connect(&socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        if (e == QAbstractSocket::RemoteHostClosedError && ready_)
             RaiseClose();
         else
             RaiseError();
     });
+}
+
+ZelSckClientMain::~ZelSckClientMain() {
+    socket_.disconnect(this);
+    connectTimer_.stop();
+    socket_.abort();
 }
 
 void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) {
@@ -27,10 +48,16 @@ void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder
 
 void ZelSckClientMain::Connect(const std::string& strAddress, std::int32_t lngPort, std::int32_t lngTimeoutSeconds) {
     std::string host = strAddress;
+    std::string pinText;
     const std::size_t hash = strAddress.find('#');
     if (hash != std::string::npos) {
         host = strAddress.substr(0, hash);
         ticket_ = strAddress.substr(hash + 1);
+        const std::size_t hash2 = ticket_.find('#');
+        if (hash2 != std::string::npos) {
+            pinText = ticket_.substr(hash2 + 1);
+            ticket_.resize(hash2);
+        }
     }
     if (recorder_) {
         QTimer::singleShot(0, this, [this] {
@@ -38,16 +65,29 @@ void ZelSckClientMain::Connect(const std::string& strAddress, std::int32_t lngPo
         });
         return;
     }
-    if (lngPort < 1 || lngPort > 65535 || host.empty()) {
+    // A pin that does not read as a fingerprint, or a host off this machine without one:
+    // nothing is sent in clear, the connection fails.
+    const auto pin = CertFingerprint::Parse(pinText);
+    const bool badPin = !pinText.empty() && !pin;
+    if (lngPort < 1 || lngPort > 65535 || host.empty() || badPin || (!pin && !NetAddress::IsLoopback(host))) {
         QTimer::singleShot(0, this, &ZelSckClientMain::RaiseError);
         return;
     }
     connectTimer_.start(std::max<std::int32_t>(1, lngTimeoutSeconds) * 1000);
-    socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(lngPort));
+    if (!pin) {
+        socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(lngPort));
+        return;
+    }
+    pin_ = *pin;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setProtocol(QSsl::TlsV1_2OrLater);
+    tls.setPeerVerifyMode(QSslSocket::QueryPeer);
+    socket_.setSslConfiguration(tls);
+    socket_.connectToHostEncrypted(QString::fromStdString(host), static_cast<quint16>(lngPort));
 }
 
 bool ZelSckClientMain::IsConnected() const {
-    return recorder_ ? true : socket_.state() == QAbstractSocket::ConnectedState && !ended_;
+    return recorder_ ? true : socket_.state() == QAbstractSocket::ConnectedState && ready_ && !ended_;
 }
 
 bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_t last) {
@@ -63,8 +103,21 @@ bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_
            static_cast<qint64>(frame.size());
 }
 
+void ZelSckClientMain::HandleEncrypted() {
+    const QByteArray der = socket_.peerCertificate().toDer();
+    const std::string seen =
+        CertFingerprint::OfDer(reinterpret_cast<const std::uint8_t*>(der.constData()), static_cast<std::size_t>(der.size()));
+    if (der.isEmpty() || seen != pin_) {  // not the server the lobby pinned
+        RaiseError();
+        socket_.abort();
+        return;
+    }
+    HandleConnected();
+}
+
 void ZelSckClientMain::HandleConnected() {
     connectTimer_.stop();
+    ready_ = true;
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (!ticket_.empty()) {
         const Bytes hello = Framing::EncodeHello(ticket_);

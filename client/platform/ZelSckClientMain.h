@@ -1,9 +1,12 @@
-// The room socket control: one TCP connection to the room server, carrying whole
-// messages in length-prefixed frames. The address text may carry a seat ticket behind
-// the host ("HOST#TICKET"); the control then opens the connection with a hello frame.
+// The room socket control: one connection to the room server, carrying whole messages in
+// length-prefixed frames. The address text may carry a seat ticket behind the host
+// ("HOST#TICKET"); the control then opens the connection with a hello frame. A third
+// field pins the server's certificate ("HOST#TICKET#FINGERPRINT", the SHA-256 in hex): the
+// connection is then TLS, and the server must show exactly that certificate. Without a
+// pin only a loopback host is reached, over plain TCP; any other host is an error.
 #pragma once
 #include <QObject>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 #include <functional>
 #include <string>
@@ -15,6 +18,8 @@ class ZelSckClientMain : public QObject {
     Q_OBJECT
 public:
     explicit ZelSckClientMain(QObject* parent = nullptr);
+    // Ends the connection without raising OnClose or OnError: the owner is going away.
+    ~ZelSckClientMain() override;
 
     // The control draws nothing; these are kept for the main window's load steps.
     bool Visible = false;
@@ -43,14 +48,17 @@ public:
 
 private:
     void HandleConnected();
+    void HandleEncrypted();
     void HandleReadyRead();
     void RaiseError();
     void RaiseClose();
 
-    QTcpSocket socket_;
+    QSslSocket socket_;
     QTimer connectTimer_;
     Framing::FrameDecoder decoder_;
     std::string ticket_;
+    std::string pin_;     // the pinned fingerprint; empty: plain TCP
+    bool ready_ = false;  // connected, and through the handshake when TLS
     bool ended_ = false;  // OnClose or OnError already raised
     std::function<void(const Bytes&)> recorder_;
 };
