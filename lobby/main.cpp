@@ -158,6 +158,20 @@ std::string BotsText(int bots, const std::string& level) {
     return std::to_string(bots) + " computer player" + (bots == 1 ? "" : "s") + " (level " + level + ")";
 }
 
+// Reads the server's certificate and pins it on first use (see CertPins); false after
+// saying why the server is refused.
+bool PinServer(LaunchPlan::Request& r) {
+    CertPins pins(CertPins::DefaultFile());
+    const ServerRoute route = RouteToServer(r.host, r.port, pins);
+    if (!route.ok) {
+        std::fprintf(stderr, "tilelink-lobby: %s\n", route.error.c_str());
+        return false;
+    }
+    if (!route.note.empty()) std::fprintf(stderr, "tilelink-lobby: %s\n", route.note.c_str());
+    r.fingerprint = route.fingerprint;
+    return true;
+}
+
 // Every `play` but the first: a free seat at a running table, else a table of its own.
 int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::path& tableDir, const fs::path& marks,
                     const std::string& baseName) {
@@ -193,20 +207,6 @@ int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::
         else
             session.reset();
     }
-// Reads the server's certificate and pins it on first use (see CertPins); false after
-// saying why the server is refused.
-bool PinServer(LaunchPlan::Request& r) {
-    CertPins pins(CertPins::DefaultFile());
-    const ServerRoute route = RouteToServer(r.host, r.port, pins);
-    if (!route.ok) {
-        std::fprintf(stderr, "tilelink-lobby: %s\n", route.error.c_str());
-        return false;
-    }
-    if (!route.note.empty()) std::fprintf(stderr, "tilelink-lobby: %s\n", route.note.c_str());
-    r.fingerprint = route.fingerprint;
-    return true;
-}
-
     if (!session) {
         setup.table = mark.table = PlayRoom::NewTable(live);
         setup.bots = mark.bots = o.bots;

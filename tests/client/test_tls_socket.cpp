@@ -11,6 +11,7 @@
 #include "ClientHarness.h"
 #include "core/Ticket.h"
 #include "server/RoomServer.h"
+#include "server/SqliteStore.h"
 #include "tests/tls/TlsKit.h"
 
 namespace {
@@ -66,7 +67,7 @@ public:
 private:
     asio::io_context io_;
     ServerOptions options_;
-    UserStore store_;
+    SqliteStore store_;
     MapStore maps_;
     std::unique_ptr<RoomServer> room_;
     std::unique_ptr<tlskit::RecordingProxy> proxy_;

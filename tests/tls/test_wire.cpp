@@ -174,7 +174,7 @@ TEST(TlsWire, AServerWithoutItsCertificateDoesNotStart) {
         ServerOptions o;
         o.tlsCert = cert;
         o.tlsKey = key;
-        UserStore store;
+        SqliteStore store;
         std::string error;
         ASSERT_TRUE(store.Open(":memory:", error));
         MapStore maps("/nonexistent");
