@@ -30,6 +30,7 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, UserS
       store_(store),
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
+      clock_(io),
       acceptor_(io),
       acceptTimer_(io),
       connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {}
