@@ -395,3 +395,31 @@ TEST(TableRules, SeatsThatHoldTheTableUpAreDismissedOnTime) {
     table.Advance(10 * table.options.idleTime);
     EXPECT_EQ(table.T().SeatedCount(), 1);
 }
+
+TEST(TableRules, TheVirtualClockFiresDueTimersInOrderAtTheirOwnTimes) {
+    VirtualTableClock clock;
+    const auto t0 = clock.Now();
+    std::vector<std::pair<char, long>> fired;
+    auto at = [&](char name) { return [&, name] { fired.emplace_back(name, (clock.Now() - t0) / 1ms); }; };
+    auto a = clock.MakeTimer(), b = clock.MakeTimer(), c = clock.MakeTimer(), d = clock.MakeTimer();
+    a->Arm(300ms, at('a'));
+    b->Arm(100ms, [&] {
+        at('b')();
+        b->Arm(100ms, at('B'));  // a timer armed by a fired one fires within the same advance
+    });
+    c->Arm(100ms, at('c'));  // same instant as b: in the order armed
+    c->Arm(150ms, at('c'));  // armed again: only the new time counts
+    d->Arm(50ms, at('d'));
+    d->Cancel();
+    {
+        auto gone = clock.MakeTimer();
+        gone->Arm(10ms, at('x'));
+    }  // destroyed before it fell due
+    clock.Advance(250ms);
+    EXPECT_EQ(fired, (std::vector<std::pair<char, long>>{{'b', 100}, {'c', 150}, {'B', 200}}));
+    EXPECT_EQ(clock.Now() - t0, 250ms);
+    EXPECT_EQ(clock.Pending(), 1u);
+    clock.Advance(50ms);
+    EXPECT_EQ(fired.back(), std::make_pair('a', 300L));
+    EXPECT_EQ(clock.Pending(), 0u);
+}
