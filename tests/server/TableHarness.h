@@ -95,16 +95,14 @@ public:
     const MapStore& Maps() const override { return maps; }
     UserStore& Store() override { return store; }
     TableClock& Clock() override { return clock; }
+    // The released user stays readable till the end of the test, as its outbox does.
     void Release(UserSession& u) override {
-        if (u.conn) {
-            u.conn->session = nullptr;
-            u.conn->CloseAfterFlush();
-            u.conn.reset();
+        if (u.conn) u.conn->CloseAfterFlush();
+        u.conn.reset();
+        if (auto it = users.find(u.name); it != users.end() && it->second.get() == &u) {
+            released.push_back(std::move(it->second));
+            users.erase(it);
         }
-        auto it = users.find(u.name);
-        if (it == users.end() || it->second.get() != &u) return;
-        released.push_back(std::move(it->second));
-        users.erase(it);
     }
     void TableEmptied(int) override { ++emptied; }
     UserSession* FindUser(const std::string& name) override {
