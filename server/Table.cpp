@@ -1,7 +1,6 @@
 #include "server/Table.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 
 #include "core/ChatFields.h"
