@@ -79,6 +79,13 @@ bool ParseTimeOut(const Bytes& msg, std::uint8_t& seat, std::uint8_t& place) {
     return true;
 }
 
+bool ParseFinish(const Bytes& msg, std::uint8_t& seat, std::uint8_t& place) {
+    if (msg.size() != 4 || msg[0] != GAMEMSG_FINISH) return false;
+    seat = msg[2];
+    place = msg[3];
+    return true;
+}
+
 bool ParsePlayerQuit(const Bytes& msg, std::uint8_t& seat, std::string& reason) {
     if (msg.size() < 3 || msg[0] != GAMEMSG_PLAYERQUIT) return false;
     seat = msg[2];

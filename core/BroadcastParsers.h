@@ -1,6 +1,6 @@
 // Parsers of the room server's messages as a table client reads them: the settings
 // request and agreement (111, 112), the identity (130/3), ready hands (18), time-outs
-// (20), a player who cannot go on (5), relayed chat lines (1) and the item and group
+// (20) and finishes (23), a player who cannot go on (5), relayed chat lines (1) and the item and group
 // confirmations (133). Each follows the reading rules of the client: field counts and
 // lengths are checked, numbers are read by the leading-number rule, and a message that
 // does not fit gives false. The start, removal, end and snapshot messages are read by
@@ -47,6 +47,9 @@ bool ParseReady(const Bytes& msg, std::uint8_t& seat);
 
 // 20 broadcast: exactly four bytes.
 bool ParseTimeOut(const Bytes& msg, std::uint8_t& seat, std::uint8_t& place);
+
+// 23: exactly four bytes, the seat that cleared its board and its place.
+bool ParseFinish(const Bytes& msg, std::uint8_t& seat, std::uint8_t& place);
 
 // 5: the seat and the reason text.
 bool ParsePlayerQuit(const Bytes& msg, std::uint8_t& seat, std::string& reason);

@@ -15,14 +15,9 @@
 
 #include "core/Framing.h"
 #include "net/NetStream.h"
+#include "server/Outbox.h"
 
-struct UserSession;
-
-// A framed message shared by every connection it goes to.
-using SharedFrame = std::shared_ptr<const Bytes>;
-SharedFrame MakeFrame(const Bytes& message);
-
-class Connection : public std::enable_shared_from_this<Connection> {
+class Connection : public std::enable_shared_from_this<Connection>, public Outbox {
 public:
     struct Limits {
         std::size_t maxOutputBytes = 1 << 20;
@@ -47,12 +42,12 @@ public:
                std::uint64_t id);
 
     void Start();
-    void Send(const SharedFrame& frame);
+    void Send(const SharedFrame& frame) override;
     void Send(const Bytes& message) { Send(MakeFrame(message)); }
     // Ends the connection at once; queued output is dropped.
-    void Close(const char* why);
+    void Close(const char* why) override;
     // Sends what is queued, then ends the connection; reads nothing more.
-    void CloseAfterFlush();
+    void CloseAfterFlush() override;
     // The login came: the login deadline no longer applies.
     void LoggedIn();
 
@@ -62,11 +57,11 @@ public:
     std::size_t QueuedBytes() const { return queuedBytes_; }
     const char* CloseReason() const { return reason_; }
 
-    // Set by the room: the hello's ticket before the login, the user after it.
+    // Set by the room: the hello's ticket before the login (the user after it is the
+    // outbox's session).
     std::optional<std::string> ticket;
     bool helloSeen = false;
     bool loginStarted = false;  // the login waits for the user's record
-    UserSession* session = nullptr;
 
 private:
     void Read();

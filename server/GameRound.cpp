@@ -45,7 +45,7 @@ void GameRound::CountRemoval(RoundPlayer& p, int before) {
     ItemRules::Earn(items_, p.counts, before, p.removed);
 }
 
-bool GameRound::Remove(int seat, CellPos a, CellPos b, Clock::time_point now, Removal& out) {
+bool GameRound::Remove(int seat, CellPos a, CellPos b, TimePoint now, Removal& out) {
     if (!Playing(seat)) return false;
     RoundPlayer& p = players_[seat];
     if (!modLinkSearch::CheckLink(p.grid, a, b, out.path)) return false;

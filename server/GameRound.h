@@ -9,6 +9,7 @@
 
 #include "core/GameMessages.h"
 #include "server/BoardDealer.h"
+#include "server/TableClock.h"
 
 struct RoundPlayer {
     bool inGame = false;   // took part from the start
@@ -22,14 +23,17 @@ struct RoundPlayer {
     GameMessages::ItemCounts counts{};
     int chain = 0;      // removals in the running combo
     int bestChain = 0;  // the longest combo this game
-    std::chrono::steady_clock::time_point lastRemoval{};
+    TableClock::TimePoint lastRemoval{};
     std::int64_t pointsAtStart = 0;
     std::int64_t pointsLeft = 0;  // points that may still pay for items
 };
 
 class GameRound {
 public:
-    using Clock = std::chrono::steady_clock;
+    // The kind of time points removals are made at; the round never reads a clock itself,
+    // the table hands it the time of each removal.
+    using Clock = TableClock::Steady;
+    using TimePoint = TableClock::TimePoint;
     static constexpr int kSeats = GameSize::kSeatCount;
 
     GameRound(const std::array<bool, kSeats>& seated, const std::array<std::uint8_t, kSeats>& groups,
@@ -52,7 +56,7 @@ public:
     };
     // A pair of the seat's own board; false (nothing changes) when the seat is not in
     // play or the two cells do not link.
-    bool Remove(int seat, CellPos a, CellPos b, Clock::time_point now, Removal& out);
+    bool Remove(int seat, CellPos a, CellPos b, TimePoint now, Removal& out);
 
     // Out of the game: a time-out or a runaway takes the worst free place. 0 when the
     // seat was not in play.

@@ -44,6 +44,7 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
       records_(io, store, WorkerOptions(options)),
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
+      clock_(io),
       acceptor_(io),
       acceptTimer_(io),
       connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {

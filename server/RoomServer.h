@@ -10,16 +10,18 @@
 #include <unordered_map>
 #include <vector>
 
+#include "server/AsioTableClock.h"
 #include "server/Connection.h"
 #include "server/MapStore.h"
 #include "server/ServerOptions.h"
 #include "core/Ticket.h"
 #include "server/StoreWorker.h"
+#include "server/TableHost.h"
 #include "server/UserSession.h"
 
 class Table;
 
-class RoomServer : public Connection::Handler {
+class RoomServer : public Connection::Handler, public TableHost {
 public:
     // Every store call goes through the room's own store worker thread.
     RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps);
@@ -38,18 +40,14 @@ public:
     std::string Status() const;
 
     // What the tables use.
-    asio::io_context& Io() { return io_; }
-    const ServerOptions& Options() const { return options_; }
-    std::mt19937& Rng() { return rng_; }
-    const MapStore& Maps() const { return maps_; }
-    StoreWorker& Records() { return records_; }
-    // The user has left its table for good: its connection ends after what is queued and
-    // the room forgets it.
-    void Release(UserSession& user);
-    // A table has no user left; the room drops it.
-    void TableEmptied(int table);
-    // The user of that name in the room now, or none.
-    UserSession* FindUser(const std::string& name);
+    const ServerOptions& Options() const override { return options_; }
+    std::mt19937& Rng() override { return rng_; }
+    const MapStore& Maps() const override { return maps_; }
+    StoreWorker& Records() override { return records_; }
+    TableClock& Clock() override { return clock_; }
+    void Release(UserSession& user) override;
+    void TableEmptied(int table) override;
+    UserSession* FindUser(const std::string& name) override;
 
     bool UsesTls() const { return tls_ != nullptr; }
     std::size_t ConnectionCount() const { return connections_.size(); }
@@ -83,6 +81,7 @@ private:
     const MapStore& maps_;
     std::mt19937 rng_;
     std::unique_ptr<asio::ssl::context> tls_;  // none: plain TCP (loopback only)
+    AsioTableClock clock_;
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptTimer_;
     bool acceptFailing_ = false;

@@ -9,8 +9,10 @@
 #include "core/LeadingNumber.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
-#include "server/RoomServer.h"
+#include "server/MapStore.h"
+#include "server/ServerOptions.h"
 #include "server/Scoring.h"
+#include "server/StoreWorker.h"
 
 using namespace modGameMsgDefine;
 using namespace modRoomMsgDefine;
@@ -34,15 +36,15 @@ std::string FirstChars(const std::string& text, std::size_t limit) {
 
 }  // namespace
 
-Table::Table(RoomServer& room, int number)
-    : room_(room), number_(number), startTimer_(room.Io()), tickTimer_(room.Io()), idleTimer_(room.Io()) {}
+Table::Table(TableHost& room, int number)
+    : room_(room),
+      clock_(room.Clock()),
+      number_(number),
+      startTimer_(clock_.MakeTimer()),
+      tickTimer_(clock_.MakeTimer()),
+      idleTimer_(clock_.MakeTimer()) {}
 
-Table::~Table() {
-    *alive_ = false;
-    startTimer_.cancel();
-    tickTimer_.cancel();
-    idleTimer_.cancel();
-}
+Table::~Table() = default;
 
 bool Table::Empty() const { return SeatedCount() == 0 && watchers_.empty(); }
 
@@ -213,7 +215,7 @@ void Table::ConnectionLost(UserSession& u) {
     if (!u.IsWatcher() && round_ && round_->Player(u.seat).inGame && !round_->Player(u.seat).escaped) {
         // The seat stays for the game: the player may come back within the grace time.
         u.dropped = true;
-        u.droppedAt = Clock::now();
+        u.droppedAt = clock_.Now();
         SendAll(RoomMessages::UserDropped(u.name));
         return;
     }
@@ -352,16 +354,11 @@ void Table::CheckStart() {
     WatchIdleSeats();
     if (starting_ || !CanStart()) return;
     starting_ = true;
-    Arm(startTimer_, room_.Options().startPause, &Table::StartGame);
+    Arm(*startTimer_, room_.Options().startPause, &Table::StartGame);
 }
 
-void Table::Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)()) {
-    timer.expires_after(delay);
-    timer.async_wait([this, step, alive = std::weak_ptr<bool>(alive_)](std::error_code ec) {
-        const auto live = alive.lock();
-        if (ec || !live || !*live) return;
-        (this->*step)();
-    });
+void Table::Arm(TableTimer& timer, std::chrono::milliseconds delay, void (Table::*step)()) {
+    timer.Arm(delay, [this, step] { (this->*step)(); });
 }
 
 void Table::StartGame() {
@@ -372,7 +369,7 @@ void Table::StartGame() {
         if (!heldBack_) SendSystemChat("记录服务器暂时无法保存成绩，新的一局要等它恢复后才能开始。");
         heldBack_ = true;
         starting_ = true;
-        Arm(startTimer_, std::chrono::seconds(2), &Table::StartGame);
+        Arm(*startTimer_, std::chrono::seconds(2), &Table::StartGame);
         return;
     }
     heldBack_ = false;
@@ -427,19 +424,19 @@ void Table::StartTurn(int seat) {
         --u->alarmTurns;
         turn = opt.alarmTurnTime;
     }
-    deadline_[seat] = Clock::now() + turn + opt.turnGrace;
+    deadline_[seat] = clock_.Now() + turn + opt.turnGrace;
 }
 
 void Table::ExtendTurn(int seat) {
     const ServerOptions& opt = room_.Options();
-    deadline_[seat] = std::max(deadline_[seat], Clock::now() + opt.turnTime + opt.turnGrace);
+    deadline_[seat] = std::max(deadline_[seat], clock_.Now() + opt.turnTime + opt.turnGrace);
 }
 
-void Table::ArmTick() { Arm(tickTimer_, room_.Options().tick, &Table::Tick); }
+void Table::ArmTick() { Arm(*tickTimer_, room_.Options().tick, &Table::Tick); }
 
 void Table::Tick() {
     if (!round_) return;
-    const auto now = Clock::now();
+    const auto now = clock_.Now();
     for (int s = 0; s < kSeats && round_; ++s) {
         UserSession* u = seats_[s];
         if (!u || !round_->Playing(s)) continue;
@@ -458,7 +455,7 @@ void Table::OnRemove(UserSession& u, const Bytes& m) {
     if (!round_ || !GameMessages::ParseRemoveRequest(m, claimedSeat, path)) return;
     const int seat = u.seat;  // the seat is the connection's own, never the byte sent
     GameRound::Removal r;
-    if (!round_->Remove(seat, path.First(), path.Last(), Clock::now(), r)) return;
+    if (!round_->Remove(seat, path.First(), path.Last(), clock_.Now(), r)) return;
     GameMessages::RemoveInfo info;
     info.seat = static_cast<std::uint8_t>(seat);
     info.comboA = r.comboA;
@@ -501,7 +498,7 @@ void Table::OnItem(UserSession& u, const Bytes& m) {
     if (req.item == DJ_DITU) {
         if (round_ || room_.Options().items[DJ_DITU].bteFreeCount == 0 || !room_.Maps().Choosable(req.value)) return;
         // The choice is told to the table as a chat line: it spends the chooser's chat budget.
-        if (!u.TakeChatLine(Clock::now(), room_.Options().chatPerMinute)) return;
+        if (!u.TakeChatLine(clock_.Now(), room_.Options().chatPerMinute)) return;
         nextMap_ = req.value;
         SendAll(GameMessages::MapDone(seat, req.value));
         // The map's title as the map dialog lists it; the number when the title file has none.
@@ -568,7 +565,7 @@ void Table::OnChat(UserSession& u, const Bytes& m) {
     using namespace ChatFields;
     auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 1));
     if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
-    if (!u.TakeChatLine(Clock::now(), room_.Options().chatPerMinute)) return;  // too many lines: this one is dropped
+    if (!u.TakeChatLine(clock_.Now(), room_.Options().chatPerMinute)) return;  // too many lines: this one is dropped
     for (int i = 0; i < kFieldCount; ++i) f[i] = FirstChars(f[i], i == kText ? kMaxTextChars : 64);
     f[kSender] = u.name;
     const Bytes line = GameMessages::Chat(f);
@@ -602,7 +599,7 @@ void Table::CheckEnd() {
 
 void Table::EndGame() {
     round_->FinishLast();
-    tickTimer_.cancel();
+    tickTimer_->Cancel();
     // Every player who played is scored: a place once given stays, also for a player who
     // has left the table since, and a runaway pays the deduction.
     std::vector<Scoring::Entry> entries;
@@ -666,9 +663,9 @@ bool Table::OwesAnswer(int seat) const {
     return othersReady || (seat == master_ && !settings_ && company);
 }
 
-std::optional<Table::Clock::time_point> Table::IdleDeadline(int seat) const {
+std::optional<Table::TimePoint> Table::IdleDeadline(int seat) const {
     const ServerOptions& opt = room_.Options();
-    std::optional<Clock::time_point> due;
+    std::optional<TimePoint> due;
     if (owedSince_[seat]) due = *owedSince_[seat] + opt.readyTime + opt.readyGrace;
     if (idleSince_[seat] && seats_[seat] && seats_[seat]->guest) {
         const auto idle = *idleSince_[seat] + opt.idleTime;
@@ -678,8 +675,8 @@ std::optional<Table::Clock::time_point> Table::IdleDeadline(int seat) const {
 }
 
 void Table::WatchIdleSeats() {
-    const auto now = Clock::now();
-    std::optional<Clock::time_point> next;
+    const auto now = clock_.Now();
+    std::optional<TimePoint> next;
     for (int s = 0; s < kSeats; ++s) {
         const UserSession* u = seats_[s];
         if (u && !u->ready && !round_) {
@@ -692,15 +689,15 @@ void Table::WatchIdleSeats() {
         if (const auto due = IdleDeadline(s)) next = next ? std::min(*next, *due) : *due;
     }
     if (!next) {
-        idleTimer_.cancel();
+        idleTimer_->Cancel();
         return;
     }
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
-    Arm(idleTimer_, std::max(wait, std::chrono::milliseconds(1)), &Table::DismissIdleSeats);
+    Arm(*idleTimer_, std::max(wait, std::chrono::milliseconds(1)), &Table::DismissIdleSeats);
 }
 
 void Table::DismissIdleSeats() {
-    const auto now = Clock::now();
+    const auto now = clock_.Now();
     for (int s = 0; s < kSeats; ++s) {
         const auto due = IdleDeadline(s);
         if (!seats_[s] || !due || *due > now) continue;

@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "server/Connection.h"
 #include "core/RoomMessages.h"
 #include "server/GameRound.h"
+#include "server/Outbox.h"
+#include "server/TableClock.h"
+#include "server/TableHost.h"
 #include "server/UserSession.h"
-
-class RoomServer;
 
 class Table {
 public:
-    Table(RoomServer& room, int number);
+    Table(TableHost& room, int number);
     ~Table();
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
@@ -51,7 +51,7 @@ public:
     std::string Describe() const;
 
 private:
-    using Clock = std::chrono::steady_clock;
+    using TimePoint = TableClock::TimePoint;
 
     // sending
     void SendTo(UserSession& u, const Bytes& message);
@@ -82,7 +82,7 @@ private:
     // guest who never raises its hand.
     bool SeatOpen(int seat) const;
     bool OwesAnswer(int seat) const;
-    std::optional<Clock::time_point> IdleDeadline(int seat) const;
+    std::optional<TimePoint> IdleDeadline(int seat) const;
     void WatchIdleSeats();
     void DismissIdleSeats();
 
@@ -100,7 +100,7 @@ private:
     void Tick();
     void ArmTick();
     // Runs `step` after `delay` unless the table is gone by then.
-    void Arm(asio::steady_timer& timer, std::chrono::milliseconds delay, void (Table::*step)());
+    void Arm(TableTimer& timer, std::chrono::milliseconds delay, void (Table::*step)());
     void CheckEnd();
     void EndGame();
     void ResendWatcherStates();
@@ -113,7 +113,8 @@ private:
         bool guest = false;  // a guest's results are not stored
     };
 
-    RoomServer& room_;
+    TableHost& room_;
+    TableClock& clock_;
     int number_;
     std::array<UserSession*, GameSize::kSeatCount> seats_{};
     std::vector<UserSession*> watchers_;
@@ -125,16 +126,17 @@ private:
     std::uint32_t gameNo_ = 0;
     std::unique_ptr<GameRound> round_;
     std::array<Participant, GameSize::kSeatCount> played_{};
-    std::array<Clock::time_point, GameSize::kSeatCount> deadline_{};
+    std::array<TimePoint, GameSize::kSeatCount> deadline_{};
     // Since when each seat has been without a raised hand between games, and since when it
     // has owed the table its answer.
-    std::array<std::optional<Clock::time_point>, GameSize::kSeatCount> idleSince_{}, owedSince_{};
+    std::array<std::optional<TimePoint>, GameSize::kSeatCount> idleSince_{}, owedSince_{};
     bool starting_ = false;
     int unshownResults_ = 0;  // games ended whose results are not yet safe, and so not shown
     bool heldBack_ = false;   // told that no game starts while the database lags
-    asio::steady_timer startTimer_;
-    asio::steady_timer tickTimer_;
-    asio::steady_timer idleTimer_;
-    // A timer's handler may already be queued when the table goes; it checks this first.
+    // Destroyed with the table: none of them fires after it is gone.
+    std::unique_ptr<TableTimer> startTimer_;
+    std::unique_ptr<TableTimer> tickTimer_;
+    std::unique_ptr<TableTimer> idleTimer_;
+    // A saved game's answer may come after the table is gone; it checks this first.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

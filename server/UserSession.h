@@ -1,5 +1,5 @@
 // One user of the room: who it is, its record, where it sits or whom it watches, its
-// connection (none while dropped) and the per-user game state the server keeps.
+// outbox (none while dropped) and the per-user game state the server keeps.
 #pragma once
 #include <chrono>
 #include <memory>
@@ -7,14 +7,14 @@
 
 #include "server/Store.h"
 
-class Connection;
+class Outbox;
 
 struct UserSession {
     std::string name;
     bool guest = false;
     bool lease = false;  // holds the account's session lease in the store
     UserStats stats;
-    std::shared_ptr<Connection> conn;  // empty while the connection is lost
+    std::shared_ptr<Outbox> conn;  // the user's connection; empty while it is lost
 
     int table = 0;
     int seat = -1;        // -1 for a spectator

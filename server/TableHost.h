@@ -1,0 +1,30 @@
+// What a table needs of the room it stands in: the room's settings, maps, dice, records
+// store and clock, the users of the room by name, and word when a user leaves the room or
+// the table empties. RoomServer is the host in the running server.
+#pragma once
+#include <random>
+#include <string>
+
+class MapStore;
+class StoreWorker;
+class TableClock;
+struct ServerOptions;
+struct UserSession;
+
+class TableHost {
+public:
+    virtual ~TableHost() = default;
+
+    virtual const ServerOptions& Options() const = 0;
+    virtual std::mt19937& Rng() = 0;
+    virtual const MapStore& Maps() const = 0;
+    virtual StoreWorker& Records() = 0;
+    virtual TableClock& Clock() = 0;
+    // The user has left its table for good: its outbox ends after what is queued and the
+    // room forgets it.
+    virtual void Release(UserSession& user) = 0;
+    // A table has no user left; the room drops it (later, never inside the call).
+    virtual void TableEmptied(int table) = 0;
+    // The user of that name in the room now, or none.
+    virtual UserSession* FindUser(const std::string& name) = 0;
+};
