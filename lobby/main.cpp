@@ -348,9 +348,11 @@ int RunServe(const Options& o) {
     return 0;
 }
 
-// A request of `join` and `args`; nullopt (with the line said) when it cannot be made.
-std::optional<LaunchPlan::Request> JoinRequest(const Options& o) {
+// A request of `join` and `args`; nullopt (with the line said and the exit status in
+// `status`: 2 for a command line that cannot be read, 1 otherwise) when it cannot be made.
+std::optional<LaunchPlan::Request> JoinRequest(const Options& o, int& status) {
     LaunchPlan::Request r;
+    status = 2;
     if (!CommandLine::ParseHostPort(o.server, r.host, r.port)) {
         Fail("--server wants HOST:PORT, not \"" + o.server + "\"");
         return std::nullopt;
@@ -362,6 +364,7 @@ std::optional<LaunchPlan::Request> JoinRequest(const Options& o) {
         Fail("not a user name: \"" + (Ticket::IsValidName(r.name) ? r.watch : r.name) + "\"");
         return std::nullopt;
     }
+    status = 1;
     if (!o.secretFile.empty()) {
         r.secret = CommandLine::ReadSecretFile(o.secretFile);
         if (!r.secret) {
@@ -374,8 +377,9 @@ std::optional<LaunchPlan::Request> JoinRequest(const Options& o) {
 }
 
 int RunJoin(const Options& o) {
-    const auto r = JoinRequest(o);
-    if (!r) return 2;
+    int status = 0;
+    const auto r = JoinRequest(o, status);
+    if (!r) return status;
     const std::string address = o.server;
     TableWindow window;
     switch (window.Open(LobbyFolder() / "table" / "tilelink-table", *r, std::chrono::seconds(10), Stopped)) {
@@ -392,14 +396,15 @@ int RunJoin(const Options& o) {
         window.Stop();
         return 0;
     }
-    const int status = window.Wait();
-    if (status != TableExit::Closed) Say("the table window closed: " + WindowEndLine(status, window.Refusal(), address) + ".");
-    return status;
+    const int ended = window.Wait();
+    if (ended != TableExit::Closed) Say("the table window closed: " + WindowEndLine(ended, window.Refusal(), address) + ".");
+    return ended;
 }
 
 int RunArgs(const Options& o) {
-    const auto r = JoinRequest(o);
-    if (!r) return 2;
+    int status = 0;
+    const auto r = JoinRequest(o, status);
+    if (!r) return status;
     for (const auto& a : LaunchPlan::Arguments(*r, std::time(nullptr))) std::printf("%s\n", a.c_str());
     return 0;
 }

@@ -253,18 +253,18 @@ TEST(BotOptions, RefusesWhatItCannotUse) {
         {"--server", "localhost"},                                 // no port
         {"--server", "h:0"},
         {"--server", "h:70000"},
-        {"--server", "h:1", "--count", "0"},
-        {"--server", "h:1", "--count", "61"},
-        {"--server", "h:1", "--count", "3", "--names", "a,b"},     // too few names
-        {"--server", "h:1", "--names", "a,a"},
-        {"--server", "h:1", "--names", "a`b"},                    // not a user name
-        {"--server", "h:1", "--strategy", "best"},
-        {"--server", "h:1", "--pace", "fast"},
-        {"--server", "h:1", "--skill", "6"},
-        {"--server", "h:1", "--players", "7"},
-        {"--server", "h:1", "--secret-file", "/nonexistent/secret"},
-        {"--server", "h:1", "--frobnicate", "1"},
-        {"--server", "h:1", "--table"},                            // value missing
+        {"--server", "127.0.0.1:1", "--count", "0"},
+        {"--server", "127.0.0.1:1", "--count", "61"},
+        {"--server", "127.0.0.1:1", "--count", "3", "--names", "a,b"},     // too few names
+        {"--server", "127.0.0.1:1", "--names", "a,a"},
+        {"--server", "127.0.0.1:1", "--names", "a`b"},                    // not a user name
+        {"--server", "127.0.0.1:1", "--strategy", "best"},
+        {"--server", "127.0.0.1:1", "--pace", "fast"},
+        {"--server", "127.0.0.1:1", "--skill", "6"},
+        {"--server", "127.0.0.1:1", "--players", "7"},
+        {"--server", "127.0.0.1:1", "--secret-file", "/nonexistent/secret"},
+        {"--server", "127.0.0.1:1", "--frobnicate", "1"},
+        {"--server", "127.0.0.1:1", "--table"},                            // value missing
     };
     for (const auto& args : bad) {
         BotOptions o;
@@ -277,16 +277,16 @@ TEST(BotOptions, RefusesWhatItCannotUse) {
 TEST(BotLevels, NormalIsTheDefaultAndAnUnknownLevelNamesTheLevels) {
     BotOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--server", "h:1"}, o, error)) << error;
+    ASSERT_TRUE(Parse({"--server", "127.0.0.1:1"}, o, error)) << error;
     EXPECT_EQ(o.level.name, "normal");
     EXPECT_FALSE(o.pace.has_value());  // the level's pace
-    ASSERT_TRUE(Parse({"--server", "h:1", "--level", "expert", "--step", "0.5"}, o, error)) << error;
+    ASSERT_TRUE(Parse({"--server", "127.0.0.1:1", "--level", "expert", "--step", "0.5"}, o, error)) << error;
     EXPECT_EQ(o.level.name, "expert");
     EXPECT_DOUBLE_EQ(o.step, 0.5);
     BotOptions bad;
-    EXPECT_FALSE(Parse({"--server", "h:1", "--level", "godlike"}, bad, error));
+    EXPECT_FALSE(Parse({"--server", "127.0.0.1:1", "--level", "godlike"}, bad, error));
     EXPECT_NE(error.find("easy|normal|hard|expert"), std::string::npos) << error;
-    EXPECT_FALSE(Parse({"--server", "h:1", "--step", "-1"}, bad, error));
+    EXPECT_FALSE(Parse({"--server", "127.0.0.1:1", "--step", "-1"}, bad, error));
     EXPECT_EQ(BotLevels::Find("Normal"), nullptr);
 }
 

@@ -249,13 +249,18 @@ TEST_F(PackageTest, TheUnpackedLobbyStartsTheUnpackedTableWindowWhichLogsInWithI
     ChildProcess lobby;
     ASSERT_TRUE(lobby.Start(Unpacked("/usr/games/tilelink-lobby").string(),
                             {"join", "--server", "127.0.0.1:" + std::to_string(port), "--name", "packer"}, false));
-    pollfd p{listener, POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 30000), 1) << "the table window never connected";
-    const int conn = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    ASSERT_GE(conn, 0);
-    const auto hello = ReadFrame(conn, 10s);
-    const auto login = ReadFrame(conn, 10s);
-    ::close(conn);
+    // The lobby first looks whether the server speaks TLS (a connection that sends
+    // nothing); the table window's connection is the one that says hello.
+    std::optional<std::string> hello, login;
+    for (int tries = 0; tries < 3 && !hello; ++tries) {
+        pollfd p{listener, POLLIN, 0};
+        ASSERT_EQ(::poll(&p, 1, 30000), 1) << "the table window never connected";
+        const int conn = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        ASSERT_GE(conn, 0);
+        hello = ReadFrame(conn, 10s);
+        if (hello) login = ReadFrame(conn, 10s);
+        ::close(conn);
+    }
     ::close(listener);
     lobby.Stop(2000ms);
 

@@ -42,6 +42,8 @@ public:
 
     std::vector<Bytes> messages;
     bool handshook = false, failed = false, closed = false;
+    // Sent once the server has answered the login (a client chats only when seated).
+    Bytes afterLogin;
 
 private:
     void Fail() { failed = closed = true; }
@@ -55,6 +57,11 @@ private:
             self->decoder_.Feed(self->buf_.data(), n);
             Bytes m;
             while (self->decoder_.Next(m)) self->messages.push_back(m);
+            if (!self->messages.empty() && !self->afterLogin.empty()) {
+                auto later = std::make_shared<Bytes>(std::move(self->afterLogin));
+                self->afterLogin.clear();
+                asio::async_write(self->stream_, asio::buffer(*later), [later](auto, auto) {});
+            }
             self->Read();
         });
     }
@@ -71,10 +78,21 @@ Bytes Concat(const std::vector<Bytes>& frames) {
     return all;
 }
 
-// Hello with the ticket, the login and one chat line, as a table client sends them.
-Bytes SeatAndChat(const std::string& ticket, const std::string& name, const std::string& chat) {
-    return Concat({Framing::EncodeHello(ticket), Framing::EncodeFrame(RoomMessages::Login(true)),
-                   Framing::EncodeFrame(GameMessages::Chat(ChatLine::ToEveryone(name, chat)))});
+// Hello with the ticket and the login, as a table client sends them.
+Bytes Seat(const std::string& ticket) {
+    return Concat({Framing::EncodeHello(ticket), Framing::EncodeFrame(RoomMessages::Login(true))});
+}
+
+// One chat line, framed.
+Bytes ChatFrame(const std::string& name, const std::string& chat) {
+    return Framing::EncodeFrame(GameMessages::Chat(ChatLine::ToEveryone(name, chat)));
+}
+
+// A client that logs in and, once seated, says one chat line.
+void SeatAndChat(HandClient& client, unsigned short port, const std::string& ticket, const std::string& name,
+                 const std::string& chat) {
+    client.afterLogin = ChatFrame(name, chat);
+    client.Start(port, Seat(ticket));
 }
 
 struct Capture {
@@ -98,7 +116,7 @@ Capture ChatThroughProxy(bool tls, const std::string& ticketName, const std::str
     auto client = std::make_shared<HandClient>(h.io, tls ? pin.get() : nullptr);
     Capture c;
     c.ticket = h.TicketFor(ticketName);
-    client->Start(proxy.Port(), SeatAndChat(c.ticket, ticketName, chat));
+    SeatAndChat(*client, proxy.Port(), c.ticket, ticketName, chat);
     c.echoed = h.RunUntil([&] { return client->Saw(chat) || client->closed; }, 10s) && client->Saw(chat);
     h.RunFor(50ms);
     c.wire = proxy.Recorded();
@@ -139,18 +157,18 @@ TEST(TlsWire, BadSlowAndWrongPinHandshakesEndOnlyTheirOwnConnection) {
     auto wrongPin = TlsContext::ForClient(other.fingerprint);
 
     auto good = std::make_shared<HandClient>(h.io, pin.get());
-    good->Start(port, SeatAndChat(h.TicketFor("good"), "good", "hello"));
+    SeatAndChat(*good, port, h.TicketFor("good"), "good", "hello");
     ASSERT_TRUE(h.RunUntil([&] { return good->Saw("hello"); }));
 
     auto garbage = std::make_shared<HandClient>(h.io, nullptr);  // not TLS at all
     const std::string http = "GET / HTTP/1.0\r\n\r\n";
     garbage->Start(port, Bytes(http.begin(), http.end()));
     auto plainHello = std::make_shared<HandClient>(h.io, nullptr);  // a plain table client
-    plainHello->Start(port, SeatAndChat(h.TicketFor("plain"), "plain", "hi"));
+    SeatAndChat(*plainHello, port, h.TicketFor("plain"), "plain", "hi");
     auto silent = std::make_shared<HandClient>(h.io, nullptr);  // connects and says nothing
     silent->Start(port, {});
     auto impostor = std::make_shared<HandClient>(h.io, wrongPin.get());
-    impostor->Start(port, SeatAndChat(h.TicketFor("impostor"), "impostor", "hi"));
+    SeatAndChat(*impostor, port, h.TicketFor("impostor"), "impostor", "hi");
 
     ASSERT_TRUE(h.RunUntil([&] { return garbage->closed && plainHello->closed && silent->closed && impostor->closed; }));
     EXPECT_TRUE(impostor->failed);  // the client refused the certificate
