@@ -90,8 +90,8 @@ BotBrain::ThrowPlan BotBrain::ChooseThrow(const modGameDefine& game, int ownSeat
 }
 
 bool BotBrain::WantsBomb(const modGameDefine& game, int ownSeat) {
-    return IsHuman() && BotRules::ItemReady(game, DJ_ZHADAN) &&
-           game.SeatUser[ownSeat].bteLeftFkCount > 4 && Chance(skill_.bombChance);
+    return IsHuman() && BotRules::ItemReady(game, DJ_ZHADAN) && game.SeatUser[ownSeat].bteLeftFkCount > 4 &&
+           Chance(skill_.bombChance);
 }
 
 GameSettings BotBrain::ChooseSettings(const GameSettings& proposed, int players) const {
@@ -134,13 +134,20 @@ std::optional<std::string> BotBrain::LineToSay(Moment moment) {
 double BotBrain::PauseFor(Pause pause) {
     if (!IsHuman()) return 0;
     switch (pause) {
-        case Pause::Settings: return Uniform(1.5, 4.0);
-        case Pause::Agree: return Uniform(1.0, 3.5);
-        case Pause::Ready: return Uniform(1.0, 4.0);
-        case Pause::Group: return Uniform(0.8, 2.0);
-        case Pause::AfterThrow: return Uniform(0.3, 0.9);
-        case Pause::FollowHint: return Uniform(0.3, 0.7);
-        case Pause::ReadNotice: return Uniform(1.0, 2.5);
+        case Pause::Settings:
+            return Uniform(1.5, 4.0);
+        case Pause::Agree:
+            return Uniform(1.0, 3.5);
+        case Pause::Ready:
+            return Uniform(1.0, 4.0);
+        case Pause::Group:
+            return Uniform(0.8, 2.0);
+        case Pause::AfterThrow:
+            return Uniform(0.3, 0.9);
+        case Pause::FollowHint:
+            return Uniform(0.3, 0.7);
+        case Pause::ReadNotice:
+            return Uniform(1.0, 2.5);
     }
     return 0;
 }

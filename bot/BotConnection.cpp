@@ -20,25 +20,27 @@ void BotConnection::Open(const std::string& host, const std::string& port, const
     out_.push_back(Framing::EncodeHello(ticket));
     out_.push_back(Framing::EncodeFrame(login));
     auto self = shared_from_this();
-    resolver_.async_resolve(host, port, [this, self](std::error_code ec, asio::ip::tcp::resolver::results_type results) {
-        if (closed_) return;
-        if (ec) return Fail("cannot resolve the server: " + ec.message());
-        asio::async_connect(stream_.Tcp(), results, [this, self](std::error_code ec, const asio::ip::tcp::endpoint&) {
+    resolver_.async_resolve(
+        host, port, [this, self](std::error_code ec, asio::ip::tcp::resolver::results_type results) {
             if (closed_) return;
-            if (ec) return Fail("cannot connect: " + ec.message());
-            std::error_code ignored;
-            stream_.Tcp().set_option(asio::ip::tcp::no_delay(true), ignored);
-            // The hello and its ticket go out only once the server has shown the pinned
-            // certificate.
-            stream_.AsyncHandshake(asio::ssl::stream_base::client, [this, self](std::error_code ec) {
-                if (closed_) return;
-                if (ec) return Fail("TLS handshake failed (not the pinned certificate?): " + ec.message());
-                open_ = true;
-                Write();
-                Read();
-            });
+            if (ec) return Fail("cannot resolve the server: " + ec.message());
+            asio::async_connect(
+                stream_.Tcp(), results, [this, self](std::error_code ec, const asio::ip::tcp::endpoint&) {
+                    if (closed_) return;
+                    if (ec) return Fail("cannot connect: " + ec.message());
+                    std::error_code ignored;
+                    stream_.Tcp().set_option(asio::ip::tcp::no_delay(true), ignored);
+                    // The hello and its ticket go out only once the server has shown the pinned
+                    // certificate.
+                    stream_.AsyncHandshake(asio::ssl::stream_base::client, [this, self](std::error_code ec) {
+                        if (closed_) return;
+                        if (ec) return Fail("TLS handshake failed (not the pinned certificate?): " + ec.message());
+                        open_ = true;
+                        Write();
+                        Read();
+                    });
+                });
         });
-    });
 }
 
 void BotConnection::Send(const Bytes& message) {

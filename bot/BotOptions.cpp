@@ -35,7 +35,9 @@ bool ReadReal(const std::string& text, double lo, double hi, double& out) {
 const char* BotUsage() {
     static const std::string usage =
         "usage: tilelink-bot --server HOST:PORT --table T --count N [--strategy first|human]\n"
-        "                    [--level " + BotLevels::Names() + "] (default normal)\n"
+        "                    [--level " +
+        BotLevels::Names() +
+        "] (default normal)\n"
         "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
         "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
         "                    [--turn-time SECONDS] [--games G] [--step SECONDS]\n"

@@ -14,15 +14,15 @@ using Event = TableFollower::Event;
 
 namespace {
 
-constexpr double kHintAfter = 4.0;        // a pair not seen for this long calls for the compass
-constexpr double kEffectSeconds = 5.0;    // freeze and black fog
-constexpr double kEndPause = 3.0;         // the boards stay after the results
-constexpr double kNoAnswerSeconds = 3.0;  // a request the server did not confirm is made again
+constexpr double kHintAfter = 4.0;                                // a pair not seen for this long calls for the compass
+constexpr double kEffectSeconds = 5.0;                            // freeze and black fog
+constexpr double kEndPause = 3.0;                                 // the boards stay after the results
+constexpr double kNoAnswerSeconds = 3.0;                          // a request the server did not confirm is made again
 constexpr std::int64_t kTicketSeconds = std::int64_t{12} * 3600;  // a ticket is good for twelve hours
 
 const char* ItemName(int item) {
-    static const char* kNames[] = {"compass", "rearrange", "freeze", "alarm", "bomb",
-                                   "blindfold", "mirror", "obstacle", "map"};
+    static const char* kNames[] = {"compass",   "rearrange", "freeze",   "alarm", "bomb",
+                                   "blindfold", "mirror",    "obstacle", "map"};
     return item >= 0 && item < kItemCount ? kNames[item] : "group";
 }
 
@@ -166,10 +166,18 @@ void BotPlayer::React(const TableFollower::Happening& h) {
                 if (onSeated) onSeated(*this, OwnSeat());
             }
             break;
-        case Event::SettingsMaster: OnSettings(h, true); break;
-        case Event::SettingsShown: OnSettings(h, false); break;
-        case Event::SettingsWait: waitingMaster_ = true; break;
-        case Event::StartButton: ArmStart(Paced(brain_.PauseFor(BotBrain::Pause::Ready))); break;
+        case Event::SettingsMaster:
+            OnSettings(h, true);
+            break;
+        case Event::SettingsShown:
+            OnSettings(h, false);
+            break;
+        case Event::SettingsWait:
+            waitingMaster_ = true;
+            break;
+        case Event::StartButton:
+            ArmStart(Paced(brain_.PauseFor(BotBrain::Pause::Ready)));
+            break;
         case Event::Snapshot:
             Trace("snapshot", {{"running", h.running ? "1" : "0"}});
             if (h.running) {
@@ -200,7 +208,9 @@ void BotPlayer::React(const TableFollower::Happening& h) {
             if (h.seat == OwnSeat() && follower_.Playing()) OnOwnRemoval();
             break;
         }
-        case Event::ItemUsed: OnItemUsed(h); break;
+        case Event::ItemUsed:
+            OnItemUsed(h);
+            break;
         case Event::GroupChanged:
             Trace("group", {{"seat", std::to_string(h.seat)},
                             {"group", std::to_string(follower_.Game().SeatUser[h.seat].bteFenZu)}});
@@ -213,8 +223,12 @@ void BotPlayer::React(const TableFollower::Happening& h) {
                 awaiting_ = Awaiting::Nothing;
             }
             break;
-        case Event::GameEnd: OnGameEnd(h); break;
-        case Event::Notice: Trace("notice", {{"text", h.text}}); break;
+        case Event::GameEnd:
+            OnGameEnd(h);
+            break;
+        case Event::Notice:
+            Trace("notice", {{"text", h.text}});
+            break;
         case Event::PlayerQuit:
             Trace("quit", {{"seat", std::to_string(h.seat)}, {"reason", h.text}});
             if (h.seat == OwnSeat() && !follower_.IsWatcher()) Finish("cannot go on: " + h.text, false);
@@ -225,7 +239,8 @@ void BotPlayer::React(const TableFollower::Happening& h) {
             ++turnGen_;
             StopTurnClock();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -485,19 +500,32 @@ void BotPlayer::OnItemUsed(const TableFollower::Happening& h) {
                 return;
             }
             case DJ_CHONGLIE:
-            case DJ_ZHADAN: AfterOwnBoardChange(true); return;
-            default: return;  // a thrown item of ours: the turn goes on
+            case DJ_ZHADAN:
+                AfterOwnBoardChange(true);
+                return;
+            default:
+                return;  // a thrown item of ours: the turn goes on
         }
     }
     const auto now = Clock::now();
     if (h.target != own || !BroadcastParsers::IsThrownItem(h.item)) return;
-    const auto effect = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Paced(kEffectSeconds)));
+    const auto effect =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(Paced(kEffectSeconds)));
     switch (h.item) {
-        case DJ_JINSHOU: frozenUntil_ = now + effect; break;
-        case DJ_MENGYAN: foggedUntil_ = now + effect; break;
-        case DJ_JINGZI: AfterOwnBoardChange(false); break;
-        case DJ_ZHANGAI: AfterOwnBoardChange(true); break;
-        default: break;  // the alarm clock is counted by the follower
+        case DJ_JINSHOU:
+            frozenUntil_ = now + effect;
+            break;
+        case DJ_MENGYAN:
+            foggedUntil_ = now + effect;
+            break;
+        case DJ_JINGZI:
+            AfterOwnBoardChange(false);
+            break;
+        case DJ_ZHANGAI:
+            AfterOwnBoardChange(true);
+            break;
+        default:
+            break;  // the alarm clock is counted by the follower
     }
     Say(BotBrain::Moment::HitByItem);
 }

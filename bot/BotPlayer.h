@@ -35,9 +35,9 @@ struct BotConfig {
     int players = 6;          // what it asks for as the master
     double turnSeconds = 30;  // the own turn clock
     bool reconnect = false;
-    int games = 0;            // leave after this many games; 0: stay
-    double itemGapSeconds = 0;  // at least this long (times the pace) between two chosen items
-    double firstStep = 0.002;   // the `first` strategy's pause before each pair
+    int games = 0;                            // leave after this many games; 0: stay
+    double itemGapSeconds = 0;                // at least this long (times the pace) between two chosen items
+    double firstStep = 0.002;                 // the `first` strategy's pause before each pair
     std::shared_ptr<asio::ssl::context> tls;  // none: plain TCP
 };
 
@@ -98,7 +98,9 @@ private:
     // game
     int OwnSeat() const { return follower_.OwnSeat(); }
     // The own seat's record; only read once the seat is known.
-    const SeatUserDef& Me() const { return follower_.Game().SeatUser[follower_.Game().bteCurUserNo % GameSize::kSeatCount]; }
+    const SeatUserDef& Me() const {
+        return follower_.Game().SeatUser[follower_.Game().bteCurUserNo % GameSize::kSeatCount];
+    }
     bool OwnBoardHasMove() const;
     void StartTurnClock();
     void StopTurnClock();

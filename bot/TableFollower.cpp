@@ -158,14 +158,18 @@ TableFollower::Happening TableFollower::ExecRoomMsg(const Bytes& msg) {
             h.text = body;
             break;
         }
-        case ROOMMSG_GAMESETASK: return OnSettingsAsk(msg);
-        case ROOMMSG_GAMESETAGREE: return OnSettingsAgree(msg);
+        case ROOMMSG_GAMESETASK:
+            return OnSettingsAsk(msg);
+        case ROOMMSG_GAMESETAGREE:
+            return OnSettingsAgree(msg);
         case ROOMMSG_BROADCAST:
             h.kind = Event::Notice;
             h.text = modPublicTools::ConvertBytesToStr(msg, 3);
             break;
-        case ROOMMSG_TABLESTATE: return OnTableState(msg);
-        default: break;
+        case ROOMMSG_TABLESTATE:
+            return OnTableState(msg);
+        default:
+            break;
     }
     return h;
 }
@@ -233,7 +237,8 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
             h.seat = seat;
             break;
         }
-        case GAMEMSG_START: return OnStart(msg);
+        case GAMEMSG_START:
+            return OnStart(msg);
         case GAMEMSG_READY: {
             std::uint8_t seat = 0;
             if (!BroadcastParsers::ParseReady(msg, seat) || seat >= kSeats) break;
@@ -242,7 +247,8 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
             h.seat = seat;
             break;
         }
-        case GAMEMSG_REMOVE: return OnRemove(msg);
+        case GAMEMSG_REMOVE:
+            return OnRemove(msg);
         case GAMEMSG_TIMEOUT: {
             std::uint8_t seat = 0, place = 0;
             if (!BroadcastParsers::ParseTimeOut(msg, seat, place) || IsWatcher() || !GameRunning()) break;
@@ -258,9 +264,12 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
             h.kind = Event::Notice;
             h.text = modPublicTools::ConvertBytesToStr(msg, 1);
             break;
-        case GAMEMSG_END: return OnEnd(msg);
-        case GAMEMSG_ITEM: return OnItem(msg);
-        default: break;  // the watch flag and anything else
+        case GAMEMSG_END:
+            return OnEnd(msg);
+        case GAMEMSG_ITEM:
+            return OnItem(msg);
+        default:
+            break;  // the watch flag and anything else
     }
     return h;
 }
@@ -341,21 +350,26 @@ TableFollower::Happening TableFollower::OnItem(const Bytes& msg) {
     if (thrown && !SeatInPlay(c.target)) return h;
     modDaoJuRule::SetDaoJuCount(game_, c.seat, c.item, c.count);
     switch (c.item) {
-        case DJ_CHONGLIE: game_.SeatUser[c.seat].TileGrid = c.grid; break;
+        case DJ_CHONGLIE:
+            game_.SeatUser[c.seat].TileGrid = c.grid;
+            break;
         case DJ_NAOZHONG:
             if (c.target == OwnSeat()) lngNaoZhongTurns_ += 5;
             break;
         case DJ_ZHADAN:
             if (c.hasPath) RemovePair(c.seat, c.path);
             break;
-        case DJ_JINGZI: game_.SeatUser[c.target].TileGrid = c.grid; break;
+        case DJ_JINGZI:
+            game_.SeatUser[c.target].TileGrid = c.grid;
+            break;
         case DJ_ZHANGAI: {
             auto& t = game_.SeatUser[c.target];
             t.TileGrid = c.grid;
             t.bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(c.grid));
             break;
         }
-        default: break;  // compass, freeze and blindfold change no board
+        default:
+            break;  // compass, freeze and blindfold change no board
     }
     h.kind = Event::ItemUsed;
     h.item = c.item;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <exception>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <random>
 #include <vector>

@@ -14,7 +14,8 @@ int main(int argc, char** argv) {
     const std::string commandLine = LaunchArgs::JoinArgv(argc, argv);
     TableClient client;
     client.EndProgram = [&client] { QCoreApplication::exit(client.exitStatus); };
-    if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine), QCoreApplication::applicationFilePath().toStdString()))
+    if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine),
+                            QCoreApplication::applicationFilePath().toStdString()))
         return TableExit::BadLaunch;
     if (client.mainForm) FirstFrameMark::Arm(*client.mainForm);
     return app.exec();

@@ -120,7 +120,8 @@ bool ParseItemConfirm(const Bytes& msg, ItemConfirm& out) {
     out.item = ItemOfSubCode(msg[1]);
     out.count = msg[4];
     switch (out.item) {
-        case DJ_ZHINANZHEN: return msg.size() == 5;
+        case DJ_ZHINANZHEN:
+            return msg.size() == 5;
         case DJ_CHONGLIE:
             out.hasGrid = msg.size() == 5 + static_cast<std::size_t>(kGridBytes);
             return out.hasGrid && GameMessages::ReadGrid(msg, 5, out.grid);
@@ -142,7 +143,8 @@ bool ParseItemConfirm(const Bytes& msg, ItemConfirm& out) {
             out.count = msg[5];
             out.hasGrid = true;
             return GameMessages::ReadGrid(msg, 6, out.grid);
-        default: return false;  // the map choice and unknown sub-codes
+        default:
+            return false;  // the map choice and unknown sub-codes
     }
 }
 

@@ -32,9 +32,9 @@ bool ParseSettingsAsk(const Bytes& msg, SettingsAsk& out);
 // 112: at least one field; byte 1 is the sub-code.
 struct SettingsAgree {
     std::uint8_t sub = 0;
-    std::string name;               // the player who agreed (or the master who chose)
-    bool carriesSettings = false;   // more than one field: the master's choice follows
-    std::string settingsText;       // fields 1.. joined again
+    std::string name;              // the player who agreed (or the master who chose)
+    bool carriesSettings = false;  // more than one field: the master's choice follows
+    std::string settingsText;      // fields 1.. joined again
     std::optional<GameSettings> settings;
 };
 bool ParseSettingsAgree(const Bytes& msg, SettingsAgree& out);
@@ -68,7 +68,7 @@ struct ItemConfirm {
     std::uint8_t group = 0;   // the new group of a group change
     bool hasGrid = false;     // rearrange, mirror, obstacle: the new grid of the target
     TileGridT grid{};
-    bool hasPath = false;     // bomb: the pair that goes
+    bool hasPath = false;  // bomb: the pair that goes
     LinkPath path;
 };
 bool ParseItemConfirm(const Bytes& msg, ItemConfirm& out);

@@ -39,8 +39,8 @@ bool FrameDecoder::Next(Bytes& message) {
     const std::size_t avail = buffer_.size() - readPos_;
     if (avail < kHeaderSize) return false;
     const std::uint8_t* h = buffer_.data() + readPos_;
-    const std::uint32_t n = (std::uint32_t(h[0]) << 24) | (std::uint32_t(h[1]) << 16) |
-                            (std::uint32_t(h[2]) << 8) | std::uint32_t(h[3]);
+    const std::uint32_t n =
+        (std::uint32_t(h[0]) << 24) | (std::uint32_t(h[1]) << 16) | (std::uint32_t(h[2]) << 8) | std::uint32_t(h[3]);
     if (n == 0 || n > kMaxMessage) {
         failed_ = true;
         buffer_.clear();

@@ -62,8 +62,7 @@ void AppendItemRecords(Bytes& out, const ItemTable& items) {
 }
 
 bool ReadItemRecord(const Bytes& msg, std::size_t pos, DaoJuDef& item) {
-    if (pos > msg.size() || msg.size() - pos < static_cast<std::size_t>(modDaoJuDefine::kRecordSize))
-        return false;
+    if (pos > msg.size() || msg.size() - pos < static_cast<std::size_t>(modDaoJuDefine::kRecordSize)) return false;
     modPublicTools::GetLongFromBytes(item.lngPrice, msg, pos);
     item.bteFreeCount = msg[pos + 4];
     item.blnUseSelf = msg[pos + 5] != 0;
@@ -100,11 +99,10 @@ Bytes Start(const StartInfo& s) {
 
 bool ParseStart(const Bytes& msg, StartInfo& out) {
     constexpr std::size_t kLen = 20 + kCells + 1 + modDaoJuDefine::kItemCount * modDaoJuDefine::kRecordSize;
-    if (msg.size() != kLen || msg[0] != GAMEMSG_START || msg[18] != GameSize::kRows ||
-        msg[19] != GameSize::kCols || msg[20 + kCells] != modDaoJuDefine::kItemCount)
+    if (msg.size() != kLen || msg[0] != GAMEMSG_START || msg[18] != GameSize::kRows || msg[19] != GameSize::kCols ||
+        msg[20 + kCells] != modDaoJuDefine::kItemCount)
         return false;
-    out.gameNo = (std::uint32_t(msg[2]) << 24) | (std::uint32_t(msg[3]) << 16) |
-                 (std::uint32_t(msg[4]) << 8) | msg[5];
+    out.gameNo = (std::uint32_t(msg[2]) << 24) | (std::uint32_t(msg[3]) << 16) | (std::uint32_t(msg[4]) << 8) | msg[5];
     out.mapNo = msg[10];
     out.recipientSeat = msg[11];
     for (int i = 0; i < GameSize::kSeatCount; ++i) out.groups[i] = msg[12 + i];
@@ -163,9 +161,7 @@ std::vector<EndRecord> ParseEnd(const Bytes& msg) {
 
 Bytes WatchFlag(bool allow) { return {GAMEMSG_WATCH, 0, static_cast<std::uint8_t>(allow ? 1 : 0)}; }
 
-Bytes CompassDone(std::uint8_t seat, std::uint8_t count) {
-    return {GAMEMSG_ITEM, ITEMSUB_ZHINANZHEN, 0, seat, count};
-}
+Bytes CompassDone(std::uint8_t seat, std::uint8_t count) { return {GAMEMSG_ITEM, ITEMSUB_ZHINANZHEN, 0, seat, count}; }
 
 Bytes RearrangeDone(std::uint8_t seat, std::uint8_t count, const TileGridT& grid) {
     Bytes out{GAMEMSG_ITEM, ITEMSUB_CHONGLIE, 0, seat, count};
@@ -183,8 +179,7 @@ Bytes BombDone(std::uint8_t seat, std::uint8_t count, const LinkPath& path) {
     return out;
 }
 
-Bytes GridTargetDone(int item, std::uint8_t seat, std::uint8_t target, std::uint8_t count,
-                     const TileGridT& grid) {
+Bytes GridTargetDone(int item, std::uint8_t seat, std::uint8_t target, std::uint8_t count, const TileGridT& grid) {
     Bytes out{GAMEMSG_ITEM, modDaoJuDefine::ItemSubCode(item), 0, seat, target, count};
     AppendGrid(out, grid);
     return out;
@@ -211,20 +206,26 @@ Bytes ItemRequestMsg(const ItemRequest& r) {
     if (r.item == kGroupChange) return {GAMEMSG_ITEM, ITEMSUB_FENZU, 0, r.seat, r.value};
     const std::uint8_t sub = ItemSubCode(r.item);
     switch (r.item) {
-        case DJ_ZHINANZHEN: return {GAMEMSG_ITEM, sub, 0, r.seat, 0};
-        case DJ_CHONGLIE: return {GAMEMSG_ITEM, sub, 0, r.seat};
+        case DJ_ZHINANZHEN:
+            return {GAMEMSG_ITEM, sub, 0, r.seat, 0};
+        case DJ_CHONGLIE:
+            return {GAMEMSG_ITEM, sub, 0, r.seat};
         case DJ_JINSHOU:
         case DJ_NAOZHONG:
-        case DJ_MENGYAN: return {GAMEMSG_ITEM, sub, 0, r.seat, r.target, 0};
+        case DJ_MENGYAN:
+            return {GAMEMSG_ITEM, sub, 0, r.seat, r.target, 0};
         case DJ_ZHADAN: {
             Bytes out{GAMEMSG_ITEM, sub, 0, r.seat, 0};
             AppendPath(out, r.path);
             return out;
         }
         case DJ_JINGZI:
-        case DJ_ZHANGAI: return {GAMEMSG_ITEM, sub, 0, r.seat, r.target};
-        case DJ_DITU: return {GAMEMSG_ITEM, sub, 0, r.seat, r.value};
-        default: return {};
+        case DJ_ZHANGAI:
+            return {GAMEMSG_ITEM, sub, 0, r.seat, r.target};
+        case DJ_DITU:
+            return {GAMEMSG_ITEM, sub, 0, r.seat, r.value};
+        default:
+            return {};
     }
 }
 
@@ -241,15 +242,18 @@ bool ParseItemRequest(const Bytes& msg, ItemRequest& out) {
     }
     out.item = ItemOfSubCode(msg[1]);
     switch (out.item) {
-        case DJ_ZHINANZHEN: return msg.size() == 5;
-        case DJ_CHONGLIE: return msg.size() == 4;
+        case DJ_ZHINANZHEN:
+            return msg.size() == 5;
+        case DJ_CHONGLIE:
+            return msg.size() == 4;
         case DJ_JINSHOU:
         case DJ_NAOZHONG:
         case DJ_MENGYAN:
             if (msg.size() != 6) return false;
             out.target = msg[4];
             return true;
-        case DJ_ZHADAN: return msg.size() >= 6 && ReadPath(msg, 5, out.path);
+        case DJ_ZHADAN:
+            return msg.size() >= 6 && ReadPath(msg, 5, out.path);
         case DJ_JINGZI:
         case DJ_ZHANGAI:
             if (msg.size() != 5) return false;
@@ -259,7 +263,8 @@ bool ParseItemRequest(const Bytes& msg, ItemRequest& out) {
             if (msg.size() != 5) return false;
             out.value = msg[4];
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 

@@ -26,7 +26,7 @@ bool ReadItemRecord(const Bytes& msg, std::size_t pos, DaoJuDef& item);
 
 // ---- server to client ----------------------------------------------------------------
 
-Bytes Chat(const std::vector<std::string>& fields);         // 1: the ten chat fields
+Bytes Chat(const std::vector<std::string>& fields);              // 1: the ten chat fields
 Bytes PlayerQuit(std::uint8_t seat, const std::string& reason);  // 5
 
 struct StartInfo {
@@ -37,10 +37,10 @@ struct StartInfo {
     TileGridT board{};
     ItemTable items{};
 };
-Bytes Start(const StartInfo& s);                             // 17
+Bytes Start(const StartInfo& s);  // 17
 bool ParseStart(const Bytes& msg, StartInfo& out);
 
-Bytes Ready(std::uint8_t seat);                              // 18, two bytes
+Bytes Ready(std::uint8_t seat);  // 18, two bytes
 
 struct RemoveInfo {
     std::uint8_t seat = 0;
@@ -49,32 +49,32 @@ struct RemoveInfo {
     ItemCounts counts{};
     LinkPath path;
 };
-Bytes RemoveBroadcast(const RemoveInfo& r);                  // 19
+Bytes RemoveBroadcast(const RemoveInfo& r);  // 19
 bool ParseRemoveBroadcast(const Bytes& msg, RemoveInfo& out);
 
-Bytes TimeOut(std::uint8_t seat, std::uint8_t place);         // 20, four bytes
-Bytes Finish(std::uint8_t seat, std::uint8_t place);          // 23, four bytes
-Bytes Notice(const std::string& text);                       // 21
+Bytes TimeOut(std::uint8_t seat, std::uint8_t place);  // 20, four bytes
+Bytes Finish(std::uint8_t seat, std::uint8_t place);   // 23, four bytes
+Bytes Notice(const std::string& text);                 // 21
 
 struct EndRecord {
     std::uint8_t seat = 0;
     std::uint8_t place = 0;
     std::int32_t score = 0;
 };
-Bytes End(const std::vector<EndRecord>& records);             // 22
+Bytes End(const std::vector<EndRecord>& records);  // 22
 std::vector<EndRecord> ParseEnd(const Bytes& msg);
 
-Bytes WatchFlag(bool allow);                                  // 113, three bytes
+Bytes WatchFlag(bool allow);  // 113, three bytes
 
 // Item confirmations of 133 (sub-codes 9, 10, 2..7, 8) and the group change (255).
-Bytes CompassDone(std::uint8_t seat, std::uint8_t count);                         // 5 bytes
-Bytes RearrangeDone(std::uint8_t seat, std::uint8_t count, const TileGridT& grid);  // 185 bytes
+Bytes CompassDone(std::uint8_t seat, std::uint8_t count);                                // 5 bytes
+Bytes RearrangeDone(std::uint8_t seat, std::uint8_t count, const TileGridT& grid);       // 185 bytes
 Bytes TargetDone(int item, std::uint8_t seat, std::uint8_t target, std::uint8_t count);  // 6 bytes
-Bytes BombDone(std::uint8_t seat, std::uint8_t count, const LinkPath& path);      // 6 + 2n bytes
+Bytes BombDone(std::uint8_t seat, std::uint8_t count, const LinkPath& path);             // 6 + 2n bytes
 Bytes GridTargetDone(int item, std::uint8_t seat, std::uint8_t target, std::uint8_t count,
-                     const TileGridT& grid);                                      // 186 bytes
-Bytes MapDone(std::uint8_t seat, std::uint8_t mapNo);                             // 5 bytes
-Bytes GroupDone(std::uint8_t seat, std::uint8_t group);                           // 5 bytes
+                     const TileGridT& grid);             // 186 bytes
+Bytes MapDone(std::uint8_t seat, std::uint8_t mapNo);    // 5 bytes
+Bytes GroupDone(std::uint8_t seat, std::uint8_t group);  // 5 bytes
 
 // ---- client to server ----------------------------------------------------------------
 
@@ -84,11 +84,11 @@ Bytes TimeOutRequest(std::uint8_t seat);
 
 // One item or group request of 133.
 struct ItemRequest {
-    int item = -1;           // 0..8, or kGroupChange
-    std::uint8_t seat = 0;   // the seat byte the client wrote (the server uses its own)
-    std::uint8_t target = 0; // items 2, 3, 5, 6, 7
-    std::uint8_t value = 0;  // the map number (item 8) or the new group
-    LinkPath path;           // the bomb's path
+    int item = -1;            // 0..8, or kGroupChange
+    std::uint8_t seat = 0;    // the seat byte the client wrote (the server uses its own)
+    std::uint8_t target = 0;  // items 2, 3, 5, 6, 7
+    std::uint8_t value = 0;   // the map number (item 8) or the new group
+    LinkPath path;            // the bomb's path
 };
 inline constexpr int kGroupChange = 255;
 Bytes ItemRequestMsg(const ItemRequest& r);

@@ -1,7 +1,7 @@
 #include "core/GbkText.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace GbkText {
 namespace {

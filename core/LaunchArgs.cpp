@@ -39,8 +39,8 @@ LaunchCheck CheckLaunchArgs(const std::vector<std::string>& args) {
 
 std::string AppPathOf(std::string_view programFile) {
     const std::size_t slash = programFile.find_last_of('/');
-    std::string folder = slash == std::string_view::npos ? std::string("./")
-                                                          : std::string(programFile.substr(0, slash + 1));
+    std::string folder =
+        slash == std::string_view::npos ? std::string("./") : std::string(programFile.substr(0, slash + 1));
     if (folder.empty() || folder.back() != '/') folder.push_back('/');
     return folder;
 }

@@ -19,7 +19,7 @@ std::optional<GameSettings> GameSettings::FromText(const std::string& text) {
     const auto f = modPublicTools::SplitFields(text);
     if (f.size() != 7) return std::nullopt;
     GameSettings s;
-    std::int32_t* v[7] = {&s.playerCount, &s.baseScore, &s.maxBaseScore, &s.minBaseScore,
+    std::int32_t* v[7] = {&s.playerCount, &s.baseScore,    &s.maxBaseScore, &s.minBaseScore,
                           &s.deduction,   &s.maxDeduction, &s.minDeduction};
     for (int i = 0; i < 7; ++i) *v[i] = LeadingNumber::Long(f[i]);
     return s;
@@ -43,9 +43,7 @@ Bytes PlayerIn(const std::string& record) { return TextMessage({ROOMMSG_TABLE, T
 Bytes WatcherIn(const std::string& record) { return TextMessage({ROOMMSG_TABLE, TABLE_WATCHER_IN}, record); }
 Bytes UserBack(const std::string& name) { return TextMessage({ROOMMSG_USERSTATE, USERSTATE_BACK}, name); }
 Bytes UserDropped(const std::string& name) { return TextMessage({ROOMMSG_USERSTATE, USERSTATE_DROPPED}, name); }
-Bytes WatcherGone(const std::string& name) {
-    return TextMessage({ROOMMSG_USERSTATE, USERSTATE_WATCHER_GONE}, name);
-}
+Bytes WatcherGone(const std::string& name) { return TextMessage({ROOMMSG_USERSTATE, USERSTATE_WATCHER_GONE}, name); }
 Bytes UserUpdate(const std::string& updateText) {
     return TextMessage({ROOMMSG_USERSTATE, USERSTATE_UPDATE}, updateText);
 }

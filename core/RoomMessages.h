@@ -34,17 +34,17 @@ namespace RoomMessages {
 
 // ---- server to client ----------------------------------------------------------------
 
-Bytes TableReset();                                             // 130/1
+Bytes TableReset();                                                    // 130/1
 Bytes Identity(const std::string& name, const std::string& seatName);  // 130/3
-Bytes UserList(const std::vector<std::string>& records);         // 130/2, one record a line
-Bytes PlayerIn(const std::string& record);                       // 130/4
-Bytes WatcherIn(const std::string& record);                      // 130/0
-Bytes UserBack(const std::string& name);                         // 108/0
-Bytes UserDropped(const std::string& name);                      // 108/3
-Bytes WatcherGone(const std::string& name);                      // 108/4
-Bytes UserUpdate(const std::string& updateText);                 // 108/6, nine fields
-Bytes UserLeave(const std::string& name);                        // 110/0
-Bytes Broadcast(const std::string& text);                        // 105, text from byte 3
+Bytes UserList(const std::vector<std::string>& records);               // 130/2, one record a line
+Bytes PlayerIn(const std::string& record);                             // 130/4
+Bytes WatcherIn(const std::string& record);                            // 130/0
+Bytes UserBack(const std::string& name);                               // 108/0
+Bytes UserDropped(const std::string& name);                            // 108/3
+Bytes WatcherGone(const std::string& name);                            // 108/4
+Bytes UserUpdate(const std::string& updateText);                       // 108/6, nine fields
+Bytes UserLeave(const std::string& name);                              // 110/0
+Bytes Broadcast(const std::string& text);                              // 105, text from byte 3
 
 // The settings request 111: who is asked, whether an answer is due and whether the
 // master has decided, then the seven settings.
@@ -54,7 +54,7 @@ struct GameSetAsk {
     std::string master;
     bool isMaster = false;
     int seated = 0;
-    bool answerDue = true;     // field 5: 0 = nothing to set, the start button only
+    bool answerDue = true;       // field 5: 0 = nothing to set, the start button only
     bool masterDecided = false;  // field 6
     GameSettings settings;
 };
@@ -91,11 +91,11 @@ Bytes TableStateMsg(const TableState& state);
 
 // ---- client to server ----------------------------------------------------------------
 
-Bytes Login(bool allowWatch);                                     // 130/0
-Bytes LeaveRequest(const std::string& name);                      // 110/0
+Bytes Login(bool allowWatch);                                          // 130/0
+Bytes LeaveRequest(const std::string& name);                           // 110/0
 Bytes GameSetConfirm(const std::string& name, const GameSettings& s);  // 112/0
-Bytes GameSetAccept(const std::string& name);                     // 112/1
-Bytes WatchChange(const std::string& name, bool allow);           // 113/1
+Bytes GameSetAccept(const std::string& name);                          // 112/1
+Bytes WatchChange(const std::string& name, bool allow);                // 113/1
 
 // The login text "400`QZT`<0|1>"; false when the message is no valid login.
 bool ParseLogin(const Bytes& msg, bool& allowWatch);

@@ -8,14 +8,22 @@ namespace TableExit {
 
 std::string Describe(int status) {
     switch (status) {
-        case Closed: return "the player closed the table window";
-        case BadLaunch: return "the table window was started with wrong launch arguments";
-        case StartTimeout: return "the start countdown ran out";
-        case ConnectFailed: return "the table window could not connect to the room server";
-        case ConnectionLost: return "the connection to the room server closed";
-        case CannotGoOn: return "the room server said the player cannot go on";
-        case Refused: return "the room server refused the seat";
-        default: break;
+        case Closed:
+            return "the player closed the table window";
+        case BadLaunch:
+            return "the table window was started with wrong launch arguments";
+        case StartTimeout:
+            return "the start countdown ran out";
+        case ConnectFailed:
+            return "the table window could not connect to the room server";
+        case ConnectionLost:
+            return "the connection to the room server closed";
+        case CannotGoOn:
+            return "the room server said the player cannot go on";
+        case Refused:
+            return "the room server refused the seat";
+        default:
+            break;
     }
     if (status > 128 && status < 128 + 65) {
         const int sig = status - 128;

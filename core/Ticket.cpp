@@ -113,8 +113,8 @@ std::string RoomSecret(std::string_view secret, std::string_view room) {
 std::string HmacSha256Hex(std::string_view key, std::string_view data) {
     unsigned char mac[EVP_MAX_MD_SIZE];
     unsigned int len = 0;
-    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
-         reinterpret_cast<const unsigned char*>(data.data()), data.size(), mac, &len);
+    HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()), reinterpret_cast<const unsigned char*>(data.data()),
+         data.size(), mac, &len);
     static constexpr char hex[] = "0123456789abcdef";
     std::string out;
     for (unsigned i = 0; i < len; ++i) {

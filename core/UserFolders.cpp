@@ -56,12 +56,12 @@ bool IsSystemProgramDir(const fs::path& dir) {
 
 fs::path Home(Kind kind) {
     switch (kind) {
-    case Kind::Config:
-        return Base("XDG_CONFIG_HOME", ".config") / "tilelink";
-    case Kind::Data:
-        return Base("XDG_DATA_HOME", ".local/share") / "tilelink";
-    case Kind::State:
-        return Base("XDG_STATE_HOME", ".local/state") / "tilelink";
+        case Kind::Config:
+            return Base("XDG_CONFIG_HOME", ".config") / "tilelink";
+        case Kind::Data:
+            return Base("XDG_DATA_HOME", ".local/share") / "tilelink";
+        case Kind::State:
+            return Base("XDG_STATE_HOME", ".local/state") / "tilelink";
     }
     return Base("XDG_DATA_HOME", ".local/share") / "tilelink";
 }

@@ -44,8 +44,8 @@ enum UpdateField : int {
 };
 
 // Where each update field goes in the full record.
-inline constexpr int kUpdateToRecord[kUpdateFieldCount] = {kName,   kScore,      kLevel, kGames, kWinRate,
-                                                           kEscapeRate, kWins, kLosses, kDraws};
+inline constexpr int kUpdateToRecord[kUpdateFieldCount] = {kName,       kScore, kLevel,  kGames, kWinRate,
+                                                           kEscapeRate, kWins,  kLosses, kDraws};
 
 inline constexpr char kRecordSep = '\n';
 

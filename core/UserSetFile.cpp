@@ -1,9 +1,9 @@
 #include "core/UserSetFile.h"
 
-#include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <unistd.h>
+#include <cstdio>
+#include <fstream>
 
 namespace UserSetFile {
 namespace {

@@ -11,8 +11,7 @@ bool IsSeat(int seat) { return seat >= 0 && seat < GameSize::kSeatCount; }
 
 }  // namespace
 
-void ReadDaoJuList(modGameDefine& game, const Bytes& bytData, std::size_t pos, int n,
-                   bool blnGameStart) {
+void ReadDaoJuList(modGameDefine& game, const Bytes& bytData, std::size_t pos, int n, bool blnGameStart) {
     const int records = std::clamp(n, 0, kItems);
     const int local = game.bteCurUserNo;
     for (int i = 0; i < records; ++i, pos += modDaoJuDefine::kRecordSize) {
@@ -24,8 +23,7 @@ void ReadDaoJuList(modGameDefine& game, const Bytes& bytData, std::size_t pos, i
     }
 }
 
-std::size_t StoreDaoJuCounts(modGameDefine& game, int seat, const Bytes& bytData, std::size_t pos,
-                             int k) {
+std::size_t StoreDaoJuCounts(modGameDefine& game, int seat, const Bytes& bytData, std::size_t pos, int k) {
     if (k <= 0) return pos;
     if (IsSeat(seat)) {
         auto& counts = game.SeatUser[seat].bteDaoJuCount;

@@ -14,15 +14,13 @@ namespace modDaoJuRule {
 // 8-byte records from pos into items 0, 1, ...; items from n on keep their values.
 // At game start (blnGameStart) every record read also gives the local seat its free
 // uses of that item. A record cut short sets only the fields it carries.
-void ReadDaoJuList(modGameDefine& game, const Bytes& bytData, std::size_t pos, int n,
-                   bool blnGameStart);
+void ReadDaoJuList(modGameDefine& game, const Bytes& bytData, std::size_t pos, int n, bool blnGameStart);
 
 // A seat's item counts as a removal broadcast or a snapshot carries them: k count bytes
 // from pos, of which the first min(k, 9) replace the counts of items 0..; the rest are
 // passed over. A seat above 5 or a byte past the end changes nothing. Returns pos + k,
 // where the message goes on.
-std::size_t StoreDaoJuCounts(modGameDefine& game, int seat, const Bytes& bytData, std::size_t pos,
-                             int k);
+std::size_t StoreDaoJuCounts(modGameDefine& game, int seat, const Bytes& bytData, std::size_t pos, int k);
 
 // An item-use broadcast: the user's new count of the used item (seat 0..5, item 0..8).
 void SetDaoJuCount(modGameDefine& game, int seat, int item, std::uint8_t count);

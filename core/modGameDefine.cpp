@@ -41,8 +41,7 @@ bool modGameDefine::BoardSizeFits(int rows, int cols) {
     return rows >= 0 && cols >= 0 && rows <= GameSize::kRows && cols <= GameSize::kCols;
 }
 
-std::size_t modGameDefine::StoreBoardBytes(TileGridT& grid, const Bytes& bytData, std::size_t pos,
-                                           int rows, int cols) {
+std::size_t modGameDefine::StoreBoardBytes(TileGridT& grid, const Bytes& bytData, std::size_t pos, int rows, int cols) {
     if (!BoardSizeFits(rows, cols)) return pos;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c, ++pos)

@@ -59,8 +59,7 @@ public:
     // Copies a rows x cols board, row-major from bytData[pos], into grid rows 0..rows-1,
     // columns 0..cols-1; cells whose byte lies past the end stay as they are. The size
     // must fit (BoardSizeFits). Returns the position after the board.
-    static std::size_t StoreBoardBytes(TileGridT& grid, const Bytes& bytData, std::size_t pos,
-                                       int rows, int cols);
+    static std::size_t StoreBoardBytes(TileGridT& grid, const Bytes& bytData, std::size_t pos, int rows, int cols);
 
     std::array<SeatUserDef, GameSize::kSeatCount> SeatUser{};
     std::array<DaoJuDef, modDaoJuDefine::kItemCount> g_DaoJu{};

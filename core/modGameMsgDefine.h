@@ -18,9 +18,9 @@ inline constexpr std::uint8_t GAMEMSG_END = 22;
 inline constexpr std::uint8_t GAMEMSG_FINISH = 23;
 
 // Sub-codes of GAMEMSG_ITEM: items 2..8 use their own number.
-inline constexpr std::uint8_t ITEMSUB_ZHINANZHEN = 9;   // item 0, compass
-inline constexpr std::uint8_t ITEMSUB_CHONGLIE = 10;    // item 1, rearrange
-inline constexpr std::uint8_t ITEMSUB_FENZU = 255;      // group change
+inline constexpr std::uint8_t ITEMSUB_ZHINANZHEN = 9;  // item 0, compass
+inline constexpr std::uint8_t ITEMSUB_CHONGLIE = 10;   // item 1, rearrange
+inline constexpr std::uint8_t ITEMSUB_FENZU = 255;     // group change
 
 // A grid in a message: all 10 x 18 cells, row-major.
 inline constexpr int kGridBytes = 180;

@@ -16,8 +16,7 @@ bool ConvertStrToBytes(const std::string& strText, Bytes& bytOut, std::uint8_t b
     return true;
 }
 
-bool ConvertStrToBytes(const std::string& strText, Bytes& bytOut,
-                       std::initializer_list<std::uint8_t> head) {
+bool ConvertStrToBytes(const std::string& strText, Bytes& bytOut, std::initializer_list<std::uint8_t> head) {
     return ConvertStrToBytes(strText, bytOut, static_cast<std::uint8_t>(head.size()), head.begin());
 }
 
@@ -29,8 +28,7 @@ std::string ConvertBytesToStr(const Bytes& bytData, std::size_t bteStartPos) {
 
 bool GetLongFromBytes(std::int32_t& lngValue, const Bytes& bytData, std::size_t lngPos) {
     if (lngPos > bytData.size() || bytData.size() - lngPos < 4) return false;
-    const std::uint32_t v = (std::uint32_t(bytData[lngPos]) << 24) |
-                            (std::uint32_t(bytData[lngPos + 1]) << 16) |
+    const std::uint32_t v = (std::uint32_t(bytData[lngPos]) << 24) | (std::uint32_t(bytData[lngPos + 1]) << 16) |
                             (std::uint32_t(bytData[lngPos + 2]) << 8) | std::uint32_t(bytData[lngPos + 3]);
     lngValue = static_cast<std::int32_t>(v);
     return true;

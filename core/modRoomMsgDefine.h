@@ -14,7 +14,7 @@ inline constexpr std::uint8_t ROOMMSG_GAMESETAGREE = 112;
 inline constexpr std::uint8_t ROOMMSG_TABLE = 130;
 
 // Sub-codes of ROOMMSG_TABLE.
-inline constexpr std::uint8_t TABLE_WATCHER_IN = 0;   // also the login, client to server
+inline constexpr std::uint8_t TABLE_WATCHER_IN = 0;  // also the login, client to server
 inline constexpr std::uint8_t TABLE_RESET = 1;
 inline constexpr std::uint8_t TABLE_USERLIST = 2;
 inline constexpr std::uint8_t TABLE_IDENTITY = 3;

@@ -12,8 +12,8 @@ constexpr int kSeats = GameSize::kSeatCount;
 // Positions of the snapshot's fixed bytes.
 constexpr std::size_t kPosRunning = 2;
 // between games
-constexpr std::size_t kPosReady = 4;   // 6 ready flags
-constexpr std::size_t kPosGroups = 10; // 6 groups
+constexpr std::size_t kPosReady = 4;    // 6 ready flags
+constexpr std::size_t kPosGroups = 10;  // 6 groups
 // while a game runs
 constexpr std::size_t kPosItemCount = 6;
 constexpr std::size_t kPosRows = 7;

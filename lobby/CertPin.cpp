@@ -1,6 +1,5 @@
 #include "lobby/CertPin.h"
 
-
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -76,11 +75,13 @@ ServerRoute RouteToServer(const std::string& host, int port, CertPins& pins) {
 
     if (outcome == TlsProbe::Outcome::Tls) {
         if (pinned && *pinned != seen) {
-            route.error = "WARNING: the certificate of " + key + " has CHANGED since it was pinned.\n"
-                          "  pinned: " + CertFingerprint::Show(*pinned) + "\n  now:    " + CertFingerprint::Show(seen) +
+            route.error = "WARNING: the certificate of " + key +
+                          " has CHANGED since it was pinned.\n"
+                          "  pinned: " +
+                          CertFingerprint::Show(*pinned) + "\n  now:    " + CertFingerprint::Show(seen) +
                           "\nThis may be another machine posing as that server; nothing was sent to it. If its "
-                          "operator really made a new certificate, delete the line of " + key + " from " +
-                          pins.File().string() + ".";
+                          "operator really made a new certificate, delete the line of " +
+                          key + " from " + pins.File().string() + ".";
             return route;
         }
         if (!pinned) {

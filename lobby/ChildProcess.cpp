@@ -1,14 +1,14 @@
 #include "lobby/ChildProcess.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <thread>
 
 extern char** environ;
 
@@ -76,7 +76,8 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds time
         if (out_ < 0) return std::nullopt;
         // A zero timeout still takes what is there already.
         const auto left = std::max<long long>(
-            0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+            0,
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
         pollfd p{out_, POLLIN, 0};
         const int n = ::poll(&p, 1, static_cast<int>(left));
         if (n <= 0) {

@@ -1,10 +1,10 @@
 // A program the lobby starts and later stops: the server, the computer players and the
 // table windows. Its standard output can be read line by line.
 #pragma once
+#include <sys/types.h>
 #include <chrono>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 class ChildProcess {

@@ -4,10 +4,10 @@
 // brought), so that a later `play` finds a free seat or a free table number and a name
 // nobody at the tables uses.
 #pragma once
+#include <sys/types.h>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace PlayRoom {

@@ -33,7 +33,8 @@ PlaySession::Opened PlaySession::Open() {
     r.table = setup_.table;
     r.secret = setup_.secret;
     switch (window_.Open(setup_.tableDir / "tilelink-table", r, setup_.answerTime, stop_)) {
-        case TableWindow::Placing::Seated: break;
+        case TableWindow::Placing::Seated:
+            break;
         case TableWindow::Placing::NotStarted:
             Complain("cannot start the table window " + (setup_.tableDir / "tilelink-table").string());
             return Opened::Failed;
@@ -87,10 +88,12 @@ int PlaySession::Run() {
         // The computer players of a server that stopped sit down again after the person.
         if (server == Server::Restarted) bots_.Stop();
         const Opened again = Open();
-        if (again == Opened::Full) Complain("table " + std::to_string(setup_.table) + " has no free seat any more; play stops.");
+        if (again == Opened::Full)
+            Complain("table " + std::to_string(setup_.table) + " has no free seat any more; play stops.");
         if (again != Opened::Seated) return 1;
-        Say(window_.Seat() == seat ? "the table window is back at seat " + std::to_string(seat + 1) + "."
-                                   : "the table window is back, now at seat " + std::to_string(window_.Seat() + 1) + ".");
+        Say(window_.Seat() == seat
+                ? "the table window is back at seat " + std::to_string(seat + 1) + "."
+                : "the table window is back, now at seat " + std::to_string(window_.Seat() + 1) + ".");
     }
 }
 

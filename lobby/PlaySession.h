@@ -23,8 +23,8 @@ struct PlaySetup {
     std::optional<std::string> secret;
     std::string name;
     int table = 1;
-    int bots = 0;       // computer players this session brings to its table
-    std::string level;  // theirs
+    int bots = 0;                                 // computer players this session brings to its table
+    std::string level;                            // theirs
     std::chrono::milliseconds answerTime{10000};  // for the window to be seated
 };
 

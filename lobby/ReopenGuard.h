@@ -7,7 +7,8 @@
 class ReopenGuard {
 public:
     using Clock = std::chrono::steady_clock;
-    explicit ReopenGuard(int most = 3, Clock::duration window = std::chrono::minutes(1)) : most_(most), window_(window) {}
+    explicit ReopenGuard(int most = 3, Clock::duration window = std::chrono::minutes(1))
+        : most_(most), window_(window) {}
 
     // True (and counted) when one more opening at `now` stays within the limit.
     bool Allow(Clock::time_point now);

@@ -1,6 +1,5 @@
 #include "lobby/RoomProcesses.h"
 
-
 #include "core/CommandLine.h"
 #include "core/TableExit.h"
 
@@ -10,8 +9,8 @@ namespace RoomProcesses {
 
 bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::string& listen, const fs::path& secretFile,
                  const std::string& db, int& port, const std::vector<std::string>& extra) {
-    std::vector<std::string> args = {"--listen", listen, "--secret-file", secretFile.string(), "--maps",
-                                     (tableDir / "Res" / "Map").string()};
+    std::vector<std::string> args = {"--listen",          listen,   "--secret-file",
+                                     secretFile.string(), "--maps", (tableDir / "Res" / "Map").string()};
     if (!db.empty()) args.insert(args.end(), {"--db", db});
     args.insert(args.end(), extra.begin(), extra.end());
     if (!server.Start((tableDir / "tilelink-server").string(), args, true)) return false;
@@ -34,8 +33,10 @@ bool StartServer(ChildProcess& server, const fs::path& tableDir, const std::stri
 
 bool StartBots(ChildProcess& bots, const fs::path& tableDir, const Bots& b) {
     if (b.count <= 0) return true;
-    std::vector<std::string> args = {"--server", b.address, "--table", std::to_string(b.table), "--count",
-                                     std::to_string(b.count), "--secret-file", b.secretFile.string()};
+    std::vector<std::string> args = {"--server",      b.address,
+                                     "--table",       std::to_string(b.table),
+                                     "--count",       std::to_string(b.count),
+                                     "--secret-file", b.secretFile.string()};
     if (!b.level.empty()) args.insert(args.end(), {"--level", b.level});
     if (!b.fingerprint.empty()) args.insert(args.end(), {"--tls-fingerprint", b.fingerprint});
     return bots.Start((tableDir / "tilelink-bot").string(), args, true);
@@ -55,8 +56,7 @@ int WaitSeated(ChildProcess& bots, int count, std::chrono::milliseconds timeout,
 }
 
 void Drain(ChildProcess& p) {
-    while (p.ReadLine(std::chrono::milliseconds(0))) {
-    }
+    while (p.ReadLine(std::chrono::milliseconds(0))) {}
 }
 
 }  // namespace RoomProcesses

@@ -21,7 +21,7 @@ struct Bots {
     int table = 1;
     int count = 0;
     std::filesystem::path secretFile;
-    std::string level;  // empty: the players' own default
+    std::string level;        // empty: the players' own default
     std::string fingerprint;  // the server's certificate, for TLS; empty: plain TCP
 };
 // Starts the computer players with their output captured (their "seated" lines).

@@ -9,7 +9,8 @@ TableWindow::Placing TableWindow::Open(const std::filesystem::path& program, con
     seat_ = -1;
     status_ = -1;
     refusal_.clear();
-    if (!process_.Start(program.string(), LaunchPlan::Arguments(r, std::time(nullptr)), true)) return Placing::NotStarted;
+    if (!process_.Start(program.string(), LaunchPlan::Arguments(r, std::time(nullptr)), true))
+        return Placing::NotStarted;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (seat_ < 0) {
         // Its last lines are read when it ends: it may have been seated just before.
@@ -48,11 +49,14 @@ int TableWindow::Wait() {
 
 std::string WindowEndLine(int status, const std::string& refusal, const std::string& address) {
     switch (status) {
-        case TableExit::ConnectFailed: return "cannot connect to the room server at " + address;
-        case TableExit::ConnectionLost: return "the connection to the room server at " + address + " closed";
+        case TableExit::ConnectFailed:
+            return "cannot connect to the room server at " + address;
+        case TableExit::ConnectionLost:
+            return "the connection to the room server at " + address + " closed";
         case TableExit::Refused:
             return "the room server at " + address + " refused the seat" +
                    (refusal.empty() ? std::string(" without saying why") : ": " + refusal);
-        default: return TableExit::Describe(status);
+        default:
+            return TableExit::Describe(status);
     }
 }

@@ -6,6 +6,9 @@
 //          again; a later `play` takes a free seat or opens a table of its own;
 //   serve  runs a room server with computer players for other machines to join;
 //   join   starts a table window against a room server.
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,11 +19,8 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <pwd.h>
 #include <string>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "bot/BotLevel.h"
@@ -46,16 +46,18 @@ volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 
 int Usage(std::FILE* to = stderr) {
-    std::fprintf(to,
-                 "usage:\n"
-                 "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE] [--db FILE]\n"
-                 "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] [--db FILE]\n"
-                 "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
-                 "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
-                 "LEVEL of the computer players: %s (default normal).\n"
-                 "A second `play` while one runs takes a free seat at its table, else opens a new table\n"
-                 "with its own computer players.\n",
-                 BotLevels::Names().c_str());
+    std::fprintf(
+        to,
+        "usage:\n"
+        "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE] [--db FILE]\n"
+        "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] "
+        "[--db FILE]\n"
+        "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
+        "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
+        "LEVEL of the computer players: %s (default normal).\n"
+        "A second `play` while one runs takes a free seat at its table, else opens a new table\n"
+        "with its own computer players.\n",
+        BotLevels::Names().c_str());
     return 2;
 }
 
@@ -112,8 +114,8 @@ std::string LoginName() {
 // A private folder for the secret and the state of a running local table.
 fs::path RunFolder() {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    fs::path dir = (xdg && *xdg ? fs::path(xdg) : fs::temp_directory_path()) /
-                   ("tilelink-" + std::to_string(::getuid()));
+    fs::path dir =
+        (xdg && *xdg ? fs::path(xdg) : fs::temp_directory_path()) / ("tilelink-" + std::to_string(::getuid()));
     std::error_code ec;
     fs::create_directories(dir, ec);
     ::chmod(dir.c_str(), 0700);
@@ -202,10 +204,9 @@ int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::
             return 1;
         }
         if (opened == PlaySession::Opened::Seated)
-            said = "joined the running table " + std::to_string(*table) + " at seat " + std::to_string(session->Seat() + 1) +
-                   " as " + setup.name + ".";
-        else
-            session.reset();
+            said = "joined the running table " + std::to_string(*table) + " at seat " +
+                   std::to_string(session->Seat() + 1) + " as " + setup.name + ".";
+        else session.reset();
     }
     if (!session) {
         setup.table = mark.table = PlayRoom::NewTable(live);
@@ -216,9 +217,9 @@ int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::
             PlayRoom::RemoveMark(marks, mark.pid);
             return 1;
         }
-        said = full + ": opened table " + std::to_string(setup.table) +
-               " with " + BotsText(o.bots, o.level) + "; you sit at seat " + std::to_string(session->Seat() + 1) +
-               " as " + setup.name + ", the table's master.";
+        said = full + ": opened table " + std::to_string(setup.table) + " with " + BotsText(o.bots, o.level) +
+               "; you sit at seat " + std::to_string(session->Seat() + 1) + " as " + setup.name +
+               ", the table's master.";
     }
     Say(said + " Close the window to leave.");
     const int rc = session->Run();
@@ -238,14 +239,13 @@ int RunPlay(const Options& o) {
 
     const std::string name = o.name.empty() ? LoginName() : o.name;
     if (!Ticket::IsValidName(name)) return Fail("not a user name: \"" + name + "\"");
-    if (const auto server = PlayRoom::ReadServer(stateFile))
-        return JoinRunningPlay(o, *server, tableDir, marks, name);
+    if (const auto server = PlayRoom::ReadServer(stateFile)) return JoinRunningPlay(o, *server, tableDir, marks, name);
 
     const fs::path secretFile = o.secretFile.empty() ? run / "secret" : fs::path(o.secretFile);
-    const auto secret =
-        o.secretFile.empty() ? FreshSecretFile(secretFile) : CommandLine::ReadSecretFile(secretFile);
-    if (!secret) return Fail("cannot " + std::string(o.secretFile.empty() ? "write" : "read") + " the secret file " +
-                             secretFile.string());
+    const auto secret = o.secretFile.empty() ? FreshSecretFile(secretFile) : CommandLine::ReadSecretFile(secretFile);
+    if (!secret)
+        return Fail("cannot " + std::string(o.secretFile.empty() ? "write" : "read") + " the secret file " +
+                    secretFile.string());
 
     const std::string db = o.db.empty() ? LocalRecordsFile(lobbyDir) : o.db;
     ChildProcess server;
@@ -280,9 +280,9 @@ int RunPlay(const Options& o) {
     {
         PlaySession session(setup, Stopped, serverUp);
         if (session.Open() == PlaySession::Opened::Seated) {
-            Say("table 1 on 127.0.0.1:" + std::to_string(port) + ": you sit at seat " + std::to_string(session.Seat() + 1) +
-                " as " + name + ", the table's master, with " + BotsText(o.bots, o.level) +
-                ". Close the window to stop.");
+            Say("table 1 on 127.0.0.1:" + std::to_string(port) + ": you sit at seat " +
+                std::to_string(session.Seat() + 1) + " as " + name + ", the table's master, with " +
+                BotsText(o.bots, o.level) + ". Close the window to stop.");
             rc = session.Run();
         }
         session.Stop();
@@ -328,15 +328,17 @@ int RunServe(const Options& o) {
         b.secretFile = secretFile;
         b.level = o.level;
         b.fingerprint = fingerprint;
-        if (!RoomProcesses::StartBots(bots[t], tableDir, b)) std::fprintf(stderr, "tilelink-lobby: the computer players of table %d did not start\n", t + 1);
+        if (!RoomProcesses::StartBots(bots[t], tableDir, b))
+            std::fprintf(stderr, "tilelink-lobby: the computer players of table %d did not start\n", t + 1);
     }
-    std::printf("tilelink: serving on port %d (TLS) with %s at each of %d tables.\n"
-                "Certificate SHA-256 fingerprint: %s\n"
-                "Players join with:  tilelink-lobby join --server THIS-HOST:%d --name NAME --secret-file %s\n"
-                "(copy the secret file to their machine; their first join shows the fingerprint above).\n"
-                "Ctrl-C stops.\n",
-                port, BotsText(o.bots, o.level).c_str(), o.tables, CertFingerprint::Show(fingerprint).c_str(), port,
-                secretFile.c_str());
+    std::printf(
+        "tilelink: serving on port %d (TLS) with %s at each of %d tables.\n"
+        "Certificate SHA-256 fingerprint: %s\n"
+        "Players join with:  tilelink-lobby join --server THIS-HOST:%d --name NAME --secret-file %s\n"
+        "(copy the secret file to their machine; their first join shows the fingerprint above).\n"
+        "Ctrl-C stops.\n",
+        port, BotsText(o.bots, o.level).c_str(), o.tables, CertFingerprint::Show(fingerprint).c_str(), port,
+        secretFile.c_str());
     std::fflush(stdout);
     while (!g_stop && server.Running()) {
         RoomProcesses::Drain(server);
@@ -383,13 +385,15 @@ int RunJoin(const Options& o) {
     const std::string address = o.server;
     TableWindow window;
     switch (window.Open(LobbyFolder() / "table" / "tilelink-table", *r, std::chrono::seconds(10), Stopped)) {
-        case TableWindow::Placing::NotStarted: return Fail("cannot start the table window");
+        case TableWindow::Placing::NotStarted:
+            return Fail("cannot start the table window");
         case TableWindow::Placing::NoAnswer:
             return g_stop ? 1 : Fail("no answer from the room server at " + address + " within 10 s");
         case TableWindow::Placing::Ended:
             Fail(WindowEndLine(window.Status(), window.Refusal(), address));
             return window.Status() == 0 ? 1 : window.Status();
-        case TableWindow::Placing::Seated: break;
+        case TableWindow::Placing::Seated:
+            break;
     }
     while (!g_stop && window.Running()) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     if (g_stop) {
@@ -397,7 +401,8 @@ int RunJoin(const Options& o) {
         return 0;
     }
     const int ended = window.Wait();
-    if (ended != TableExit::Closed) Say("the table window closed: " + WindowEndLine(ended, window.Refusal(), address) + ".");
+    if (ended != TableExit::Closed)
+        Say("the table window closed: " + WindowEndLine(ended, window.Refusal(), address) + ".");
     return ended;
 }
 

@@ -1,11 +1,11 @@
 #include "net/TlsIdentity.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/rand.h>
 #include <openssl/x509.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>

@@ -12,11 +12,12 @@ public:
         const std::uint64_t run = ++*armed_;
         // A handler may already be queued when the timer is re-armed, cancelled or gone:
         // it runs only while it is still the latest arming of a live timer.
-        timer_.async_wait([armed = std::weak_ptr<std::uint64_t>(armed_), run, fire = std::move(fire)](std::error_code ec) {
-            const auto live = armed.lock();
-            if (ec || !live || *live != run) return;
-            fire();
-        });
+        timer_.async_wait(
+            [armed = std::weak_ptr<std::uint64_t>(armed_), run, fire = std::move(fire)](std::error_code ec) {
+                const auto live = armed.lock();
+                if (ec || !live || *live != run) return;
+                fire();
+            });
     }
     void Cancel() override {
         ++*armed_;

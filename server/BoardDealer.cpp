@@ -85,10 +85,14 @@ bool BoardDealer::Pairs(const TileGridT& base, const std::vector<CellPos>& cells
             std::vector<CellPos> order = cells;
             std::sort(order.begin(), order.end(), [side](CellPos x, CellPos y) {
                 switch (side) {
-                    case 0: return x.row != y.row ? x.row < y.row : x.col < y.col;
-                    case 1: return x.row != y.row ? x.row > y.row : x.col > y.col;
-                    case 2: return x.col != y.col ? x.col < y.col : x.row < y.row;
-                    default: return x.col != y.col ? x.col > y.col : x.row > y.row;
+                    case 0:
+                        return x.row != y.row ? x.row < y.row : x.col < y.col;
+                    case 1:
+                        return x.row != y.row ? x.row > y.row : x.col > y.col;
+                    case 2:
+                        return x.col != y.col ? x.col < y.col : x.row < y.row;
+                    default:
+                        return x.col != y.col ? x.col > y.col : x.row > y.row;
                 }
             });
             if (BuildPairs(base, order, placed, window)) return true;

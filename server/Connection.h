@@ -86,9 +86,9 @@ private:
     bool closed_ = false;
     bool flushing_ = false;
     bool loggedIn_ = false;
-    bool frameWatched_ = false;        // the deadline of the incomplete frame is armed
-    std::uint64_t messagesIn_ = 0;     // whole messages read so far
-    std::uint64_t watchedFrom_ = 0;    // messagesIn_ when that deadline was armed
+    bool frameWatched_ = false;      // the deadline of the incomplete frame is armed
+    std::uint64_t messagesIn_ = 0;   // whole messages read so far
+    std::uint64_t watchedFrom_ = 0;  // messagesIn_ when that deadline was armed
     double tokens_;
     std::chrono::steady_clock::time_point tokenTime_;
     const char* reason_ = "";

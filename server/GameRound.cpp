@@ -41,9 +41,7 @@ std::uint8_t GameRound::TakePlace(bool best) {
     return 0;
 }
 
-void GameRound::CountRemoval(RoundPlayer& p, int before) {
-    ItemRules::Earn(items_, p.counts, before, p.removed);
-}
+void GameRound::CountRemoval(RoundPlayer& p, int before) { ItemRules::Earn(items_, p.counts, before, p.removed); }
 
 bool GameRound::Remove(int seat, CellPos a, CellPos b, TimePoint now, Removal& out) {
     if (!Playing(seat)) return false;
@@ -98,8 +96,7 @@ bool GameRound::UseItem(int seat, const GameMessages::ItemRequest& req, ItemUse&
 
     // The checks that need the board come before the charge.
     if (k == DJ_ZHINANZHEN && !modLinkSearch::FindLinkPair(p.grid, out.path)) return false;
-    if (k == DJ_ZHADAN && !modLinkSearch::CheckLink(p.grid, req.path.First(), req.path.Last(), out.path))
-        return false;
+    if (k == DJ_ZHADAN && !modLinkSearch::CheckLink(p.grid, req.path.First(), req.path.Last(), out.path)) return false;
 
     auto charge = ItemRules::ChargeUse(items_, k, p.counts, p.pointsLeft);
     if (charge == ItemRules::Charge::Refused) return false;

@@ -103,13 +103,14 @@ bool PgStore::Ready(std::string& error) {
     if (conn_ && PQstatus(conn_) == CONNECTION_OK) return true;
     if (conn_) PQfinish(conn_);
     // Bounded waits for a database that does not answer; what the address says wins.
-    const char* keys[] = {"connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count",
-                          "options", "dbname", nullptr};
+    const char* keys[] = {
+        "connect_timeout", "keepalives_idle", "keepalives_interval", "keepalives_count", "options", "dbname", nullptr};
     const char* values[] = {"5", "10", "5", "3", "-c statement_timeout=15000", url_.c_str(), nullptr};
     conn_ = PQconnectdbParams(keys, values, 1);
     if (conn_ && PQstatus(conn_) == CONNECTION_OK) {
         PQsetClientEncoding(conn_, "UTF8");
-        PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);  // "already exists, skipping" and such
+        PQsetNoticeProcessor(
+            conn_, [](void*, const char*) {}, nullptr);  // "already exists, skipping" and such
         return true;
     }
     error = Trimmed(conn_ ? PQerrorMessage(conn_) : "out of memory");
@@ -155,8 +156,8 @@ bool PgStore::Open(const std::string& url, std::string& error) {
 
 bool PgStore::Migrate(std::string& error) {
     if (!Exec("BEGIN", {}, error) || !Exec(kMigrationLock, {}, error) ||
-        !Exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied BIGINT NOT NULL)",
-              {}, error))
+        !Exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied BIGINT NOT NULL)", {},
+              error))
         return false;
     const Result have = Run("SELECT COALESCE(MAX(version), 0) FROM schema_migrations", {}, error);
     if (!have.Ok()) return false;
@@ -181,9 +182,10 @@ bool PgStore::Load(const std::string& name, UserStats& u, std::string& error) {
     u.name = name;
     if (!Exec("INSERT INTO users(name, created) VALUES($1, $2) ON CONFLICT (name) DO NOTHING", {name, Now()}, error))
         return false;
-    const Result q = Run("SELECT id, score, games, wins, losses, draws, escapes, \"character\", icon FROM users"
-                         " WHERE name=$1",
-                         {name}, error);
+    const Result q =
+        Run("SELECT id, score, games, wins, losses, draws, escapes, \"character\", icon FROM users"
+            " WHERE name=$1",
+            {name}, error);
     if (!q.Ok()) return false;
     if (q.Rows() != 1) {
         error = "the record of " + name + " is missing";
@@ -215,10 +217,10 @@ bool PgStore::HasGame(const std::string& key, bool& stored, std::string& error) 
 
 bool PgStore::SaveGame(const GameRecord& g, std::string& error) {
     if (!Exec("BEGIN", {}, error)) return false;
-    const Result game = Run("INSERT INTO games(game_key, room_id, table_no, map_no, ended) VALUES($1,$2,$3,$4,$5)"
-                            " ON CONFLICT (game_key) DO NOTHING RETURNING id",
-                            {g.key, g.room, std::to_string(g.table), std::to_string(g.mapNo), std::to_string(g.ended)},
-                            error);
+    const Result game =
+        Run("INSERT INTO games(game_key, room_id, table_no, map_no, ended) VALUES($1,$2,$3,$4,$5)"
+            " ON CONFLICT (game_key) DO NOTHING RETURNING id",
+            {g.key, g.room, std::to_string(g.table), std::to_string(g.mapNo), std::to_string(g.ended)}, error);
     bool ok = game.Ok();
     // A key stored before: the game is counted already.
     const bool fresh = ok && game.Rows() == 1;
@@ -252,14 +254,14 @@ bool PgStore::SaveGame(const GameRecord& g, std::string& error) {
 }
 
 bool PgStore::RegisterRoom(const RoomEntry& room, std::string& error) {
-    return Exec("INSERT INTO rooms(id, name, address, heartbeat) VALUES($1,$2,$3,$4) ON CONFLICT (id) DO UPDATE"
-                " SET name=EXCLUDED.name, address=EXCLUDED.address, heartbeat=EXCLUDED.heartbeat",
-                {room.id, room.name, room.address, std::to_string(room.heartbeat)}, error) &&
+    return Exec(
+               "INSERT INTO rooms(id, name, address, heartbeat) VALUES($1,$2,$3,$4) ON CONFLICT (id) DO UPDATE"
+               " SET name=EXCLUDED.name, address=EXCLUDED.address, heartbeat=EXCLUDED.heartbeat",
+               {room.id, room.name, room.address, std::to_string(room.heartbeat)}, error) &&
            Exec("DELETE FROM sessions WHERE room_id=$1", {room.id}, error);
 }
 
-bool PgStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held,
-                        std::string& error) {
+bool PgStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held, std::string& error) {
     if (!Exec("UPDATE rooms SET heartbeat=$2 WHERE id=$1", {room, std::to_string(now)}, error)) return false;
     const Result q = Run("SELECT name FROM sessions WHERE room_id=$1", {room}, error);
     held.clear();
@@ -268,18 +270,18 @@ bool PgStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<s
 }
 
 bool PgStore::LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) {
-    const Result q =
-        Run("SELECT id, name, address, heartbeat FROM rooms WHERE heartbeat>=$1 ORDER BY id", {std::to_string(since)},
-            error);
+    const Result q = Run("SELECT id, name, address, heartbeat FROM rooms WHERE heartbeat>=$1 ORDER BY id",
+                         {std::to_string(since)}, error);
     rooms.clear();
     for (int i = 0; i < q.Rows(); ++i) rooms.push_back({q.Text(i, 0), q.Text(i, 1), q.Text(i, 2), q.Int(i, 3)});
     return q.Ok();
 }
 
 bool PgStore::TakeSession(const std::string& name, const std::string& room, std::string& error) {
-    return Exec("INSERT INTO sessions(name, room_id, since) VALUES($1,$2,$3) ON CONFLICT (name) DO UPDATE"
-                " SET room_id=EXCLUDED.room_id, since=EXCLUDED.since",
-                {name, room, Now()}, error);
+    return Exec(
+        "INSERT INTO sessions(name, room_id, since) VALUES($1,$2,$3) ON CONFLICT (name) DO UPDATE"
+        " SET room_id=EXCLUDED.room_id, since=EXCLUDED.since",
+        {name, room, Now()}, error);
 }
 
 bool PgStore::EndSession(const std::string& name, const std::string& room, std::string& error) {

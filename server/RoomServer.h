@@ -10,11 +10,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Ticket.h"
 #include "server/AsioTableClock.h"
 #include "server/Connection.h"
 #include "server/MapStore.h"
 #include "server/ServerOptions.h"
-#include "core/Ticket.h"
 #include "server/StoreWorker.h"
 #include "server/TableHost.h"
 #include "server/UserSession.h"

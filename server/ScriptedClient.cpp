@@ -133,7 +133,8 @@ void ScriptedClient::HandleRoom(const Bytes& m) {
             }
             if (sub == TABLE_USERLIST)
                 for (const auto& r : UserRecord::SplitList(modPublicTools::ConvertBytesToStr(m, 2))) SeatFromRecord(r);
-            if (sub == TABLE_PLAYER_IN && f.size() == UserRecord::kFieldCount) SeatFromRecord(modPublicTools::JoinFields(f));
+            if (sub == TABLE_PLAYER_IN && f.size() == UserRecord::kFieldCount)
+                SeatFromRecord(modPublicTools::JoinFields(f));
             seat_ = table_.FindSeat(table_.strSeatUserName);
             break;
         case ROOMMSG_USERLEAVE: {
@@ -187,7 +188,8 @@ void ScriptedClient::HandleGame(const Bytes& m) {
             }
             table_.g_DaoJu = info.items;
             if (seat_ >= 0)
-                for (int k = 0; k < kItemCount; ++k) table_.SeatUser[seat_].bteDaoJuCount[k] = info.items[k].bteFreeCount;
+                for (int k = 0; k < kItemCount; ++k)
+                    table_.SeatUser[seat_].bteDaoJuCount[k] = info.items[k].bteFreeCount;
             gameRunning_ = true;
             removalInFlight_ = false;
             ScheduleMove();
@@ -208,7 +210,8 @@ void ScriptedClient::HandleGame(const Bytes& m) {
                 removalInFlight_ = false;
                 ++removals_;
                 if (removals_ == plan_.silentAfter) silent_ = true;
-                if (removals_ == plan_.timeOutAfter) SendRaw(GameMessages::TimeOutRequest(static_cast<std::uint8_t>(seat_)));
+                if (removals_ == plan_.timeOutAfter)
+                    SendRaw(GameMessages::TimeOutRequest(static_cast<std::uint8_t>(seat_)));
                 if (removals_ == plan_.dropAfter && !dropped_) {
                     Drop();
                     break;
@@ -258,7 +261,8 @@ void ScriptedClient::HandleGame(const Bytes& m) {
             }
             if (user == seat_ && m[1] != ITEMSUB_FENZU) {
                 const int k = modDaoJuDefine::ItemOfSubCode(m[1]);
-                const bool thrown = k == DJ_JINSHOU || k == DJ_NAOZHONG || k == DJ_MENGYAN || k == DJ_JINGZI || k == DJ_ZHANGAI;
+                const bool thrown =
+                    k == DJ_JINSHOU || k == DJ_NAOZHONG || k == DJ_MENGYAN || k == DJ_JINGZI || k == DJ_ZHANGAI;
                 const std::size_t at = thrown ? 5 : 4;
                 if (k >= 0 && m.size() > at) table_.SeatUser[user].bteDaoJuCount[k] = m[at];
             }

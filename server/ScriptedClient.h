@@ -23,14 +23,14 @@
 struct ScriptPlan {
     std::string ticket;  // empty: a guest
     bool allowWatch = true;
-    std::chrono::milliseconds think{150};  // pause before each move
-    GameSettings settings;                 // what it confirms as the master
-    int games = 1;                         // games to play; after them it stays idle
-    int timeOutAfter = -1;                 // own removals after which it reports its time out
-    int silentAfter = -1;                  // own removals after which it stops sending anything
-    int dropAfter = -1;                    // own removals after which it drops once ...
+    std::chrono::milliseconds think{150};    // pause before each move
+    GameSettings settings;                   // what it confirms as the master
+    int games = 1;                           // games to play; after them it stays idle
+    int timeOutAfter = -1;                   // own removals after which it reports its time out
+    int silentAfter = -1;                    // own removals after which it stops sending anything
+    int dropAfter = -1;                      // own removals after which it drops once ...
     std::chrono::milliseconds dropFor{400};  // ... and comes back this much later
-    bool useItems = false;                 // throws items at the others now and then
+    bool useItems = false;                   // throws items at the others now and then
 };
 
 class ScriptedClient {

@@ -144,7 +144,8 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
     }
     // Tickets and chat never cross a network in clear.
     if (out.tlsCert.empty() && !NetAddress::IsLoopback(out.host)) {
-        error = "--listen " + out.host + " is not a loopback address: it needs --tls-cert FILE --tls-key FILE"
+        error = "--listen " + out.host +
+                " is not a loopback address: it needs --tls-cert FILE --tls-key FILE"
                 " (without them only 127.0.0.1 or ::1, so tickets and chat never cross a network in clear)";
         return false;
     }

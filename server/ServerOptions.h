@@ -12,18 +12,18 @@
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 0;
-    std::string dbPath;                 // empty: tilelink-server.db beside the program; or postgresql://...
-    std::string spillPath;              // games waiting for the database; empty: none (memory only)
+    std::string dbPath;                  // empty: tilelink-server.db beside the program; or postgresql://...
+    std::string spillPath;               // games waiting for the database; empty: none (memory only)
     std::size_t maxWaitingGames = 1000;  // past this many waiting games no new game starts
-    std::string roomId;                 // the room's id in the shared database; empty: HOST:PORT
-    std::string roomName;               // empty: the id
-    std::string advertise;              // HOST:PORT players connect to; empty: the listening address
-    bool roomTickets = false;           // only tickets signed with Ticket::RoomSecret(secret, roomId)
-    std::optional<std::string> secret;  // tickets must be signed with it
-    std::string mapsDir;                // empty: Res/Map beside the program
-    std::optional<unsigned> seed;       // fixed deals for tests
-    std::string tlsCert, tlsKey;        // PEM files; with them every connection is TLS
-    GameMessages::ItemTable items;      // the item catalogue of every table
+    std::string roomId;                  // the room's id in the shared database; empty: HOST:PORT
+    std::string roomName;                // empty: the id
+    std::string advertise;               // HOST:PORT players connect to; empty: the listening address
+    bool roomTickets = false;            // only tickets signed with Ticket::RoomSecret(secret, roomId)
+    std::optional<std::string> secret;   // tickets must be signed with it
+    std::string mapsDir;                 // empty: Res/Map beside the program
+    std::optional<unsigned> seed;        // fixed deals for tests
+    std::string tlsCert, tlsKey;         // PEM files; with them every connection is TLS
+    GameMessages::ItemTable items;       // the item catalogue of every table
 
     // Table play
     GameSettings defaultSettings;  // the proposal and the bounds a master's answer must keep
@@ -45,12 +45,12 @@ struct ServerOptions {
     // Connection bounds
     std::chrono::milliseconds loginTimeout{10000};
     std::chrono::milliseconds frameTimeout{10000};  // a frame begun must be complete this soon
-    std::size_t maxOutputBytes = 1 << 20;  // a client that reads slower is cut off
-    double messagesPerSecond = 60;         // sustained request rate
-    double messageBurst = 200;             // requests allowed at once
+    std::size_t maxOutputBytes = 1 << 20;           // a client that reads slower is cut off
+    double messagesPerSecond = 60;                  // sustained request rate
+    double messageBurst = 200;                      // requests allowed at once
     int chatPerMinute = 30;
-    std::size_t maxConnections = 20000;  // lowered at start to the descriptor limit less the reserve
-    std::size_t descriptorReserve = 64;  // descriptors kept for the records file, the maps and the like
+    std::size_t maxConnections = 20000;          // lowered at start to the descriptor limit less the reserve
+    std::size_t descriptorReserve = 64;          // descriptors kept for the records file, the maps and the like
     std::chrono::milliseconds acceptRetry{200};  // pause after a failed accept (descriptors run out)
     int maxWatchersPerTable = 30;
     int sendBufferBytes = 0;  // socket send buffer, 0 = the system's

@@ -151,8 +151,8 @@ bool SqliteStore::Migrate(const std::string& path, std::string& error) {
         if (!Exec(step.c_str(), error)) {
             std::string ignored;
             Exec("ROLLBACK;", ignored);
-            error = "cannot bring the records file " + path + " to schema version " + std::to_string(version) +
-                    ": " + error;
+            error = "cannot bring the records file " + path + " to schema version " + std::to_string(version) + ": " +
+                    error;
             return false;
         }
     }
@@ -219,7 +219,8 @@ bool SqliteStore::SaveGame(const GameRecord& g, std::string& error) {
     if (!Exec("BEGIN IMMEDIATE;", error)) return false;
     bool ok = true, fresh = false;
     {
-        Statement game(db_, "INSERT OR IGNORE INTO games(game_key, room_id, table_no, map_no, ended) VALUES(?,?,?,?,?)");
+        Statement game(db_,
+                       "INSERT OR IGNORE INTO games(game_key, room_id, table_no, map_no, ended) VALUES(?,?,?,?,?)");
         game.Bind(1, g.key).Bind(2, g.room).Bind(3, g.table).Bind(4, g.mapNo).Bind(5, g.ended);
         ok = game.Step() == SQLITE_DONE;
         fresh = ok && sqlite3_changes(db_) == 1;

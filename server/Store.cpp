@@ -7,9 +7,15 @@ void UserStats::Apply(std::int32_t points, Scoring::Outcome outcome) {
     score += points;
     ++games;
     switch (outcome) {
-        case Scoring::Outcome::Win: ++wins; break;
-        case Scoring::Outcome::Loss: ++losses; break;
-        case Scoring::Outcome::Draw: ++draws; break;
+        case Scoring::Outcome::Win:
+            ++wins;
+            break;
+        case Scoring::Outcome::Loss:
+            ++losses;
+            break;
+        case Scoring::Outcome::Draw:
+            ++draws;
+            break;
         case Scoring::Outcome::Escape:
             ++losses;
             ++escapes;

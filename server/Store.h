@@ -52,7 +52,7 @@ struct GameRecord {
 struct RoomEntry {
     std::string id;
     std::string name;
-    std::string address;     // HOST:PORT the players connect to
+    std::string address;         // HOST:PORT the players connect to
     std::int64_t heartbeat = 0;  // seconds since the epoch
 };
 

@@ -173,9 +173,10 @@ void StoreWorker::KeepNew(std::deque<Pending>& fresh) {
     if (!away_ && !queue_.empty()) nextRetry_ = Clock::now();
     const bool full = !Accepting();
     if (full && !full_)
-        ServerLog("%zu games wait for the database, the most this server keeps: new games do not start until it "
-                  "takes them",
-                  queue_.size());
+        ServerLog(
+            "%zu games wait for the database, the most this server keeps: new games do not start until it "
+            "takes them",
+            queue_.size());
     full_ = full;
 }
 
@@ -228,8 +229,9 @@ void StoreWorker::WentAway(const std::string& error) {
     if (away_ && now < nextReport_) return;
     nextReport_ = now + std::chrono::seconds(30);
     const std::string kept = spill_.Enabled() ? "the spill file " + spill_.Path() : std::string("memory");
-    ServerLog("%s: %s; results not stored until it answers, %zu games wait in %s", away_ ? "the database is still away"
-              : "the database went away", error.c_str(), queue_.size(), kept.c_str());
+    ServerLog("%s: %s; results not stored until it answers, %zu games wait in %s",
+              away_ ? "the database is still away" : "the database went away", error.c_str(), queue_.size(),
+              kept.c_str());
     away_ = true;
     caughtUp_ = false;
 }

@@ -10,8 +10,8 @@
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 #include "server/MapStore.h"
-#include "server/ServerOptions.h"
 #include "server/Scoring.h"
+#include "server/ServerOptions.h"
 #include "server/StoreWorker.h"
 
 using namespace modGameMsgDefine;
@@ -32,7 +32,6 @@ std::string FirstChars(const std::string& text, std::size_t limit) {
     }
     return text.substr(0, std::min(i, text.size()));
 }
-
 
 }  // namespace
 
@@ -481,7 +480,8 @@ void Table::PlaceOut(int seat) {
 void Table::Finished(int seat) {
     // Every client, spectators too, marks the seat finished with its place at once.
     SendAll(GameMessages::Finish(static_cast<std::uint8_t>(seat), round_->Player(seat).place));
-    SendSystemChat(seats_[seat]->name + " 消除了全部方块，获得第" + std::to_string(round_->Player(seat).place) + "名！");
+    SendSystemChat(seats_[seat]->name + " 消除了全部方块，获得第" + std::to_string(round_->Player(seat).place) +
+                   "名！");
     CheckEnd();
 }
 
@@ -532,8 +532,8 @@ void Table::OnGameItem(UserSession& u, const GameMessages::ItemRequest& req) {
             break;
         case DJ_CHONGLIE: {
             const TileGridT& grid = round_->Player(seat).grid;
-            sendGrid(seat, GameMessages::RearrangeDone(s, use.count, grid), GameMessages::RearrangeDone(s, use.count, none),
-                     false);
+            sendGrid(seat, GameMessages::RearrangeDone(s, use.count, grid),
+                     GameMessages::RearrangeDone(s, use.count, none), false);
             ExtendTurn(seat);
             break;
         }
@@ -713,37 +713,46 @@ void Table::OnMessage(UserSession& u, const Bytes& m) {
     if (m.empty()) return;
     const std::uint8_t sub = m.size() > 1 ? m[1] : 0;
     switch (m[0]) {
-        case GAMEMSG_CHAT: OnChat(u, m); return;
+        case GAMEMSG_CHAT:
+            OnChat(u, m);
+            return;
         case ROOMMSG_USERLEAVE:
             if (sub == 0) Leave(u);
             return;
-        default: break;
+        default:
+            break;
     }
     if (u.IsWatcher()) return;  // everything below is a player's
     switch (m[0]) {
         case GAMEMSG_READY:
             if (m.size() == 2) OnReady(u);
             break;
-        case GAMEMSG_REMOVE: OnRemove(u, m); break;
+        case GAMEMSG_REMOVE:
+            OnRemove(u, m);
+            break;
         case GAMEMSG_TIMEOUT:
             if (m.size() == 4) OnTimeOutRequest(u);
             break;
         case GAMEMSG_WATCH:
             if (sub == 1) OnWatchChange(u, m);
             break;
-        case GAMEMSG_ITEM: OnItem(u, m); break;
+        case GAMEMSG_ITEM:
+            OnItem(u, m);
+            break;
         case ROOMMSG_GAMESETAGREE:
             if (sub == 0) OnSettingsConfirm(u, m);
             else if (sub == 1) OnAgree(u);
             break;
-        default: break;  // anything else, a second login too, is ignored
+        default:
+            break;  // anything else, a second login too, is ignored
     }
 }
 
 std::string Table::Describe() const {
     std::string d = "table " + std::to_string(number_) + ":";
     for (int s = 0; s < kSeats; ++s)
-        if (seats_[s]) d += " [" + std::to_string(s) + "] " + seats_[s]->name + (seats_[s]->dropped ? " (dropped)" : "");
+        if (seats_[s])
+            d += " [" + std::to_string(s) + "] " + seats_[s]->name + (seats_[s]->dropped ? " (dropped)" : "");
     d += ", " + std::to_string(watchers_.size()) + " watching, " + (round_ ? "game running" : "no game");
     return d;
 }

@@ -16,8 +16,8 @@ constexpr std::string_view kReserved[] = {"系统", ChatFields::kEveryone};
 bool Invisible(char32_t c) {
     return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xAD || c == 0x034F || c == 0x115F || c == 0x1160 ||
            c == 0x1680 || c == 0x180E || (c >= 0x2000 && c <= 0x200F) || (c >= 0x2028 && c <= 0x202F) ||
-           (c >= 0x205F && c <= 0x206F) || c == 0x3000 || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) ||
-           c == 0xFEFF || c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFFB);
+           (c >= 0x205F && c <= 0x206F) || c == 0x3000 || c == 0x3164 || (c >= 0xFE00 && c <= 0xFE0F) || c == 0xFEFF ||
+           c == 0xFFA0 || (c >= 0xFFF0 && c <= 0xFFFB);
 }
 
 // The name without its invisible characters (the name is valid UTF-8 here).

@@ -20,10 +20,10 @@ struct UserSession {
     int seat = -1;        // -1 for a spectator
     std::string watched;  // the watched player's name, for a spectator
     bool allowWatch = true;
-    bool ready = false;   // hand raised: pressed start or agreed to the settings
+    bool ready = false;  // hand raised: pressed start or agreed to the settings
     bool dropped = false;
     std::chrono::steady_clock::time_point droppedAt{};
-    int alarmTurns = 0;   // coming turns shortened by alarm clocks, as the client counts them
+    int alarmTurns = 0;  // coming turns shortened by alarm clocks, as the client counts them
 
     // chat lines allowed now (refilled over time)
     double chatTokens = 5;

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "core/UserFolders.h"
 #include "core/CertFingerprint.h"
+#include "core/UserFolders.h"
 #include "net/TlsIdentity.h"
 #include "server/OperatorCommands.h"
 #include "server/RoomServer.h"
@@ -50,15 +50,17 @@ int main(int argc, char** argv) {
     ServerOptions options;
     std::string error;
     if (!ParseServerOptions(argc, argv, options, error)) {
-        std::fprintf(stderr,
-                     "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE] [--db FILE|postgresql://...] [--spill FILE]"
-                     " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
-                     " [--secret-file FILE]"
-                     " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
-                     " [--ready-time SECONDS] [--idle-time SECONDS]"
-                     " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
-                     " [--seed N]\n",
-                     error.c_str());
+        std::fprintf(
+            stderr,
+            "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE] [--db "
+            "FILE|postgresql://...] [--spill FILE]"
+            " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
+            " [--secret-file FILE]"
+            " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
+            " [--ready-time SECONDS] [--idle-time SECONDS]"
+            " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
+            " [--seed N]\n",
+            error.c_str());
         return 2;
     }
     const std::string dir = ProgramDir();

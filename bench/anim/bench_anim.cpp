@@ -103,7 +103,8 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     TableClient client;
     client.EndProgram = [] {};
@@ -127,11 +128,13 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     std::printf("\nmedian times (us), halo against a plain copy of the same squares, same run:\n");
-    const std::pair<const char*, const char*> pairs[] = {{"HaloStep39", "CopySquare79"}, {"WholeFlight", "FlightCopies"}};
+    const std::pair<const char*, const char*> pairs[] = {{"HaloStep39", "CopySquare79"},
+                                                         {"WholeFlight", "FlightCopies"}};
     for (const auto& [ours, plain] : pairs) {
         const auto a = reporter.us.find(ours), b = reporter.us.find(plain);
         if (a == reporter.us.end() || b == reporter.us.end()) continue;
-        std::printf("  %-12s %10.3f vs %-12s %10.3f  ratio %.2f\n", ours, a->second, plain, b->second, a->second / b->second);
+        std::printf("  %-12s %10.3f vs %-12s %10.3f  ratio %.2f\n", ours, a->second, plain, b->second,
+                    a->second / b->second);
     }
     return 0;
 }

@@ -87,8 +87,8 @@ Figures Run(const Options& opt, int tables, pid_t serverPid, int port, int first
     for (int t = 0; t < tables; ++t) {
         for (int s = 0; s < 6; ++s) {
             ScriptPlan p;
-            Ticket::SeatTicket ticket{firstTable + t, "t" + std::to_string(firstTable + t) + "p" + std::to_string(s), "",
-                                      std::time(nullptr) + 3600};
+            Ticket::SeatTicket ticket{firstTable + t, "t" + std::to_string(firstTable + t) + "p" + std::to_string(s),
+                                      "", std::time(nullptr) + 3600};
             p.ticket = Ticket::Make(ticket, nullptr);
             p.settings.playerCount = 6;
             p.think = std::chrono::milliseconds(opt.thinkMs + 37 * s);
@@ -104,7 +104,8 @@ Figures Run(const Options& opt, int tables, pid_t serverPid, int port, int first
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60 + tables / 10);
     while (!allPlaying() && std::chrono::steady_clock::now() < deadline) io.run_for(std::chrono::milliseconds(20));
     Figures f;
-    f.connections = static_cast<int>(std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->Connected(); }));
+    f.connections =
+        static_cast<int>(std::count_if(clients.begin(), clients.end(), [](auto& c) { return c->Connected(); }));
     f.kibPerConnection = f.connections ? double(RssKib(serverPid) - rssBefore) / f.connections : 0;
 
     std::vector<std::size_t> mark;
@@ -134,8 +135,10 @@ Figures Run(const Options& opt, int tables, pid_t serverPid, int port, int first
 }
 
 void Print(const char* label, const Figures& f) {
-    std::printf("%-9s %5d connections  %8.0f removals/s  p50 %6.2f ms  p99 %6.2f ms  max %7.2f ms  (%zu samples)  %6.1f KiB/connection\n",
-                label, f.connections, f.removalsPerSecond, f.p50, f.p99, f.max, f.samples, f.kibPerConnection);
+    std::printf(
+        "%-9s %5d connections  %8.0f removals/s  p50 %6.2f ms  p99 %6.2f ms  max %7.2f ms  (%zu samples)  %6.1f "
+        "KiB/connection\n",
+        label, f.connections, f.removalsPerSecond, f.p50, f.p99, f.max, f.samples, f.kibPerConnection);
 }
 
 }  // namespace
@@ -171,7 +174,8 @@ int main(int argc, char** argv) {
     Print("baseline", base);
     const Figures load = Run(opt, opt.tables, server, port, 1000);
     Print("load", load);
-    std::printf("ratio to baseline: p99 x%.2f, removals/s x%.1f for x%d tables\n", base.p99 > 0 ? load.p99 / base.p99 : 0,
+    std::printf("ratio to baseline: p99 x%.2f, removals/s x%.1f for x%d tables\n",
+                base.p99 > 0 ? load.p99 / base.p99 : 0,
                 base.removalsPerSecond > 0 ? load.removalsPerSecond / base.removalsPerSecond : 0, opt.tables);
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);

@@ -9,6 +9,7 @@
 // the part of FILE between the bench_pace marks.
 //
 //   bench_pace [--games G] [--speed F] [--step S] [--levels a,b,...] [--doc FILE]
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -19,7 +20,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "bot/BotLevel.h"
@@ -60,11 +60,11 @@ struct Figures {
     std::string level;
     double fastestMedian = 0;  // seconds, real time
     double slowestMedian = 0;
-    double itemsPerMinute = 0;     // per player, averaged over the players
-    double mostItemsPerMinute = 0; // of the player that used most
-    double place = 0;              // the scripted player's average place
+    double itemsPerMinute = 0;      // per player, averaged over the players
+    double mostItemsPerMinute = 0;  // of the player that used most
+    double place = 0;               // the scripted player's average place
     int games = 0;
-    int stuckGames = 0;            // games in which its board had no move left
+    int stuckGames = 0;  // games in which its board had no move left
     bool ok = false;
 };
 
@@ -165,20 +165,26 @@ Figures RunLevel(const BotLevel& level, const Options& o, const fs::path& work) 
     const fs::path newcomerLog = work / (level.name + "-scripted.log"), botsLog = work / (level.name + "-bots.log");
     const std::string games = std::to_string(o.games);
     ChildProcess newcomer, bots;
-    newcomer.Start((tableDir / "tilelink-bot").string(),
-                   {"--server", address, "--count", "1", "--names", kScripted, "--strategy", "first", "--players", "6",
-                    "--step", Num(o.step * scale, 3), "--games", games, "--turn-time", turn, "--secret-file",
-                    secret.string(), "--trace", newcomerLog.string()},
+    newcomer.Start((tableDir / "tilelink-bot").string(), {"--server",      address,
+                                                          "--count",       "1",
+                                                          "--names",       kScripted,
+                                                          "--strategy",    "first",
+                                                          "--players",     "6",
+                                                          "--step",        Num(o.step * scale, 3),
+                                                          "--games",       games,
+                                                          "--turn-time",   turn,
+                                                          "--secret-file", secret.string(),
+                                                          "--trace",       newcomerLog.string()},
                    true);
     if (RoomProcesses::WaitSeated(newcomer, 1, 10s, nullptr) != 1) {
         std::fprintf(stderr, "bench_pace: the scripted player was not seated\n");
         return fig;
     }
-    bots.Start((tableDir / "tilelink-bot").string(),
-               {"--server", address, "--count", "5", "--level", level.name, "--pace", Num(level.pace * scale, 4),
-                "--seed", "17", "--games", games, "--turn-time", turn, "--secret-file", secret.string(), "--trace",
-                botsLog.string()},
-               true);
+    bots.Start(
+        (tableDir / "tilelink-bot").string(),
+        {"--server", address, "--count", "5", "--level", level.name, "--pace", Num(level.pace * scale, 4), "--seed",
+         "17", "--games", games, "--turn-time", turn, "--secret-file", secret.string(), "--trace", botsLog.string()},
+        true);
     const auto limit = std::chrono::seconds(static_cast<int>(600 * scale * o.games) + 60);
     fig.ok = WaitEnd(bots, limit) && WaitEnd(newcomer, 30s);
     RoomProcesses::Drain(server);
@@ -194,14 +200,15 @@ std::string Table(const std::vector<Figures>& figs, const Options& o) {
     std::ostringstream t;
     t << kBegin << "\n"
       << "Measured by `bench_pace` (bench/pace) against the real room server: per level one table of\n"
-      << "five computer players and a scripted player that takes the first linkable pair every "
-      << Num(o.step, 1) << " s\n"
-      << "and pauses for nothing else (it sits first, sets the table for six players). " << o.games << " games a level, run "
-      << Num(o.speed, 0) << " times faster\n"
+      << "five computer players and a scripted player that takes the first linkable pair every " << Num(o.step, 1)
+      << " s\n"
+      << "and pauses for nothing else (it sits first, sets the table for six players). " << o.games
+      << " games a level, run " << Num(o.speed, 0) << " times faster\n"
       << "than real (pauses, item gaps and turn clocks alike) and given here in real time.\n\n"
       << "A player without a move left (the first pair each time can lead there) waits for its turn\n"
       << "clock, as it uses no items: the games in which that happened are counted.\n\n"
-      << "| level | median between own removals, fastest player | slowest player | items a minute a player (most) | scripted player's average place (of 6) |\n"
+      << "| level | median between own removals, fastest player | slowest player | items a minute a player (most) | "
+         "scripted player's average place (of 6) |\n"
       << "|---|---|---|---|---|\n";
     for (const auto& f : figs) {
         t << "| " << f.level << " | " << Num(f.fastestMedian, 2) << " s | " << Num(f.slowestMedian, 2) << " s | "
@@ -253,15 +260,18 @@ int main(int argc, char** argv) {
     for (const auto& name : o.levels) {
         const BotLevel* level = BotLevels::Find(name);
         if (!level) {
-            std::fprintf(stderr, "bench_pace: unknown level %s; the levels are %s\n", name.c_str(), BotLevels::Names().c_str());
+            std::fprintf(stderr, "bench_pace: unknown level %s; the levels are %s\n", name.c_str(),
+                         BotLevels::Names().c_str());
             return 2;
         }
         const auto t0 = std::chrono::steady_clock::now();
         figs.push_back(RunLevel(*level, o, work));
         const auto& f = figs.back();
-        std::printf("%-7s fastest median %.2f s, slowest %.2f s, items/min %.2f (most %.2f), scripted place %.2f in %d games, %d without a move (%.0f s)\n",
-                    f.level.c_str(), f.fastestMedian, f.slowestMedian, f.itemsPerMinute, f.mostItemsPerMinute, f.place,
-                    f.games, f.stuckGames, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        std::printf(
+            "%-7s fastest median %.2f s, slowest %.2f s, items/min %.2f (most %.2f), scripted place %.2f in %d games, "
+            "%d without a move (%.0f s)\n",
+            f.level.c_str(), f.fastestMedian, f.slowestMedian, f.itemsPerMinute, f.mostItemsPerMinute, f.place, f.games,
+            f.stuckGames, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         std::fflush(stdout);
     }
     std::error_code ec;

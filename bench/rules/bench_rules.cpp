@@ -175,7 +175,8 @@ int main(int argc, char** argv) {
             std::printf("  %-12s %-8s %10.3f vs %10.3f  ratio %.3f", kind, b.name, ours->second, bfs->second,
                         ours->second / bfs->second);
             if (std::string(kind) == "CheckLink")
-                std::printf("  (%zu pairs, %.3f us per call)", b.pairs.size(), ours->second / static_cast<double>(b.pairs.size()));
+                std::printf("  (%zu pairs, %.3f us per call)", b.pairs.size(),
+                            ours->second / static_cast<double>(b.pairs.size()));
             std::printf("\n");
         }
     }

@@ -91,9 +91,9 @@ void Watch(asio::io_context& io, const asio::ip::tcp::endpoint& ep, Watcher& w) 
     ScriptPlan plan;
     const std::string secret = kSecret;
     const std::string watched = "电脑" + std::to_string((w.table - 1) * 6 + 1);
-    plan.ticket = Ticket::Make({w.table, "看台" + std::to_string(w.table), watched,
-                                static_cast<std::int64_t>(std::time(nullptr)) + 24 * 3600},
-                               &secret);
+    plan.ticket = Ticket::Make(
+        {w.table, "看台" + std::to_string(w.table), watched, static_cast<std::int64_t>(std::time(nullptr)) + 24 * 3600},
+        &secret);
     w.client = std::make_unique<ScriptedClient>(io, ep, plan);
     w.client->onMessage = [&w](ScriptedClient&, const Bytes& m) {
         if (m.empty()) return;
@@ -216,10 +216,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_soak: the server did not start\n");
         return 1;
     }
-    std::printf("soak: %d tables of 6 %s players (pace %.2f), %.1f minutes, warm-up %.1f, server pid %d port %d,"
-                " records in %s\n",
-                opt.tables, opt.strategy.c_str(), opt.pace, opt.minutes, opt.warmupMinutes, server.Pid(), server.Port(),
-                opt.pg ? "PostgreSQL" : "SQLite");
+    std::printf(
+        "soak: %d tables of 6 %s players (pace %.2f), %.1f minutes, warm-up %.1f, server pid %d port %d,"
+        " records in %s\n",
+        opt.tables, opt.strategy.c_str(), opt.pace, opt.minutes, opt.warmupMinutes, server.Pid(), server.Port(),
+        opt.pg ? "PostgreSQL" : "SQLite");
     std::fflush(stdout);
 
     std::vector<std::unique_ptr<BotTable>> tables;
@@ -332,9 +333,10 @@ int main(int argc, char** argv) {
         for (const auto& s : steady) peak = std::max(peak, s.kib);
         const double ratio = early > 0 ? late / early : 0;
         memoryOk = late <= early * 1.05 || late - early <= 1024;
-        std::printf("after the warm-up: first third %.0f KiB, last third %.0f KiB, ratio x%.3f, peak %ld KiB, "
-                    "slope %+.1f KiB/min  -> %s\n",
-                    early, late, ratio, peak, Slope(steady), memoryOk ? "no growth" : "GROWS");
+        std::printf(
+            "after the warm-up: first third %.0f KiB, last third %.0f KiB, ratio x%.3f, peak %ld KiB, "
+            "slope %+.1f KiB/min  -> %s\n",
+            early, late, ratio, peak, Slope(steady), memoryOk ? "no growth" : "GROWS");
     } else {
         std::printf("too few samples after the warm-up to judge the memory\n");
     }
@@ -351,7 +353,8 @@ int main(int argc, char** argv) {
         if ((w.table - 1) % 10 == 0) std::printf("\n ");
         std::printf(" %3d:%d/%d%s", w.table, w.starts, w.ends, ok ? "" : "!");
     }
-    std::printf("\n%ld games started, %ld ended, %d tables with a game unended or none seen\n", starts, ends, tablesBad);
+    std::printf("\n%ld games started, %ld ended, %d tables with a game unended or none seen\n", starts, ends,
+                tablesBad);
 
     // ---- records ----
     const RecordsFile records = opt.pg ? ReadPg(cluster, "soak") : RecordsFile::Read(db);
@@ -370,10 +373,11 @@ int main(int argc, char** argv) {
         draws += row.draws;
         userGames += row.games;
     }
-    std::printf("records: %s %s, %d users, %lld games stored (%lld results); over all users %lld games ="
-                " %lld wins + %lld losses + %lld draws, %lld escapes; %d users that do not add up\n",
-                opt.pg ? "database" : "file", records.integrity.c_str(), users, records.games, records.results, userGames, wins, losses, draws,
-                escapes, badUsers);
+    std::printf(
+        "records: %s %s, %d users, %lld games stored (%lld results); over all users %lld games ="
+        " %lld wins + %lld losses + %lld draws, %lld escapes; %d users that do not add up\n",
+        opt.pg ? "database" : "file", records.integrity.c_str(), users, records.games, records.results, userGames, wins,
+        losses, draws, escapes, badUsers);
     std::printf("server: %.1f CPU seconds in %.1f minutes (%.1f %% of a core), exit status %d\n", cpuServer, runMinutes,
                 runMinutes > 0 ? cpuServer / (runMinutes * 60) * 100 : 0, serverStatus);
     if (!errors.empty()) std::printf("server's standard error:\n%s", errors.c_str());

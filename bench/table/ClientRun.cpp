@@ -60,8 +60,12 @@ struct Mark {
 };
 
 Stretch Between(const Mark& a, const Mark& b) {
-    return {b.cpuMs - a.cpuMs, b.wallMs - a.wallMs, b.pixels - a.pixels, b.paints - a.paints,
-            b.windowPixels - a.windowPixels, b.messages - a.messages};
+    return {b.cpuMs - a.cpuMs,
+            b.wallMs - a.wallMs,
+            b.pixels - a.pixels,
+            b.paints - a.paints,
+            b.windowPixels - a.windowPixels,
+            b.messages - a.messages};
 }
 
 }  // namespace
@@ -97,9 +101,10 @@ int RunMeasuredClient(int argc, char** argv, const ClientRunPlan& plan) {
     std::uint64_t messages = 0;
     auto mark = [&] { return Mark{CpuMs(), WallMs(), meter.pixels, meter.paints, meter.windowPixels, messages}; };
 
-    const std::string commandLine = std::string(LaunchMarker::kText) + " 127.0.0.1 " + std::to_string(plan.port) +
-                                    " tilelink 长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000"
-                                    " 0 0 tester 1";
+    const std::string commandLine =
+        std::string(LaunchMarker::kText) + " 127.0.0.1 " + std::to_string(plan.port) +
+        " tilelink 长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000"
+        " 0 0 tester 1";
     if (!client.start->Main(LaunchArgs::GetCommandLineArgs(commandLine), plan.programFile)) return 1;
     window = client.mainForm.get();
 

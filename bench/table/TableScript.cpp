@@ -64,7 +64,8 @@ std::vector<ScriptStep> BuildTableScript(const ScriptPlanTable& plan) {
         GameMessages::RemoveInfo r;
         r.seat = static_cast<std::uint8_t>(seat);
         auto& board = boards[static_cast<std::size_t>(seat)];
-        if (!modLinkSearch::CheckLink(board, order[k].first, order[k].second, r.path)) break;  // cannot happen with a dealt order
+        if (!modLinkSearch::CheckLink(board, order[k].first, order[k].second, r.path))
+            break;  // cannot happen with a dealt order
         board[order[k].first.row][order[k].first.col] = 0;
         board[order[k].second.row][order[k].second.col] = 0;
         ++k;

@@ -20,9 +20,9 @@ struct ScriptStep {
 };
 
 struct ScriptPlanTable {
-    std::string player = "tester";           // the client's user name
-    std::chrono::milliseconds idle{10000};    // login to game start
-    std::chrono::milliseconds game{25000};    // how long the other seats keep removing
+    std::string player = "tester";             // the client's user name
+    std::chrono::milliseconds idle{10000};     // login to game start
+    std::chrono::milliseconds game{25000};     // how long the other seats keep removing
     std::chrono::milliseconds pairEvery{250};  // one removal of one of the five seats
 };
 

@@ -194,7 +194,8 @@ bool MeasureRun(const Options& o, int port, bool fullRepaint, ClientRunResult& r
 }
 
 void PrintRow(const char* what, double partial, double full, int decimals) {
-    std::printf("%-34s %14.*f %14.*f %10.4f\n", what, decimals, partial, decimals, full, full > 0 ? partial / full : 0.0);
+    std::printf("%-34s %14.*f %14.*f %10.4f\n", what, decimals, partial, decimals, full,
+                full > 0 ? partial / full : 0.0);
 }
 
 }  // namespace
@@ -211,8 +212,9 @@ int main(int argc, char** argv) {
     }
     Options o;
     if (!Parse(argc, argv, o)) {
-        std::fprintf(stderr,
-                     "usage: bench_table [--game SECONDS] [--idle SECONDS] [--rounds N] [--starts N] [--platform NAME]\n");
+        std::fprintf(
+            stderr,
+            "usage: bench_table [--game SECONDS] [--idle SECONDS] [--rounds N] [--starts N] [--platform NAME]\n");
         return 2;
     }
 
@@ -226,9 +228,10 @@ int main(int argc, char** argv) {
     std::printf("tilelink table client against a scripted room server (127.0.0.1:%d), platform %s\n", server.Port(),
                 o.platform.c_str());
     std::fflush(stdout);
-    std::printf("game: five other seats remove 4 pairs a second in all, with combos; %.0f s of game and %.0f s idle "
-                "measured per run, %d run(s) each way\n",
-                o.gameSeconds, o.idleSeconds, o.rounds);
+    std::printf(
+        "game: five other seats remove 4 pairs a second in all, with combos; %.0f s of game and %.0f s idle "
+        "measured per run, %d run(s) each way\n",
+        o.gameSeconds, o.idleSeconds, o.rounds);
     std::printf("CPU: the client process's own CPU time (user + system, all its threads) over the wall time\n\n");
 
     std::vector<double> cpuGame[2], cpuIdle[2], pixels[2], windowPixels[2], paints[2], messages[2];

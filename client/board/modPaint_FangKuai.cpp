@@ -75,8 +75,8 @@ void modPaint_FangKuai::DrawSeatBoardBack(int seat) {
     } else {
         surfaces.DrawFile("Res\\OtherUserIn.bmp", b.lngLeft - 7, b.lngTop - 23, 6, 6, kSmallBackWidth,
                           kSmallBackHeight);
-        surfaces.DrawFile("Res\\OtherUserPosNo.bmp", b.lngLeft + 72, b.lngTop - 23, (p - 1) * kPosNoSize, 0,
-                          kPosNoSize, kPosNoSize);
+        surfaces.DrawFile("Res\\OtherUserPosNo.bmp", b.lngLeft + 72, b.lngTop - 23, (p - 1) * kPosNoSize, 0, kPosNoSize,
+                          kPosNoSize);
     }
     surfaces.Refresh();
 }
@@ -96,10 +96,8 @@ void modPaint_FangKuai::EraseTile(int seat, int row, int col) {
     int x = 0, y = 0, w = 0, h = 0;
     if (!CellRect(seat, row, col, x, y, w, h)) return;
     GameSurfaces surfaces(client_);
-    if (SeatPosition(seat) == 0)
-        surfaces.DrawFile("Res\\GameBack.bmp", x, y, x, y, w, h);
-    else
-        surfaces.FillBox(x, y, x + w - 1, y + h - 1, kSmallEraseColor);
+    if (SeatPosition(seat) == 0) surfaces.DrawFile("Res\\GameBack.bmp", x, y, x, y, w, h);
+    else surfaces.FillBox(x, y, x + w - 1, y + h - 1, kSmallEraseColor);
     surfaces.Refresh();
 }
 

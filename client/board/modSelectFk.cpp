@@ -145,9 +145,9 @@ void modSelectFk::StartDelFkAni(const LinkPath& path) {
     if (!modManage_ShanDianObject::IsNeighbourPair(path)) {
         const int index = lightnings.GetFreeShanDianObject();
         if (index < 0) return;
-        lightnings.g_ShanDianObj[index].InitAniInfo(index, kInterval, modManage_ShanDianObject::kStepCount,
-                                                    path.lngNodeCount,
-                                                    std::span<const std::int32_t>(path.lngNodePos, 2 * path.lngNodeCount));
+        lightnings.g_ShanDianObj[index].InitAniInfo(
+            index, kInterval, modManage_ShanDianObject::kStepCount, path.lngNodeCount,
+            std::span<const std::int32_t>(path.lngNodePos, 2 * path.lngNodeCount));
         started[startedCount++] = &lightnings.g_ShanDianObj[index];
         task.bteShanDianIdx = static_cast<std::uint8_t>(index);
     }

@@ -55,10 +55,8 @@ void frmSelectMap::Form_Load() {
 
 void frmSelectMap::SelectMap(int index) {
     if (index < 0 || index >= cboMapIdx->count()) return;
-    if (cboMapIdx->currentIndex() == index)
-        cboMapIdx_Click(index);
-    else
-        cboMapIdx->setCurrentIndex(index);  // the list's change shows the preview
+    if (cboMapIdx->currentIndex() == index) cboMapIdx_Click(index);
+    else cboMapIdx->setCurrentIndex(index);  // the list's change shows the preview
 }
 
 void frmSelectMap::cboMapIdx_Click(int index) {

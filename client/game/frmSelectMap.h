@@ -43,9 +43,9 @@ public:
 
     QComboBox* cboMapIdx = nullptr;
     std::array<QPushButton*, 2> cmdUser{};
-    TileGridT bytMapData{};           // the preview, non-zero where a tile lies
-    bool blnShowQuestion = false;     // entry 0: the question mark over the full board
-    std::int16_t intSelMapIdx = -1;   // the answer, -1 when cancelled
+    TileGridT bytMapData{};          // the preview, non-zero where a tile lies
+    bool blnShowQuestion = false;    // entry 0: the question mark over the full board
+    std::int16_t intSelMapIdx = -1;  // the answer, -1 when cancelled
 
     static constexpr int kInnerWidth = 320;
     static constexpr int kListTop = 215;

@@ -24,7 +24,7 @@ public:
     static constexpr std::int32_t kTurnSeconds = 30;
     static constexpr std::int32_t kShortTurnSeconds = 20;  // while alarm-clock turns remain
     static constexpr std::int32_t kWarnSeconds = 5;        // warning ticks before a turn ends
-    static constexpr int kStartCountdown = 30;            // ticks to press Start
+    static constexpr int kStartCountdown = 30;             // ticks to press Start
     static constexpr int kStartLeft = 210, kStartTop = 370, kStartWidth = 100, kStartHeight = 28;
 
 private:

@@ -47,15 +47,21 @@ bool IsThrownItem(int item) {
 // The exact length of each item confirmation; the bomb's is its least length.
 std::size_t ItemMsgLength(int item) {
     switch (item) {
-    case DJ_ZHINANZHEN: return 5;
-    case DJ_CHONGLIE: return 5 + kGridBytes;
-    case DJ_JINSHOU:
-    case DJ_NAOZHONG:
-    case DJ_MENGYAN: return 6;
-    case DJ_ZHADAN: return 10;
-    case DJ_JINGZI:
-    case DJ_ZHANGAI: return 6 + kGridBytes;
-    default: return 0;
+        case DJ_ZHINANZHEN:
+            return 5;
+        case DJ_CHONGLIE:
+            return 5 + kGridBytes;
+        case DJ_JINSHOU:
+        case DJ_NAOZHONG:
+        case DJ_MENGYAN:
+            return 6;
+        case DJ_ZHADAN:
+            return 10;
+        case DJ_JINGZI:
+        case DJ_ZHANGAI:
+            return 6 + kGridBytes;
+        default:
+            return 0;
     }
 }
 
@@ -63,7 +69,8 @@ std::size_t ItemMsgLength(int item) {
 
 modGameMsg::modGameMsg(TableClient& client) : client_(client) {
     ShowGameMsgWindow = [this](const std::string& note, const std::string& caption) {
-        if (client_.mainForm) client_.msgObjects->ShowMsgWindow(0, client_.mainForm.get(), 1, note, caption, 10, "确定", "", true);
+        if (client_.mainForm)
+            client_.msgObjects->ShowMsgWindow(0, client_.mainForm.get(), 1, note, caption, 10, "确定", "", true);
     };
     ShowChatNotice = [this](const std::string& line) {
         if (client_.mainForm) client_.mainForm->ZelChat->ShowNotice(line);
@@ -76,18 +83,41 @@ modGameMsg::modGameMsg(TableClient& client) : client_(client) {
 void modGameMsg::ExecGameMsg(const Bytes& msg) {
     if (msg.empty() || !client_.mainForm) return;
     switch (msg[0]) {
-    case GAMEMSG_CHAT: ExecChat(msg); break;
-    case GAMEMSG_PLAYERQUIT: ExecPlayerQuit(msg); break;
-    case GAMEMSG_START: ExecGameStart(msg); break;
-    case GAMEMSG_READY: ExecReady(msg); break;
-    case GAMEMSG_REMOVE: ExecRemove(msg); break;
-    case GAMEMSG_TIMEOUT: ExecTimeOut(msg); break;
-    case GAMEMSG_NOTICE: ExecNotice(msg); break;
-    case GAMEMSG_END: ExecGameEnd(msg); break;
-    case GAMEMSG_FINISH: ExecFinish(msg); break;
-    case GAMEMSG_WATCH: ExecWatch(msg); break;
-    case GAMEMSG_ITEM: ExecItemMsg(msg); break;
-    default: break;  // no other game message means anything to the table
+        case GAMEMSG_CHAT:
+            ExecChat(msg);
+            break;
+        case GAMEMSG_PLAYERQUIT:
+            ExecPlayerQuit(msg);
+            break;
+        case GAMEMSG_START:
+            ExecGameStart(msg);
+            break;
+        case GAMEMSG_READY:
+            ExecReady(msg);
+            break;
+        case GAMEMSG_REMOVE:
+            ExecRemove(msg);
+            break;
+        case GAMEMSG_TIMEOUT:
+            ExecTimeOut(msg);
+            break;
+        case GAMEMSG_NOTICE:
+            ExecNotice(msg);
+            break;
+        case GAMEMSG_END:
+            ExecGameEnd(msg);
+            break;
+        case GAMEMSG_FINISH:
+            ExecFinish(msg);
+            break;
+        case GAMEMSG_WATCH:
+            ExecWatch(msg);
+            break;
+        case GAMEMSG_ITEM:
+            ExecItemMsg(msg);
+            break;
+        default:
+            break;  // no other game message means anything to the table
     }
 }
 
@@ -110,8 +140,9 @@ void modGameMsg::ExecPlayerQuit(const Bytes& msg) {
     const int seat = msg[2];
     const auto& g = client_.game;
     if (ShowGameMsgWindow)
-        ShowGameMsgWindow(g.SeatUser[seat].strUserName + " 不能继续玩下去，原因：" + modPublicTools::ConvertBytesToStr(msg, 3),
-                          client_.strGameCaption + "系统提示");
+        ShowGameMsgWindow(
+            g.SeatUser[seat].strUserName + " 不能继续玩下去，原因：" + modPublicTools::ConvertBytesToStr(msg, 3),
+            client_.strGameCaption + "系统提示");
     // The local player cannot go on: the client leaves the table.
     if (IsLocalSeat(seat) && !g.blnIsWatcher && client_.mainForm) client_.mainForm->Unload(TableExit::CannotGoOn);
 }
@@ -132,7 +163,8 @@ void modGameMsg::ExecGameStart(const Bytes& msg) {
     client_.gameClock->UpdateStartButton();
 
     // 3. Groups of seats 0..5.
-    for (int s = 0; s < kSeats && kStartGroupPos + s < msg.size(); ++s) g.SeatUser[s].bteFenZu = msg[kStartGroupPos + s];
+    for (int s = 0; s < kSeats && kStartGroupPos + s < msg.size(); ++s)
+        g.SeatUser[s].bteFenZu = msg[kStartGroupPos + s];
 
     // 4. The board's size.
     if (msg.size() < kStartBoardPos) return;
@@ -336,9 +368,9 @@ void modGameMsg::ExecDaoJu(const Bytes& msg, int item) {
 
     // 2-4. The chat line, the sound and the flight of the item.
     const std::string& itemName = g.g_DaoJu[item].strName;
-    const std::string line = thrown ? g.SeatUser[user].strUserName + " 对 " + g.SeatUser[target].strUserName +
-                                          " 使用了道具：" + itemName
-                                    : g.SeatUser[user].strUserName + " 使用了道具：" + itemName;
+    const std::string line =
+        thrown ? g.SeatUser[user].strUserName + " 对 " + g.SeatUser[target].strUserName + " 使用了道具：" + itemName
+               : g.SeatUser[user].strUserName + " 使用了道具：" + itemName;
     if (ShowChatNotice) ShowChatNotice(line);
     client_.mainForm->PlayGameSound(2);
     client_.daoJuObjects->StartDaoJuAni(static_cast<std::uint8_t>(item), static_cast<std::uint8_t>(user),
@@ -360,50 +392,52 @@ void modGameMsg::ExecDaoJuEffect(const Bytes& msg, int item, int user, int targe
         modGameDefine::StoreBoardBytes(g.SeatUser[seat].TileGrid, msg, pos, GameSize::kRows, GameSize::kCols);
     };
     switch (item) {
-    case DJ_ZHINANZHEN:
-        if (IsLocalSeat(user)) ShowHint();
-        break;
-    case DJ_CHONGLIE:
-        takeGrid(user, 5);
-        board.DrawSeatBoard(user, false);
-        client_.paintUser->PaintUserFkCount(user);
-        if (IsLocalSeat(user)) CheckNoSolution(kNoSolutionAgain, true);
-        break;
-    case DJ_JINSHOU:
-        if (IsLocalSeat(target)) client_.daoJuEffect->StartJinShou(5);
-        break;
-    case DJ_NAOZHONG:
-        if (IsLocalSeat(target)) client_.gameClock->lngNaoZhongTurns += 5;
-        break;
-    case DJ_ZHADAN: {
-        // The bomb's pair goes only when the message holds exactly its path.
-        LinkPath path;
-        if (msg.size() != 6 + 2 * std::size_t(msg[5]) || !ReadPath(msg, 5, path)) break;
-        RemovePair(user, path);
-        client_.mainForm->PlayGameSound(0);
-        board.ShowRemoval(user, path);
-        // The own bomb is followed by the board test; any bomb ends the selection.
-        if (!(IsLocalSeat(user) && CheckNoSolution(kNoSolutionHurry, true))) client_.selectFk->ClearSelection();
-        break;
-    }
-    case DJ_MENGYAN:
-        if (IsLocalSeat(target)) client_.daoJuEffect->StartMengYan(5);
-        break;
-    case DJ_JINGZI:
-        takeGrid(target, 6);
-        board.DrawSeatBoardBack(target);
-        board.DrawSeatBoard(target, false);
-        client_.paintUser->PaintUserFkCount(target);
-        break;
-    case DJ_ZHANGAI:
-        takeGrid(target, 6);
-        board.DrawSeatBoardBack(target);
-        board.DrawSeatBoard(target, false);
-        g.SeatUser[target].bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(g.SeatUser[target].TileGrid));
-        client_.paintUser->PaintUserFkCount(target);
-        if (IsLocalSeat(target)) CheckNoSolution(kNoSolutionHurry, true);
-        break;
-    default: break;
+        case DJ_ZHINANZHEN:
+            if (IsLocalSeat(user)) ShowHint();
+            break;
+        case DJ_CHONGLIE:
+            takeGrid(user, 5);
+            board.DrawSeatBoard(user, false);
+            client_.paintUser->PaintUserFkCount(user);
+            if (IsLocalSeat(user)) CheckNoSolution(kNoSolutionAgain, true);
+            break;
+        case DJ_JINSHOU:
+            if (IsLocalSeat(target)) client_.daoJuEffect->StartJinShou(5);
+            break;
+        case DJ_NAOZHONG:
+            if (IsLocalSeat(target)) client_.gameClock->lngNaoZhongTurns += 5;
+            break;
+        case DJ_ZHADAN: {
+            // The bomb's pair goes only when the message holds exactly its path.
+            LinkPath path;
+            if (msg.size() != 6 + 2 * std::size_t(msg[5]) || !ReadPath(msg, 5, path)) break;
+            RemovePair(user, path);
+            client_.mainForm->PlayGameSound(0);
+            board.ShowRemoval(user, path);
+            // The own bomb is followed by the board test; any bomb ends the selection.
+            if (!(IsLocalSeat(user) && CheckNoSolution(kNoSolutionHurry, true))) client_.selectFk->ClearSelection();
+            break;
+        }
+        case DJ_MENGYAN:
+            if (IsLocalSeat(target)) client_.daoJuEffect->StartMengYan(5);
+            break;
+        case DJ_JINGZI:
+            takeGrid(target, 6);
+            board.DrawSeatBoardBack(target);
+            board.DrawSeatBoard(target, false);
+            client_.paintUser->PaintUserFkCount(target);
+            break;
+        case DJ_ZHANGAI:
+            takeGrid(target, 6);
+            board.DrawSeatBoardBack(target);
+            board.DrawSeatBoard(target, false);
+            g.SeatUser[target].bteLeftFkCount =
+                static_cast<std::uint8_t>(modGameDefine::CountTiles(g.SeatUser[target].TileGrid));
+            client_.paintUser->PaintUserFkCount(target);
+            if (IsLocalSeat(target)) CheckNoSolution(kNoSolutionHurry, true);
+            break;
+        default:
+            break;
     }
 }
 

@@ -24,7 +24,7 @@ public:
     std::int32_t lngCurRadius = 0, lngNextRadius = 0;
     std::int32_t lngEraseW = 0, lngEraseH = 0;
 
-    static constexpr int kStepLength = 20;   // pixels a step on the longer axis
+    static constexpr int kStepLength = 20;  // pixels a step on the longer axis
     static constexpr int kFlightRadius = 25;
     static constexpr int kGlowSteps = 14;
 

@@ -14,8 +14,8 @@ public:
     void CircleJiaLiang_Image(QImage& image, std::int32_t lngCircleCenterX, std::int32_t lngCircleCenterY,
                               std::int32_t lngRadius);
 
-    static constexpr int kBrightness = 170;   // the centre's brightening, spread over the radius
-    static constexpr int kCrossStart = 12;    // the cross's arms start beyond this distance
+    static constexpr int kBrightness = 170;  // the centre's brightening, spread over the radius
+    static constexpr int kCrossStart = 12;   // the cross's arms start beyond this distance
 
 private:
     // The distance of a pixel from the centre, to the nearest whole pixel, from its square.

@@ -79,14 +79,22 @@ void frmDaoJuInfo::Print(QImage& surface, int x, int y, const std::string& text,
 std::string frmDaoJuInfo::CellText(int c, int item) const {
     const DaoJuDef& d = client_.game.g_DaoJu[item];
     switch (c) {
-    case 1: return d.strName;
-    case 2: return d.strDescription;
-    case 3: return d.blnUseSelf ? "自己" : "别人";
-    case 4: return std::to_string(d.bteFreeCount);
-    case 5: return std::to_string(d.lngPrice);
-    case 6: return std::to_string(d.bteNeedDelFk);
-    case 7: return std::to_string(d.bteFreePerDelFk);
-    default: return {};
+        case 1:
+            return d.strName;
+        case 2:
+            return d.strDescription;
+        case 3:
+            return d.blnUseSelf ? "自己" : "别人";
+        case 4:
+            return std::to_string(d.bteFreeCount);
+        case 5:
+            return std::to_string(d.lngPrice);
+        case 6:
+            return std::to_string(d.bteNeedDelFk);
+        case 7:
+            return std::to_string(d.bteFreePerDelFk);
+        default:
+            return {};
     }
 }
 
@@ -111,7 +119,8 @@ void frmDaoJuInfo::Form_Paint(QImage& surface) const {
     Gdi::Line(surface, 16, H - 115, W - 16, H - 115, Gdi::RGB(220, 220, 255));
     // 5-6. The grid.
     for (int c = 0; c <= lngLastCol; ++c) Gdi::Line(surface, ColLeft(c), 16, ColLeft(c), H - 116, lngColorGrid);
-    for (int r = 0; r <= kItems; ++r) Gdi::Line(surface, 17, 15 + kRowHeight * r, W - 17, 15 + kRowHeight * r, lngColorGrid);
+    for (int r = 0; r <= kItems; ++r)
+        Gdi::Line(surface, 17, 15 + kRowHeight * r, W - 17, 15 + kRowHeight * r, lngColorGrid);
     // 7. The header cells; the last one stops short of the frame.
     for (int c = 0; c <= lngLastCol; ++c) {
         const int right = ColLeft(c) + lngColWidth[c] - (c == lngLastCol ? 8 : 2);

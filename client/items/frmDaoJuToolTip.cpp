@@ -15,8 +15,9 @@ frmDaoJuToolTip::frmDaoJuToolTip(QWidget* mainWindow) : QWidget(mainWindow) {
     font.setPixelSize(12);  // 9 points
     labNote->setFont(font);
     // Ivory with navy letters and a gold edge, as the table's own lettering.
-    labNote->setStyleSheet(QStringLiteral("QLabel { background: rgb(255, 250, 230); color: rgb(20, 36, 80);"
-                                          " border: 1px solid rgb(190, 150, 60); }"));
+    labNote->setStyleSheet(
+        QStringLiteral("QLabel { background: rgb(255, 250, 230); color: rgb(20, 36, 80);"
+                       " border: 1px solid rgb(190, 150, 60); }"));
 }
 
 void frmDaoJuToolTip::Form_Load() {

@@ -117,8 +117,7 @@ void modPaint_DaoJuButton::RefreshDaoJuButton() {
     if (client_.game.blnIsWatcher || !client_.mainForm) return;
     // The table's item rule: in a game every item but the map once enough tiles are
     // removed (between games it leaves the map alone, as SetDaoJuButtonState does).
-    for (int k = 0; k < kItems; ++k)
-        Button(k)->Tag = modDaoJuRule::IsDaoJuUsable(client_.game, k) ? "1" : "0";
+    for (int k = 0; k < kItems; ++k) Button(k)->Tag = modDaoJuRule::IsDaoJuUsable(client_.game, k) ? "1" : "0";
     for (int k = 0; k < kItems; ++k) PaintDaoJuButton(k);
 }
 
@@ -220,37 +219,41 @@ void modPaint_DaoJuButton::UseSelfItem(int k) {
     const bool playing = !g.blnGameStopped && !me.blnGameOut;
     LinkPath path;
     switch (k) {
-    case DJ_ZHINANZHEN:
-        if (!playing) return;
-        if (!modLinkSearch::FindLinkPair(me.TileGrid, path)) {
-            ShowNotice(kCompassNoPair);
+        case DJ_ZHINANZHEN:
+            if (!playing) return;
+            if (!modLinkSearch::FindLinkPair(me.TileGrid, path)) {
+                ShowNotice(kCompassNoPair);
+                return;
+            }
+            SendRequest(ItemSubCode(k), {0});
+            return;
+        case DJ_CHONGLIE:
+            if (playing) SendRequest(ItemSubCode(k), {});
+            return;
+        case DJ_ZHADAN: {
+            if (!playing) return;
+            if (!modLinkSearch::FindLinkPair(me.TileGrid, path)) {
+                ShowNotice(modGameMsg::kNoSolutionHurry);
+                return;
+            }
+            Bytes request{modGameMsgDefine::GAMEMSG_ITEM,
+                          ItemSubCode(k),
+                          0,
+                          g.bteCurUserNo,
+                          0,
+                          static_cast<std::uint8_t>(path.lngNodeCount)};
+            for (int i = 0; i < path.lngNodeCount; ++i) {
+                request.push_back(static_cast<std::uint8_t>(path.Node(i).row));
+                request.push_back(static_cast<std::uint8_t>(path.Node(i).col));
+            }
+            client_.SendMessage(request);
             return;
         }
-        SendRequest(ItemSubCode(k), {0});
-        return;
-    case DJ_CHONGLIE:
-        if (playing) SendRequest(ItemSubCode(k), {});
-        return;
-    case DJ_ZHADAN: {
-        if (!playing) return;
-        if (!modLinkSearch::FindLinkPair(me.TileGrid, path)) {
-            ShowNotice(modGameMsg::kNoSolutionHurry);
+        case DJ_DITU:
+            if (g.blnGameStopped) ChooseMap();
             return;
-        }
-        Bytes request{modGameMsgDefine::GAMEMSG_ITEM, ItemSubCode(k), 0, g.bteCurUserNo, 0,
-                      static_cast<std::uint8_t>(path.lngNodeCount)};
-        for (int i = 0; i < path.lngNodeCount; ++i) {
-            request.push_back(static_cast<std::uint8_t>(path.Node(i).row));
-            request.push_back(static_cast<std::uint8_t>(path.Node(i).col));
-        }
-        client_.SendMessage(request);
-        return;
-    }
-    case DJ_DITU:
-        if (g.blnGameStopped) ChooseMap();
-        return;
-    default:
-        return;  // no other item acts on its user
+        default:
+            return;  // no other item acts on its user
     }
 }
 
@@ -271,12 +274,17 @@ void modPaint_DaoJuButton::SendItemToUser(std::uint8_t bteDaoJuNo, std::uint8_t 
     const auto& g = client_.game;
     if (g.blnIsWatcher || bteDstUserNo >= GameSize::kSeatCount || g.SeatUser[bteDstUserNo].blnGameOut) return;
     switch (bteDaoJuNo) {
-    case DJ_JINSHOU:
-    case DJ_NAOZHONG:
-    case DJ_MENGYAN: SendRequest(bteDaoJuNo, {bteDstUserNo, 0}); break;
-    case DJ_JINGZI:
-    case DJ_ZHANGAI: SendRequest(bteDaoJuNo, {bteDstUserNo}); break;
-    default: break;  // no other item is thrown
+        case DJ_JINSHOU:
+        case DJ_NAOZHONG:
+        case DJ_MENGYAN:
+            SendRequest(bteDaoJuNo, {bteDstUserNo, 0});
+            break;
+        case DJ_JINGZI:
+        case DJ_ZHANGAI:
+            SendRequest(bteDaoJuNo, {bteDstUserNo});
+            break;
+        default:
+            break;  // no other item is thrown
     }
 }
 

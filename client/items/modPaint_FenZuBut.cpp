@@ -37,7 +37,8 @@ void modPaint_FenZuBut::InitFenZuBut() {
 
 void modPaint_FenZuBut::ArrangeFenZuBut() {
     for (int g = 0; g < kGroups; ++g)
-        if (PictureBox* b = Button(g)) b->Place(FenZuButPos[g].lngLeft, FenZuButPos[g].lngTop, kButtonWidth, kButtonHeight);
+        if (PictureBox* b = Button(g))
+            b->Place(FenZuButPos[g].lngLeft, FenZuButPos[g].lngTop, kButtonWidth, kButtonHeight);
 }
 
 void modPaint_FenZuBut::PaintFenZuBut(int group) {

@@ -25,8 +25,7 @@ public:
     bool DrawPicture(const QImage& picture, int x, int y, int sx = 0, int sy = 0, int w = -1, int h = -1);
     bool DrawFile(const std::string& resName, int x, int y, int sx = 0, int sy = 0, int w = -1, int h = -1);
     // The same onto the window only.
-    bool DrawFileOnWindow(const std::string& resName, int x, int y, int sx = 0, int sy = 0, int w = -1,
-                          int h = -1);
+    bool DrawFileOnWindow(const std::string& resName, int x, int y, int sx = 0, int sy = 0, int w = -1, int h = -1);
     // Scales the part (sx, sy, sw, sh) onto the block (x, y, w, h) of both surfaces.
     void StretchPicture(const QImage& picture, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
     // A filled box with both corners included, on both surfaces.

@@ -26,8 +26,8 @@ public:
     std::uint8_t bteAlphaStep = 42;    // opacity lost per fading step
 
     static constexpr int kWidth = 110, kHeight = 24;
-    static constexpr int kRise = 2;         // pixels up per tick
-    static constexpr int kFadeSteps = 6;    // the last steps fade
+    static constexpr int kRise = 2;       // pixels up per tick
+    static constexpr int kFadeSteps = 6;  // the last steps fade
     static constexpr int kTextX = 50, kTextY = 5;
 
 private:

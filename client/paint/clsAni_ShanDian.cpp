@@ -52,12 +52,9 @@ void clsAni_ShanDian::DrawShanDian() {
     const int segments = lngNodeCount >= 2 && lngNodeCount <= 4 ? lngNodeCount - 1 : 0;
     for (int k = 0; k < segments; ++k) {
         LineKind kind = LineKind::Middle;
-        if (segments == 1)
-            kind = LineKind::Only;
-        else if (k == 0)
-            kind = LineKind::First;
-        else if (k == segments - 1)
-            kind = LineKind::Last;
+        if (segments == 1) kind = LineKind::Only;
+        else if (k == 0) kind = LineKind::First;
+        else if (k == segments - 1) kind = LineKind::Last;
         DrawShanDianLine(kind, udtNode[k].x, udtNode[k].y, udtNode[k + 1].x, udtNode[k + 1].y);
     }
     RefreshWindow();
@@ -94,10 +91,8 @@ void clsAni_ShanDian::DrawShanDianLine(LineKind kind, std::int32_t x1, std::int3
     if (high <= low) return;
 
     if (lngCurStep > lngStepCount) {  // the erase tick
-        if (vertical)
-            RestoreFromBack(across, low, thickness, high - low);
-        else
-            RestoreFromBack(low, across, high - low, thickness);
+        if (vertical) RestoreFromBack(across, low, thickness, high - low);
+        else RestoreFromBack(low, across, high - low, thickness);
         return;
     }
     const QImage& strip = client_.mainForm->picShanDian[vertical ? 1 : 0]->Image;
@@ -105,10 +100,8 @@ void clsAni_ShanDian::DrawShanDianLine(LineKind kind, std::int32_t x1, std::int3
     for (std::int32_t k = 0; k < pieces && at < high; ++k) {
         const int piece = RandomPiece(vertical ? kVsPieceCount : kHzPieceCount);
         const int length = at + pieceLength > high ? high - at : pieceLength;
-        if (vertical)
-            Gdi::BitBlt(*window, across, at, thickness, length, strip, 0, piece * pieceLength, Gdi::SRCCOPY);
-        else
-            Gdi::BitBlt(*window, at, across, length, thickness, strip, piece * pieceLength, 0, Gdi::SRCCOPY);
+        if (vertical) Gdi::BitBlt(*window, across, at, thickness, length, strip, 0, piece * pieceLength, Gdi::SRCCOPY);
+        else Gdi::BitBlt(*window, at, across, length, thickness, strip, piece * pieceLength, 0, Gdi::SRCCOPY);
         at += pieceLength;
     }
 }

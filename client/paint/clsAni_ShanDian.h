@@ -14,8 +14,8 @@ public:
 
     // lngNodePos holds row, column of every node in path order. False for a node count
     // outside 2..4 or a list too short for it.
-    bool InitAniInfo(std::int32_t lngID, std::int32_t lngInterval, std::int32_t lngStepCount,
-                     std::int32_t lngNodeCount, std::span<const std::int32_t> lngNodePos);
+    bool InitAniInfo(std::int32_t lngID, std::int32_t lngInterval, std::int32_t lngStepCount, std::int32_t lngNodeCount,
+                     std::span<const std::int32_t> lngNodePos);
     void DispCurAni();
 
     enum class LineKind { Only, First, Middle, Last };

@@ -82,8 +82,7 @@ int modManage_AniTimer::StartAniTask(const AniTimerTask& task, int lngInterval) 
     return index;
 }
 
-bool modManage_AniTimer::StartObjectTask(std::uint8_t bteAniType, int objIndex, int lngInterval,
-                                         clsAniObject& object) {
+bool modManage_AniTimer::StartObjectTask(std::uint8_t bteAniType, int objIndex, int lngInterval, clsAniObject& object) {
     AniTimerTask task;
     task.bteAniType = bteAniType;
     task.bteObjIdx = static_cast<std::uint8_t>(objIndex);
@@ -99,7 +98,8 @@ bool modManage_AniTimer::AniAllowed() const {
 void modManage_AniTimer::StopTimer(int index) {
     if (!client_.mainForm) return;
     auto& timers = client_.mainForm->tmrAni;
-    if (index >= 0 && static_cast<std::size_t>(index) < timers.size()) timers[static_cast<std::size_t>(index)]->SetEnabled(false);
+    if (index >= 0 && static_cast<std::size_t>(index) < timers.size())
+        timers[static_cast<std::size_t>(index)]->SetEnabled(false);
 }
 
 void modManage_AniTimer::ExecAniTimer(int index) {
@@ -111,19 +111,26 @@ void modManage_AniTimer::ExecAniTimer(int index) {
     const AniTimerTask task = g_AniTimerTask[static_cast<std::size_t>(index)];
     bool ended = true;
     switch (task.bteAniType) {
-    case ANITYPE_DELFK: {
-        bool lightningEnded = true;
-        if (task.bteShanDianIdx != kNoShanDian)
-            lightningEnded = StepIfRunning(client_.shanDianObjects->g_ShanDianObj, task.bteShanDianIdx);
-        const bool blast1Ended = StepIfRunning(client_.blastObjects->g_BlastObj, task.bteBlastIdx1);
-        const bool blast2Ended = StepIfRunning(client_.blastObjects->g_BlastObj, task.bteBlastIdx2);
-        ended = lightningEnded && blast1Ended && blast2Ended;
-        break;
-    }
-    case ANITYPE_SHANDIAN: ended = StepOne(client_.shanDianObjects->g_ShanDianObj, task.bteObjIdx); break;
-    case ANITYPE_LIANJI: ended = StepOne(client_.lianJiObjects->g_LianJiObj, task.bteObjIdx); break;
-    case ANITYPE_DAOJU: ended = StepOne(client_.daoJuObjects->g_DaoJuObj, task.bteObjIdx); break;
-    default: break;  // no task: the timer stops
+        case ANITYPE_DELFK: {
+            bool lightningEnded = true;
+            if (task.bteShanDianIdx != kNoShanDian)
+                lightningEnded = StepIfRunning(client_.shanDianObjects->g_ShanDianObj, task.bteShanDianIdx);
+            const bool blast1Ended = StepIfRunning(client_.blastObjects->g_BlastObj, task.bteBlastIdx1);
+            const bool blast2Ended = StepIfRunning(client_.blastObjects->g_BlastObj, task.bteBlastIdx2);
+            ended = lightningEnded && blast1Ended && blast2Ended;
+            break;
+        }
+        case ANITYPE_SHANDIAN:
+            ended = StepOne(client_.shanDianObjects->g_ShanDianObj, task.bteObjIdx);
+            break;
+        case ANITYPE_LIANJI:
+            ended = StepOne(client_.lianJiObjects->g_LianJiObj, task.bteObjIdx);
+            break;
+        case ANITYPE_DAOJU:
+            ended = StepOne(client_.daoJuObjects->g_DaoJuObj, task.bteObjIdx);
+            break;
+        default:
+            break;  // no task: the timer stops
     }
     if (ended) StopTimer(index);
 }

@@ -53,9 +53,12 @@ void modPaint_CaptionButton::LayoutCaptionButton() {
 
 int modPaint_CaptionButton::SystemButtonPicture(int index) const {
     switch (index) {
-    case 0: return 0;                                                          // minimise
-    case 1: return client_.mainForm && client_.mainForm->bteWindowMode == 2 ? 2 : 1;  // back to window / full screen
-    default: return 3;                                                         // close
+        case 0:
+            return 0;  // minimise
+        case 1:
+            return client_.mainForm && client_.mainForm->bteWindowMode == 2 ? 2 : 1;  // back to window / full screen
+        default:
+            return 3;  // close
     }
 }
 

@@ -116,8 +116,8 @@ void modPaint_User::PaintUserFkCount(int seat) {
     surfaces.FillBox(x, y, x + kCountBoxWidth, y + kCountBoxHeight, own ? lngFkCountColorCur : lngFkCountColorOther);
     // The number stays inside its box, so the background copy takes all of it.
     const Gdi::TextClip box{x, y, kCountBoxWidth + 1, kCountBoxHeight + 1};
-    surfaces.PrintTextOnWindow(x, y, std::to_string(client_.game.SeatUser[seat].bteLeftFkCount), kYellow,
-                               own ? 11 : 10, true, box);
+    surfaces.PrintTextOnWindow(x, y, std::to_string(client_.game.SeatUser[seat].bteLeftFkCount), kYellow, own ? 11 : 10,
+                               true, box);
     surfaces.CopyToBack(x, y, kCountBoxWidth + 1, kCountBoxHeight + 1);
     surfaces.Refresh();
 }
@@ -205,8 +205,7 @@ void modPaint_User::PaintUserScore(int seat, std::uint8_t place, std::int32_t sc
         if (place == kNoPlace) return;
         PaintResultPicture("Res\\ScoreSort.bmp", kSpriteKey, o.x + 36, o.y + 8, spriteX, 0, kSpriteWidth,
                            kSpriteHeight);
-        PaintResultPicture("Res\\ScorePalard.bmp", kPlacardKey, o.x + 7, o.y + 56, 0, 0, kPlacardWidth,
-                           kPlacardHeight);
+        PaintResultPicture("Res\\ScorePalard.bmp", kPlacardKey, o.x + 7, o.y + 56, 0, 0, kPlacardWidth, kPlacardHeight);
         PaintScoreText(surfaces, o.x + 67, o.y + 70, score);
         return;
     }

@@ -45,7 +45,7 @@ public:
     void UpdateUser(const std::string& update);
     std::string GetUser(const std::string& name) const;  // empty when not listed
 
-    std::function<void(const std::string&)> OnListLoaded;  // names joined by backquotes
+    std::function<void(const std::string&)> OnListLoaded;                             // names joined by backquotes
     std::function<void(bool, const std::string&, const std::string&)> OnUserClicked;  // context, name, record
 
     // What the list shows: the user names row by row, and a cell's text.

@@ -30,11 +30,20 @@ bool KnownRop(std::uint32_t rop) { return rop == SRCCOPY || rop == NOTSRCCOPY ||
 template <typename Body>
 void WithRop(std::uint32_t rop, Body body) {
     switch (rop) {
-    case SRCCOPY: body([](QRgb s, QRgb) { return s; }); break;
-    case NOTSRCCOPY: body([](QRgb s, QRgb) { return ~s; }); break;
-    case SRCAND: body([](QRgb s, QRgb d) { return s & d; }); break;
-    case SRCPAINT: body([](QRgb s, QRgb d) { return s | d; }); break;
-    default: break;
+        case SRCCOPY:
+            body([](QRgb s, QRgb) { return s; });
+            break;
+        case NOTSRCCOPY:
+            body([](QRgb s, QRgb) { return ~s; });
+            break;
+        case SRCAND:
+            body([](QRgb s, QRgb d) { return s & d; });
+            break;
+        case SRCPAINT:
+            body([](QRgb s, QRgb d) { return s | d; });
+            break;
+        default:
+            break;
     }
 }
 

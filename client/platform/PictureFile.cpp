@@ -1,7 +1,7 @@
 #include "client/platform/PictureFile.h"
 
-#include <QImageReader>
 #include <sys/stat.h>
+#include <QImageReader>
 
 #include <chrono>
 #include <mutex>
@@ -42,9 +42,9 @@ public:
     }
 
     void Keep(const std::string& key, const FileStamp& stamp, const QImage& picture) {
-        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                             std::chrono::system_clock::now().time_since_epoch())
-                             .count();
+        const auto now =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
         if (stamp.changedNs > now - kSettledNs) return;
         std::lock_guard<std::mutex> lock(mutex_);
         if (bytes_ + picture.sizeInBytes() > kMaxBytes) {

@@ -125,10 +125,10 @@ void ZelChatCtrl::ShowChatMsg(const std::array<std::string, 8>& f) {
     const QColor c = QColor::fromRgb(QRgb(std::uint32_t(colour) & 0xFFFFFFu));
     QString text = Html(f[ChatFields::kText - 2]);
     if (bold) text = QStringLiteral("<b>%1</b>").arg(text);
-    AppendLine(QStringLiteral("<span style=\"color:#606060\">%1</span> <span style=\"color:#0000a0\">%2</span>"
-                              " 对 %3 说：<span style=\"color:%4\">%5</span>")
-                   .arg(Html(time), Html(sender), Html(shownTo.empty() ? ChatFields::kEveryone : shownTo),
-                        c.name(), text));
+    AppendLine(
+        QStringLiteral("<span style=\"color:#606060\">%1</span> <span style=\"color:#0000a0\">%2</span>"
+                       " 对 %3 说：<span style=\"color:%4\">%5</span>")
+            .arg(Html(time), Html(sender), Html(shownTo.empty() ? ChatFields::kEveryone : shownTo), c.name(), text));
 }
 
 void ZelChatCtrl::AppendLine(const QString& html) {

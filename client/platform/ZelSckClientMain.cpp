@@ -20,19 +20,16 @@ ZelSckClientMain::ZelSckClientMain(QObject* parent) : QObject(parent) {
     connect(&socket_, &QSslSocket::encrypted, this, &ZelSckClientMain::HandleEncrypted);
     // The certificate is self-signed: what an authority would say does not matter, the pin
     // is checked once the handshake is through.
-    connect(&socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-        socket_.ignoreSslErrors(errors);
-    });
+    connect(&socket_, &QSslSocket::sslErrors, this,
+            [this](const QList<QSslError>& errors) { socket_.ignoreSslErrors(errors); });
     connect(&socket_, &QSslSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
     connect(&socket_, &QSslSocket::disconnected, this, [this] {
         if (ready_) RaiseClose();
         else RaiseError();  // ended during the handshake
     });
     connect(&socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (e == QAbstractSocket::RemoteHostClosedError && ready_)
-            RaiseClose();
-        else
-            RaiseError();
+        if (e == QAbstractSocket::RemoteHostClosedError && ready_) RaiseClose();
+        else RaiseError();
     });
 }
 
@@ -42,9 +39,7 @@ ZelSckClientMain::~ZelSckClientMain() {
     socket_.abort();
 }
 
-void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) {
-    recorder_ = std::move(recorder);
-}
+void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) { recorder_ = std::move(recorder); }
 
 void ZelSckClientMain::Connect(const std::string& strAddress, std::int32_t lngPort, std::int32_t lngTimeoutSeconds) {
     std::string host = strAddress;
@@ -105,8 +100,8 @@ bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_
 
 void ZelSckClientMain::HandleEncrypted() {
     const QByteArray der = socket_.peerCertificate().toDer();
-    const std::string seen =
-        CertFingerprint::OfDer(reinterpret_cast<const std::uint8_t*>(der.constData()), static_cast<std::size_t>(der.size()));
+    const std::string seen = CertFingerprint::OfDer(reinterpret_cast<const std::uint8_t*>(der.constData()),
+                                                    static_cast<std::size_t>(der.size()));
     if (der.isEmpty() || seen != pin_) {  // not the server the lobby pinned
         RaiseError();
         socket_.abort();

@@ -28,14 +28,16 @@ enum SetField { kPlayers, kBase, kBaseMax, kBaseMin, kRun, kRunMax, kRunMin, kSe
 // A key the number boxes take: digits, backspace, and keys that only move or leave.
 bool IsNumberBoxKey(const QKeyEvent* e) {
     switch (e->key()) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape: return true;
-    default: break;
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            return true;
+        default:
+            break;
     }
     const QString t = e->text();
     if (t.isEmpty()) return true;  // arrows, Home, End, modifier keys
@@ -169,8 +171,8 @@ bool frmGameSet::CheckGameSetInfo() {
                     std::to_string(lngMaxBaseScore) + " 之间！");
     const std::int32_t run = LeadingNumber::Long(txtUser[1]->text().toStdString());
     if (run > lngMaxRunScore || run < lngMinRunScore)
-        return warn("逃跑者扣分大小必须在 " + std::to_string(lngMinRunScore) + " 和 " +
-                    std::to_string(lngMaxRunScore) + " 之间！");
+        return warn("逃跑者扣分大小必须在 " + std::to_string(lngMinRunScore) + " 和 " + std::to_string(lngMaxRunScore) +
+                    " 之间！");
     return true;
 }
 

@@ -38,7 +38,7 @@ public:
     QGroupBox* famGameSet = nullptr;
     std::array<QLabel*, 3> labUser{};
     QComboBox* cboPlayerNum = nullptr;
-    std::array<QLineEdit*, 2> txtUser{};  // 0 base score, 1 runaway deduction
+    std::array<QLineEdit*, 2> txtUser{};    // 0 base score, 1 runaway deduction
     std::array<QPushButton*, 2> cmdUser{};  // 0 accept, 1 refuse
     WindowTimer* tmrDelay = nullptr;
 

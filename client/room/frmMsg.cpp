@@ -73,10 +73,8 @@ int frmMsg::EtchedLineTop() const { return cmdUser[0]->y() - 10; }
 
 void frmMsg::Form_Load() {
     Qt::WindowFlags flags = Qt::Dialog | Qt::WindowStaysOnTopHint;
-    if (bteMsgType == 0)
-        flags |= Qt::FramelessWindowHint;
-    else
-        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (bteMsgType == 0) flags |= Qt::FramelessWindowHint;
+    else flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     setWindowFlags(flags);
     setWindowTitle(bteMsgType == 0 ? QString() : Q(strCaption));
 
@@ -115,8 +113,8 @@ void frmMsg::Form_Load() {
         tmrDelay->SetEnabled(true);
     }
 
-    const QString icon = Q(pool_ ? pool_->strMsgResPath : std::string()) +
-                         QStringLiteral("Msg%1.ico").arg(unsigned(bteMsgType));
+    const QString icon =
+        Q(pool_ ? pool_->strMsgResPath : std::string()) + QStringLiteral("Msg%1.ico").arg(unsigned(bteMsgType));
     imgIcon = QFileInfo::exists(icon) ? QImage(icon) : QImage();
 }
 

@@ -35,8 +35,8 @@ public:
     };
     std::vector<Slot> udtMsgObject;  // the slots, 0..lngMsgObjectMax
     std::int32_t lngMsgObjectMax = -1;
-    std::string strMsgResPath;       // the lobby's picture folder, Msg0.ico .. Msg2.ico
-    int lngDelayInterval = 1000;     // countdown tick of the windows, milliseconds
+    std::string strMsgResPath;    // the lobby's picture folder, Msg0.ico .. Msg2.ico
+    int lngDelayInterval = 1000;  // countdown tick of the windows, milliseconds
 
 private:
     TableClient& client_;

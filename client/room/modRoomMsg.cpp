@@ -43,63 +43,77 @@ void modRoomMsg::ExecRoomMsg(const Bytes& msg) {
     if (!client_.mainForm || msg.size() < 2) return;
     const std::uint8_t sub = msg[1];
     switch (msg[0]) {
-    case ROOMMSG_TABLE: ExecTableMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2)); break;
-    case ROOMMSG_USERSTATE: ExecUserStateMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2)); break;
-    case ROOMMSG_USERLEAVE:
-        if (sub == 0) ExecUserLeave(modPublicTools::ConvertBytesToStr(msg, 2));
-        break;
-    case ROOMMSG_GAMESETASK: ExecGameSetAsk(SplitFields(modPublicTools::ConvertBytesToStr(msg, 2))); break;
-    case ROOMMSG_GAMESETAGREE: ExecGameSetAgree(sub, SplitFields(modPublicTools::ConvertBytesToStr(msg, 2))); break;
-    case ROOMMSG_BROADCAST: {
-        const std::string text = modPublicTools::ConvertBytesToStr(msg, 3);
-        if (!text.empty()) client_.mainForm->ZelChat->ShowBroadcast(text);
-        break;
-    }
-    case ROOMMSG_TABLESTATE: ExecTableState(msg); break;
-    default: break;
+        case ROOMMSG_TABLE:
+            ExecTableMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2));
+            break;
+        case ROOMMSG_USERSTATE:
+            ExecUserStateMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2));
+            break;
+        case ROOMMSG_USERLEAVE:
+            if (sub == 0) ExecUserLeave(modPublicTools::ConvertBytesToStr(msg, 2));
+            break;
+        case ROOMMSG_GAMESETASK:
+            ExecGameSetAsk(SplitFields(modPublicTools::ConvertBytesToStr(msg, 2)));
+            break;
+        case ROOMMSG_GAMESETAGREE:
+            ExecGameSetAgree(sub, SplitFields(modPublicTools::ConvertBytesToStr(msg, 2)));
+            break;
+        case ROOMMSG_BROADCAST: {
+            const std::string text = modPublicTools::ConvertBytesToStr(msg, 3);
+            if (!text.empty()) client_.mainForm->ZelChat->ShowBroadcast(text);
+            break;
+        }
+        case ROOMMSG_TABLESTATE:
+            ExecTableState(msg);
+            break;
+        default:
+            break;
     }
 }
 
 void modRoomMsg::ExecTableMsg(std::uint8_t sub, const std::string& text) {
     frmMain& f = *client_.mainForm;
     switch (sub) {
-    case TABLE_WATCHER_IN: {
-        const auto rec = UserRecord::Fields(text);
-        if (rec.empty() || IsBlank(rec[UserRecord::kWatched])) return;
-        const std::string& name = rec[UserRecord::kName];
-        if (!f.lstUser->GetUser(name).empty()) return;
-        f.lstUser->AddUser(text);
-        ShowNotice(name + " 进来了，正在旁观 " + rec[UserRecord::kWatched] + " 游戏...");
-        f.ZelChat->ChangeUser("ADD", name);
-        break;
-    }
-    case TABLE_RESET: ResetTable(); break;
-    case TABLE_USERLIST:
-        f.lstUser->ClearList();
-        f.lstUser->LoadList(text);
-        break;
-    case TABLE_IDENTITY: {
-        const auto fields = SplitFields(text);
-        if (fields.size() != 2) return;
-        client_.strCurUserName = fields[0];
-        client_.game.strSeatUserName = fields[1];
-        f.lstUser->SetLocalUser(fields[0]);
-        f.ZelChat->SetCurUserName(fields[0]);
-        break;
-    }
-    case TABLE_PLAYER_IN: {
-        const auto rec = UserRecord::Fields(text);
-        if (rec.empty()) return;
-        const std::string& name = rec[UserRecord::kName];
-        if (!f.lstUser->GetUser(name).empty()) return;
-        f.lstUser->AddUser(text);
-        ShowNotice(name + " 进来了...");
-        f.ZelChat->ChangeUser("ADD", name);
-        const int seat = SeatPlayer(rec);
-        if (seat >= 0) client_.paintUser->PaintUserSeat(seat);
-        break;
-    }
-    default: break;
+        case TABLE_WATCHER_IN: {
+            const auto rec = UserRecord::Fields(text);
+            if (rec.empty() || IsBlank(rec[UserRecord::kWatched])) return;
+            const std::string& name = rec[UserRecord::kName];
+            if (!f.lstUser->GetUser(name).empty()) return;
+            f.lstUser->AddUser(text);
+            ShowNotice(name + " 进来了，正在旁观 " + rec[UserRecord::kWatched] + " 游戏...");
+            f.ZelChat->ChangeUser("ADD", name);
+            break;
+        }
+        case TABLE_RESET:
+            ResetTable();
+            break;
+        case TABLE_USERLIST:
+            f.lstUser->ClearList();
+            f.lstUser->LoadList(text);
+            break;
+        case TABLE_IDENTITY: {
+            const auto fields = SplitFields(text);
+            if (fields.size() != 2) return;
+            client_.strCurUserName = fields[0];
+            client_.game.strSeatUserName = fields[1];
+            f.lstUser->SetLocalUser(fields[0]);
+            f.ZelChat->SetCurUserName(fields[0]);
+            break;
+        }
+        case TABLE_PLAYER_IN: {
+            const auto rec = UserRecord::Fields(text);
+            if (rec.empty()) return;
+            const std::string& name = rec[UserRecord::kName];
+            if (!f.lstUser->GetUser(name).empty()) return;
+            f.lstUser->AddUser(text);
+            ShowNotice(name + " 进来了...");
+            f.ZelChat->ChangeUser("ADD", name);
+            const int seat = SeatPlayer(rec);
+            if (seat >= 0) client_.paintUser->PaintUserSeat(seat);
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -107,33 +121,34 @@ void modRoomMsg::ExecUserStateMsg(std::uint8_t sub, const std::string& text) {
     frmMain& f = *client_.mainForm;
     auto& g = client_.game;
     switch (sub) {
-    case USERSTATE_BACK:
-    case USERSTATE_DROPPED: {
-        const int seat = g.FindSeat(text);
-        if (seat < 0) return;
-        const bool dropped = sub == USERSTATE_DROPPED;
-        g.SeatUser[seat].blnNetBreak = dropped;
-        client_.paintUser->PaintUserNetBreak(seat);
-        ShowNotice(dropped ? "不好，" + text + " 掉线了..." : "哈哈，" + text + " 终于上线了...");
-        break;
-    }
-    case USERSTATE_WATCHER_GONE:
-        if (f.lstUser->GetUser(text).empty()) return;
-        f.lstUser->RemoveUser(text);
-        ShowNotice("旁观用户 " + text + " 走了...");
-        f.ZelChat->ChangeUser("DEL", text);
-        break;
-    case USERSTATE_UPDATE: {
-        f.lstUser->UpdateUser(text);
-        const auto upd = SplitFields(text);
-        if (upd.size() != UserRecord::kUpdateFieldCount) return;
-        const int seat = g.FindSeat(upd[UserRecord::kUpdName]);
-        if (seat >= 0)
-            g.SeatUser[seat].strUserTitle =
-                client_.publicDefine->GetUserTitle(LeadingNumber::Long(upd[UserRecord::kUpdLevel]));
-        break;
-    }
-    default: break;
+        case USERSTATE_BACK:
+        case USERSTATE_DROPPED: {
+            const int seat = g.FindSeat(text);
+            if (seat < 0) return;
+            const bool dropped = sub == USERSTATE_DROPPED;
+            g.SeatUser[seat].blnNetBreak = dropped;
+            client_.paintUser->PaintUserNetBreak(seat);
+            ShowNotice(dropped ? "不好，" + text + " 掉线了..." : "哈哈，" + text + " 终于上线了...");
+            break;
+        }
+        case USERSTATE_WATCHER_GONE:
+            if (f.lstUser->GetUser(text).empty()) return;
+            f.lstUser->RemoveUser(text);
+            ShowNotice("旁观用户 " + text + " 走了...");
+            f.ZelChat->ChangeUser("DEL", text);
+            break;
+        case USERSTATE_UPDATE: {
+            f.lstUser->UpdateUser(text);
+            const auto upd = SplitFields(text);
+            if (upd.size() != UserRecord::kUpdateFieldCount) return;
+            const int seat = g.FindSeat(upd[UserRecord::kUpdName]);
+            if (seat >= 0)
+                g.SeatUser[seat].strUserTitle =
+                    client_.publicDefine->GetUserTitle(LeadingNumber::Long(upd[UserRecord::kUpdLevel]));
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -261,13 +276,11 @@ void modRoomMsg::ExecGameSetAsk(const std::vector<std::string>& f) {
         return;
     }
     const std::string info = modPublicTools::JoinFields(f, 7);
-    if (master)
-        OpenGameSet(true, info);
+    if (master) OpenGameSet(true, info);
     else if (number(6) == 0)
         client_.msgObjects->ShowMsgWindow(0, client_.mainForm.get(), 0, "等待桌主进行本桌游戏设置...", "", 0, "", "",
                                           false);
-    else
-        OpenGameSet(false, info);
+    else OpenGameSet(false, info);
 }
 
 void modRoomMsg::ExecGameSetAgree(std::uint8_t sub, const std::vector<std::string>& f) {
@@ -322,16 +335,19 @@ void modRoomMsg::ExecTableState(const Bytes& msg) {
     client_.gameClock->StopTurnClock();
     f.shpSelectFlag->hide();
     switch (modTableState::DecodeTableState(g, msg)) {
-    case TableStateResult::NoGame:
-        client_.gameClock->StopTurnClock();
-        client_.gameClock->UpdateStartButton();
-        break;
-    case TableStateResult::GameRunning: client_.gameClock->StartTurnClock(); break;
-    case TableStateResult::SizeError:
-        MsgBox::Show(&f, "服务器发送的方块阵列数据无法处理！尺寸不符！", client_.strGameCaption,
-                     MsgBox::Icon::Information);
-        break;
-    case TableStateResult::TooShort: break;
+        case TableStateResult::NoGame:
+            client_.gameClock->StopTurnClock();
+            client_.gameClock->UpdateStartButton();
+            break;
+        case TableStateResult::GameRunning:
+            client_.gameClock->StartTurnClock();
+            break;
+        case TableStateResult::SizeError:
+            MsgBox::Show(&f, "服务器发送的方块阵列数据无法处理！尺寸不符！", client_.strGameCaption,
+                         MsgBox::Icon::Information);
+            break;
+        case TableStateResult::TooShort:
+            break;
     }
     f.RedrawAllSeats();
 }

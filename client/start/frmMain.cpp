@@ -25,10 +25,10 @@
 #include "client/paint/modPaint_CaptionButton.h"
 #include "client/paint/modPaint_User.h"
 #include "client/platform/DisplayMode.h"
-#include "client/platform/Gdi.h"
-#include "client/platform/PictureFile.h"
 #include "client/platform/FrmZelListGm.h"
+#include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
+#include "client/platform/PictureFile.h"
 #include "client/platform/SelectFrame.h"
 #include "client/platform/WindowTimer.h"
 #include "client/platform/ZelChatCtrl.h"
@@ -258,8 +258,8 @@ void frmMain::ConnectRoomServer() {
 void frmMain::ZelSckClient_OnConnected() {
     connected_ = true;
     Bytes login;
-    const std::string text = std::string(modRoomMsgDefine::kLoginVersion) + "`" + modRoomMsgDefine::kGameKindTag +
-                             "`" + std::to_string(unsigned(client_.bteAllowWatch));
+    const std::string text = std::string(modRoomMsgDefine::kLoginVersion) + "`" + modRoomMsgDefine::kGameKindTag + "`" +
+                             std::to_string(unsigned(client_.bteAllowWatch));
     if (modPublicTools::ConvertStrToBytes(text, login, {modRoomMsgDefine::ROOMMSG_TABLE, 0}))
         client_.SendMessage(login);
 }
@@ -268,10 +268,8 @@ void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
     if (data.empty() || unloaded_) return;
     if (!seated_ && data[0] == modGameMsgDefine::GAMEMSG_NOTICE)
         noticeBeforeSeat_ = modPublicTools::ConvertBytesToStr(data, 1);
-    if (MsgRoute::IsGameMessage(data[0]))
-        client_.gameMsg->ExecGameMsg(data);
-    else
-        client_.roomMsg->ExecRoomMsg(data);
+    if (MsgRoute::IsGameMessage(data[0])) client_.gameMsg->ExecGameMsg(data);
+    else client_.roomMsg->ExecRoomMsg(data);
     // The first table snapshot places the client: the launcher waits for this line.
     if (!seated_ && !unloaded_ && data[0] == modRoomMsgDefine::ROOMMSG_TABLESTATE) {
         seated_ = true;
@@ -307,8 +305,7 @@ void frmMain::RedrawAllSeats() {
             client_.paintFangKuai->DrawSeatBoard(s, g.SeatUser[s].blnGameOut);
             if (g.blnGameStopped && kept[s].blnKnown)
                 client_.paintUser->PaintUserScore(s, kept[s].btePlace, kept[s].lngScore);
-            else if (g.SeatUser[s].blnGameOut)
-                client_.paintUser->PaintUserScore(s, g.SeatUser[s].btePlace, 0);
+            else if (g.SeatUser[s].blnGameOut) client_.paintUser->PaintUserScore(s, g.SeatUser[s].btePlace, 0);
         }
     }
     client_.gameClock->UpdateStartButton();
@@ -319,10 +316,8 @@ void frmMain::RedrawAllSeats() {
         for (int s = 0; s < 6; ++s)
             if (!g.SeatUser[s].strUserName.empty()) client_.paintUser->PaintUserFenZu(s);
     }
-    if (g.blnIsWatcher)
-        client_.paintDaoJuButton->ShowDaoJuButton(false);
-    else
-        client_.paintDaoJuButton->SetDaoJuButtonState(g.blnGameStopped);
+    if (g.blnIsWatcher) client_.paintDaoJuButton->ShowDaoJuButton(false);
+    else client_.paintDaoJuButton->SetDaoJuButtonState(g.blnGameStopped);
 }
 
 void frmMain::SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits) {
@@ -346,13 +341,10 @@ void frmMain::CenterWindow() {
 bool frmMain::IsMinimized() const { return isMinimized(); }
 
 void frmMain::Refresh() {
-    if (FullRepaint)
-        update();
-    else if (!changedArea_.isEmpty())
-        update(changedArea_);
+    if (FullRepaint) update();
+    else if (!changedArea_.isEmpty()) update(changedArea_);
     changedArea_ = QRegion();
 }
-
 
 void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
@@ -452,34 +444,35 @@ void frmMain::ShowUserSet() {
 void frmMain::picSystemBut_Click(int index) {
     const bool savedIs800 = lngOldScreenWidth == 800 && lngOldScreenHeight == 600;
     switch (index) {
-    case 0:  // minimise: the desktop gets its own resolution back first
-        if (blnDisplayChanged && !savedIs800) {
-            SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
-            blnDisplayChanged = false;
-        }
-        picSystemBut[0]->Tag = "0";
-        showMinimized();
-        break;
-    case 1:  // full screen and back
-        if (!blnDisplayChanged) {
-            if (!savedIs800) {
-                SetDisplayMode(800, 600, lngOldScreenBits);
-                blnDisplayChanged = true;
+        case 0:  // minimise: the desktop gets its own resolution back first
+            if (blnDisplayChanged && !savedIs800) {
+                SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
+                blnDisplayChanged = false;
             }
-            move(0, 0);
-        } else if (!savedIs800) {
-            SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
-            CenterWindow();
-            blnDisplayChanged = false;
-        }
-        bteWindowMode = bteWindowMode == 2 ? 0 : 2;
-        picSystemBut[1]->Tag = "0";
-        client_.paintCaptionButton->PaintSystemButton(1);
-        break;
-    case 2:  // close
-        if (ConfirmForcedQuit()) Unload(TableExit::Closed);
-        break;
-    default: break;
+            picSystemBut[0]->Tag = "0";
+            showMinimized();
+            break;
+        case 1:  // full screen and back
+            if (!blnDisplayChanged) {
+                if (!savedIs800) {
+                    SetDisplayMode(800, 600, lngOldScreenBits);
+                    blnDisplayChanged = true;
+                }
+                move(0, 0);
+            } else if (!savedIs800) {
+                SetDisplayMode(lngOldScreenWidth, lngOldScreenHeight, lngOldScreenBits);
+                CenterWindow();
+                blnDisplayChanged = false;
+            }
+            bteWindowMode = bteWindowMode == 2 ? 0 : 2;
+            picSystemBut[1]->Tag = "0";
+            client_.paintCaptionButton->PaintSystemButton(1);
+            break;
+        case 2:  // close
+            if (ConfirmForcedQuit()) Unload(TableExit::Closed);
+            break;
+        default:
+            break;
     }
 }
 

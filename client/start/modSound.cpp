@@ -11,7 +11,8 @@ modSound::modSound(TableClient& client) : client_(client), player_(std::make_uni
 modSound::~modSound() = default;
 
 std::string modSound::SoundFile(std::uint8_t bteSoundNo) {
-    static const char* const files[6] = {"DelFk.wav", "End.wav", "DaoJu.wav", "SelectFk.wav", "Start.wav", "timeWarn.wav"};
+    static const char* const files[6] = {"DelFk.wav",    "End.wav",   "DaoJu.wav",
+                                         "SelectFk.wav", "Start.wav", "timeWarn.wav"};
     return bteSoundNo < 6 ? files[bteSoundNo] : std::string();
 }
 

@@ -5,11 +5,11 @@
 #include <future>
 
 #include "client/TableClient.h"
+#include "client/board/modPaint_FangKuai.h"
 #include "client/items/modDaoJuEffect.h"
 #include "client/items/modManage_DaoJuObject.h"
 #include "client/items/modPaint_DaoJuButton.h"
 #include "client/items/modPaint_FenZuBut.h"
-#include "client/board/modPaint_FangKuai.h"
 #include "client/paint/modManage_AniTimer.h"
 #include "client/paint/modManage_BlastObject.h"
 #include "client/paint/modManage_LianJiObject.h"
@@ -30,14 +30,14 @@ modStart::modStart(TableClient& client) : client_(client) {}
 bool modStart::Main(const std::vector<std::string>& args, const std::string& programFile) {
     programFile_ = programFile;
     switch (LaunchArgs::CheckLaunchArgs(args)) {
-    case LaunchArgs::LaunchCheck::WrongCount:
-        MsgBox::Show(nullptr, "1号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
-        return false;
-    case LaunchArgs::LaunchCheck::WrongMarker:
-        MsgBox::Show(nullptr, "2号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
-        return false;
-    case LaunchArgs::LaunchCheck::Ok:
-        break;
+        case LaunchArgs::LaunchCheck::WrongCount:
+            MsgBox::Show(nullptr, "1号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
+            return false;
+        case LaunchArgs::LaunchCheck::WrongMarker:
+            MsgBox::Show(nullptr, "2号错误，无法正常启动游戏！", "游戏提示", MsgBox::Icon::Error);
+            return false;
+        case LaunchArgs::LaunchCheck::Ok:
+            break;
     }
     // A score kind that does not fit in a byte cannot be stored: it counts as a wrong
     // argument, like a wrong count.
@@ -65,9 +65,9 @@ bool modStart::Main(const std::vector<std::string>& args, const std::string& pro
 }
 
 void modStart::GetAppPath() {
-    const std::string file = programFile_.empty() ? std::string() : QFileInfo(QString::fromStdString(programFile_))
-                                                                         .absoluteFilePath()
-                                                                         .toStdString();
+    const std::string file = programFile_.empty()
+                                 ? std::string()
+                                 : QFileInfo(QString::fromStdString(programFile_)).absoluteFilePath().toStdString();
     client_.strAppPath = LaunchArgs::AppPathOf(file);
 }
 

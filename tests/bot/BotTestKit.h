@@ -33,7 +33,7 @@ inline TileGridT Board(std::initializer_list<const char*> rows) {
     for (const char* row : rows) {
         for (int c = 0; row[c] && c < GameSize::kCols; ++c) {
             const char ch = row[c];
-            g[r][c] = ch >= 'a' && ch <= 'z' ? static_cast<std::uint8_t>(ch - 'a' + 1)
+            g[r][c] = ch >= 'a' && ch <= 'z'   ? static_cast<std::uint8_t>(ch - 'a' + 1)
                       : ch >= 'A' && ch <= 'M' ? static_cast<std::uint8_t>(ch - 'A' + 27)
                                                : 0;
         }

@@ -220,15 +220,13 @@ TEST(BotBrain, AGroupChangeAndAChatLineAreRareAndSensible) {
 
 TEST(BotOptions, ReadsTheWholeCommandLine) {
     const std::string secretPath = testing::TempDir() + "bot_secret.txt";
-    {
-        std::ofstream(secretPath) << "s3cret\r\nignored\n";
-    }
+    { std::ofstream(secretPath) << "s3cret\r\nignored\n"; }
     BotOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--server", "[::1]:4000", "--table", "3", "--count", "2", "--strategy", "first",
-                       "--secret-file", secretPath, "--names", "甲,乙,丙", "--seed", "9", "--pace", "0.1",
-                       "--skill", "5", "--players", "4", "--trace", "t.log", "--reconnect", "--turn-time", "2.5",
-                       "--games", "2"},
+    ASSERT_TRUE(Parse({"--server", "[::1]:4000",    "--table",     "3",       "--count",   "2",      "--strategy",
+                       "first",    "--secret-file", secretPath,    "--names", "甲,乙,丙",  "--seed", "9",
+                       "--pace",   "0.1",           "--skill",     "5",       "--players", "4",      "--trace",
+                       "t.log",    "--reconnect",   "--turn-time", "2.5",     "--games",   "2"},
                       o, error))
         << error;
     EXPECT_EQ(o.host, "::1");
@@ -249,22 +247,22 @@ TEST(BotOptions, ReadsTheWholeCommandLine) {
 
 TEST(BotOptions, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--table", "1"},                                          // no server
-        {"--server", "localhost"},                                 // no port
+        {"--table", "1"},           // no server
+        {"--server", "localhost"},  // no port
         {"--server", "h:0"},
         {"--server", "h:70000"},
         {"--server", "127.0.0.1:1", "--count", "0"},
         {"--server", "127.0.0.1:1", "--count", "61"},
-        {"--server", "127.0.0.1:1", "--count", "3", "--names", "a,b"},     // too few names
+        {"--server", "127.0.0.1:1", "--count", "3", "--names", "a,b"},  // too few names
         {"--server", "127.0.0.1:1", "--names", "a,a"},
-        {"--server", "127.0.0.1:1", "--names", "a`b"},                    // not a user name
+        {"--server", "127.0.0.1:1", "--names", "a`b"},  // not a user name
         {"--server", "127.0.0.1:1", "--strategy", "best"},
         {"--server", "127.0.0.1:1", "--pace", "fast"},
         {"--server", "127.0.0.1:1", "--skill", "6"},
         {"--server", "127.0.0.1:1", "--players", "7"},
         {"--server", "127.0.0.1:1", "--secret-file", "/nonexistent/secret"},
         {"--server", "127.0.0.1:1", "--frobnicate", "1"},
-        {"--server", "127.0.0.1:1", "--table"},                            // value missing
+        {"--server", "127.0.0.1:1", "--table"},  // value missing
     };
     for (const auto& args : bad) {
         BotOptions o;

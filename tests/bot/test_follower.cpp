@@ -44,9 +44,9 @@ const TileGridT kBoard = Board({
 TEST(TableFollower, JoiningSeatsPlayersByChairAndFindsTheOwnSeat) {
     TableFollower f;
     auto records = Players(2);
-    records.push_back(Record("late", 7));           // chair 7 is seat 1 ... taken after p1
-    records.push_back(Record("me", 4, "", 1));      // ready already
-    records.push_back(Record("w", 0, "p0"));         // a spectator takes no seat
+    records.push_back(Record("late", 7));       // chair 7 is seat 1 ... taken after p1
+    records.push_back(Record("me", 4, "", 1));  // ready already
+    records.push_back(Record("w", 0, "p0"));    // a spectator takes no seat
     ApplyAll(f, Joined("me", "me", records));
     EXPECT_EQ(f.OwnSeat(), 4);
     EXPECT_FALSE(f.IsWatcher());
@@ -313,14 +313,20 @@ TEST(TableFollower, NoMessageOrPieceOfOneUpsetsIt) {
     // Every valid message, cut short at every length and with bytes changed at random,
     // is either applied or ignored; the counters never wrap below zero.
     GameSettings s;
-    const std::vector<Bytes> valid = {
-        RoomMessages::Identity("p2", "p2"), RoomMessages::UserList(Players(4)),
-        RoomMessages::GameSetAskMsg(Ask(true, true)), RoomMessages::GameSetAgreeMsg(0, "p0", &s),
-        StartOn(kBoard), GameMessages::RemoveBroadcast({2, 0, 0, {}, PathOf({{1, 0}, {1, 1}})}),
-        GameMessages::RearrangeDone(2, 1, kBoard), GameMessages::GridTargetDone(DJ_ZHANGAI, 1, 2, 0, kBoard),
-        GameMessages::BombDone(2, 0, PathOf({{3, 0}, {3, 1}})), GameMessages::TimeOut(1, 2),
-        GameMessages::End({{2, 1, 5}}), GameMessages::Chat(std::vector<std::string>(10, "x")),
-        GameMessages::PlayerQuit(1, "掉线"), RoomMessages::UserLeave("p1")};
+    const std::vector<Bytes> valid = {RoomMessages::Identity("p2", "p2"),
+                                      RoomMessages::UserList(Players(4)),
+                                      RoomMessages::GameSetAskMsg(Ask(true, true)),
+                                      RoomMessages::GameSetAgreeMsg(0, "p0", &s),
+                                      StartOn(kBoard),
+                                      GameMessages::RemoveBroadcast({2, 0, 0, {}, PathOf({{1, 0}, {1, 1}})}),
+                                      GameMessages::RearrangeDone(2, 1, kBoard),
+                                      GameMessages::GridTargetDone(DJ_ZHANGAI, 1, 2, 0, kBoard),
+                                      GameMessages::BombDone(2, 0, PathOf({{3, 0}, {3, 1}})),
+                                      GameMessages::TimeOut(1, 2),
+                                      GameMessages::End({{2, 1, 5}}),
+                                      GameMessages::Chat(std::vector<std::string>(10, "x")),
+                                      GameMessages::PlayerQuit(1, "掉线"),
+                                      RoomMessages::UserLeave("p1")};
     std::mt19937 rng(42);
     TableFollower f;
     for (int round = 0; round < 40; ++round)

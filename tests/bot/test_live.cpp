@@ -97,8 +97,9 @@ TEST(LiveGame, FirstPlayersPlayTheFirstPairToTheEnd) {
     ASSERT_FALSE(server.Address().empty());
     const std::string trace = TracePath("first");
     ChildProcess bots;
-    ASSERT_TRUE(bots.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "6", "--strategy", "first",
-                                  "--turn-time", "2", "--games", "1", "--trace", trace},
+    ASSERT_TRUE(bots.Start(kBot,
+                           {"--server", server.Address(), "--table", "1", "--count", "6", "--strategy", "first",
+                            "--turn-time", "2", "--games", "1", "--trace", trace},
                            false));
     EXPECT_EQ(Finish(bots, 50s), 0);
 
@@ -155,12 +156,13 @@ TEST(LiveGame, HumanPlayersAndAWatcherPlayTwoGames) {
     // The spectator (named 看客1 by default) comes first and knocks again until the player
     // it watches is seated.
     ChildProcess watcher, players;
-    ASSERT_TRUE(watcher.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "1", "--watch", "电脑1", "--reconnect", "--games", "2", "--pace", "0.05", "--trace",
-                                     watcherTrace},
+    ASSERT_TRUE(watcher.Start(kBot,
+                              {"--server", server.Address(), "--table", "1", "--count", "1", "--watch", "电脑1",
+                               "--reconnect", "--games", "2", "--pace", "0.05", "--trace", watcherTrace},
                               false));
-    ASSERT_TRUE(players.Start(kBot, {"--server", server.Address(), "--table", "1", "--count", "5", "--players", "5",
-                                     "--pace", "0.04", "--seed", "3", "--games", "2", "--turn-time", "3", "--trace",
-                                     playerTrace},
+    ASSERT_TRUE(players.Start(kBot,
+                              {"--server", server.Address(), "--table", "1", "--count", "5", "--players", "5", "--pace",
+                               "0.04", "--seed", "3", "--games", "2", "--turn-time", "3", "--trace", playerTrace},
                               false));
     EXPECT_EQ(Finish(players, 55s), 0);
     EXPECT_EQ(Finish(watcher, 10s), 0);
@@ -216,14 +218,14 @@ TEST(LiveGame, OneLostConnectionEndsOnlyThatPlayer) {
     ASSERT_FALSE(server.Address().empty());
     const std::string traceA = TracePath("pairA"), traceB = TracePath("pairB");
     ChildProcess a, b;
-    ASSERT_TRUE(a.Start(kBot, {"--server", server.Address(), "--table", "2", "--count", "2", "--names", "甲,乙",
-                               "--trace", traceA},
-                        false));
+    ASSERT_TRUE(a.Start(
+        kBot, {"--server", server.Address(), "--table", "2", "--count", "2", "--names", "甲,乙", "--trace", traceA},
+        false));
     ASSERT_TRUE(WaitForLines(traceA, "login", 2, 10s));
     // The same name logs in elsewhere: the server closes 甲's first connection.
-    ASSERT_TRUE(b.Start(kBot, {"--server", server.Address(), "--table", "2", "--count", "1", "--names", "甲",
-                               "--trace", traceB},
-                        false));
+    ASSERT_TRUE(b.Start(
+        kBot, {"--server", server.Address(), "--table", "2", "--count", "1", "--names", "甲", "--trace", traceB},
+        false));
     ASSERT_TRUE(WaitForLines(traceA, "finished", 1, 10s));
     std::this_thread::sleep_for(200ms);
     EXPECT_TRUE(a.Running());

@@ -58,23 +58,23 @@ inline QRgb GlyphColor(int g) { return qRgb(20 + 20 * g, 200, 60); }
 inline QRgb IconColor(int item) { return qRgb(30 + 20 * item, 60, 200); }
 inline constexpr int kIconBorder = 4;
 
-inline void WriteAnimArt(const std::string& app, bool withBanner = true, std::vector<int> icons = {0, 1, 2, 3, 4, 5, 6, 7, 8},
+inline void WriteAnimArt(const std::string& app, bool withBanner = true,
+                         std::vector<int> icons = {0, 1, 2, 3, 4, 5, 6, 7, 8},
                          std::vector<int> blastFrames = {1, 2, 3}) {
     paintfix::WriteBmp(app, "Res\\GameBack.bmp", 800, 600, BackAt);
     paintfix::WriteTileSheets(app);
     paintfix::WriteBmp(app, "Res\\hz_flash.bmp", 434, 24, HzStripAt);
     paintfix::WriteBmp(app, "Res\\vs_flash.bmp", 23, 420, VsStripAt);
     for (int n : blastFrames)
-        paintfix::WriteBmp(app, "Res\\Blast\\Blast00" + std::to_string(n) + ".bmp", 88, 80, [n](int x, int) {
-            return x < BlastBodyLeft(n) ? qRgb(255, 0, 255) : BlastColor(n);
-        });
+        paintfix::WriteBmp(app, "Res\\Blast\\Blast00" + std::to_string(n) + ".bmp", 88, 80,
+                           [n](int x, int) { return x < BlastBodyLeft(n) ? qRgb(255, 0, 255) : BlastColor(n); });
     if (withBanner)
         paintfix::WriteBmp(app, "Res\\LianJiBk.bmp", 110, 24,
                            [](int x, int) { return x < 40 ? kBannerColor : qRgb(0, 0, 0); });
-    paintfix::WriteBmp(app, "Res\\Number.bmp", 110, 15, [](int x, int y) {
-        return x % 10 == 0 && y == 0 ? qRgb(0, 0, 0) : GlyphColor(x / 10);
-    });
-    for (int k : icons) paintfix::WriteIcon(app, "Res\\DaoJu\\DjFlag" + std::to_string(k) + ".ico", 32, IconColor(k), kIconBorder);
+    paintfix::WriteBmp(app, "Res\\Number.bmp", 110, 15,
+                       [](int x, int y) { return x % 10 == 0 && y == 0 ? qRgb(0, 0, 0) : GlyphColor(x / 10); });
+    for (int k : icons)
+        paintfix::WriteIcon(app, "Res\\DaoJu\\DjFlag" + std::to_string(k) + ".ico", 32, IconColor(k), kIconBorder);
 }
 
 inline LinkPath Path(std::initializer_list<CellPos> nodes) {

@@ -28,11 +28,13 @@ inline std::vector<MsgBox::Shown>& Boxes() {
 inline void RecordBox(const MsgBox::Shown& s) { Boxes().push_back(s); }
 
 // The nine launch arguments of a local table.
-inline std::vector<std::string> LaunchArguments(const std::string& name = "tester", const std::string& address = "127.0.0.1",
-                                                int port = 6000) {
-    return LaunchArgs::GetCommandLineArgs(std::string(LaunchMarker::kText) + " " + address + " " + std::to_string(port) +
-                                          " tilelink 长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000"
-                                          " 0 0 " + name + " 1");
+inline std::vector<std::string> LaunchArguments(const std::string& name = "tester",
+                                                const std::string& address = "127.0.0.1", int port = 6000) {
+    return LaunchArgs::GetCommandLineArgs(
+        std::string(LaunchMarker::kText) + " " + address + " " + std::to_string(port) +
+        " tilelink 长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000"
+        " 0 0 " +
+        name + " 1");
 }
 
 class Harness {

@@ -36,7 +36,8 @@ inline TileGridT Board(std::initializer_list<std::pair<Node, int>> tiles) {
 
 // Game start: rows x cols of the board, groups of the six seats, item records.
 inline Bytes StartMsg(const TileGridT& board, int rows = 10, int cols = 18,
-                      const std::vector<std::array<std::uint8_t, 8>>& items = {}, std::array<std::uint8_t, 6> groups = {}) {
+                      const std::vector<std::array<std::uint8_t, 8>>& items = {},
+                      std::array<std::uint8_t, 6> groups = {}) {
     Bytes m(20, 0);
     m[0] = modGameMsgDefine::GAMEMSG_START;
     for (int s = 0; s < 6; ++s) m[12 + s] = groups[s];
@@ -51,8 +52,9 @@ inline Bytes StartMsg(const TileGridT& board, int rows = 10, int cols = 18,
 
 // A removal broadcast: seat, combo a/b, the seat's item counts, the path.
 inline Bytes RemoveMsg(int seat, std::vector<Node> path, int a = 0, int b = 0, std::vector<std::uint8_t> counts = {}) {
-    Bytes m{modGameMsgDefine::GAMEMSG_REMOVE, 0, static_cast<std::uint8_t>(seat), static_cast<std::uint8_t>(a),
-            static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(counts.size())};
+    Bytes m{modGameMsgDefine::GAMEMSG_REMOVE, 0,
+            static_cast<std::uint8_t>(seat),  static_cast<std::uint8_t>(a),
+            static_cast<std::uint8_t>(b),     static_cast<std::uint8_t>(counts.size())};
     for (std::uint8_t n : counts) m.push_back(n);
     m.push_back(static_cast<std::uint8_t>(path.size()));
     for (const Node& n : path) {

@@ -38,7 +38,10 @@ struct Rec {
 // A started client with a recorder in place of the server.
 struct Table {
     harness::Harness h;
-    Table() { h.Start(); h.sent.clear(); }
+    Table() {
+        h.Start();
+        h.sent.clear();
+    }
     TableClient& c() { return *h.client; }
     FrmZelListGm& list() { return *h.Main().lstUser; }
     ZelChatCtrl& chat() { return *h.Main().ZelChat; }

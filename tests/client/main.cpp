@@ -1,6 +1,6 @@
 // The client suite runs on the offscreen platform with one application object.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

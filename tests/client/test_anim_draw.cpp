@@ -38,7 +38,7 @@ QRgb Mix(QRgb src, QRgb dst, int level) {
 
 TEST(ShanDian, OneGapGivesTwoPiecesOf31And1PixelsInEitherDirection) {
     AnimTable t;
-    t.c().shanDianObjects->StartShanDianAni(Path({{3, 2}, {3, 4}}));  // a row
+    t.c().shanDianObjects->StartShanDianAni(Path({{3, 2}, {3, 4}}));    // a row
     t.c().shanDianObjects->StartShanDianAni(Path({{8, 15}, {6, 15}}));  // a column, upwards
     t.TickAll();
     // Row: from x = 88 + 15 + 15 to 150 - 15 + 15, 24 high from y = 305 + 5.
@@ -120,7 +120,8 @@ TEST(ShanDian, PiecesAreChosenFromAllFourteenAndAllTwelve) {
     ASSERT_TRUE(col.InitAniInfo(colIndex, 50, 1000, 2, colNodes));
     for (int tick = 0; tick < 40; ++tick) {
         col.DispCurAni();
-        for (int y = 200 + 34; y < 200 + 9 * 35; y += 35) vs.insert(DecodeStrip(t.win().pixel(26 + 17 * 31 + 4, y)).piece);
+        for (int y = 200 + 34; y < 200 + 9 * 35; y += 35)
+            vs.insert(DecodeStrip(t.win().pixel(26 + 17 * 31 + 4, y)).piece);
     }
     EXPECT_EQ(hz.size(), 14u);
     EXPECT_EQ(*hz.begin(), 0);
@@ -188,11 +189,11 @@ TEST(LianJi, TheBannerRisesFromItsSeatFadesAndIsErasedOnTick13) {
         auto shows = [&](int bx, int by, QRgb banner) {
             return t.win().pixel(X + bx, y + by) == Mix(banner, BackAt(X + bx, y + by), level);
         };
-        EXPECT_TRUE(shows(5, 5, kBannerColor)) << tick;                            // the badge
-        EXPECT_TRUE(shows(51, 6, GlyphColor(3))) << tick;                          // "3" at x 50
-        EXPECT_TRUE(shows(61, 6, GlyphColor(10))) << tick;                         // "/" at x 60
-        EXPECT_TRUE(shows(71, 6, GlyphColor(5))) << tick;                          // "5" at x 70
-        EXPECT_EQ(t.win().pixel(X + 50, y + 5), BackAt(X + 50, y + 5)) << tick;    // black glyph pixel
+        EXPECT_TRUE(shows(5, 5, kBannerColor)) << tick;                              // the badge
+        EXPECT_TRUE(shows(51, 6, GlyphColor(3))) << tick;                            // "3" at x 50
+        EXPECT_TRUE(shows(61, 6, GlyphColor(10))) << tick;                           // "/" at x 60
+        EXPECT_TRUE(shows(71, 6, GlyphColor(5))) << tick;                            // "5" at x 70
+        EXPECT_EQ(t.win().pixel(X + 50, y + 5), BackAt(X + 50, y + 5)) << tick;      // black glyph pixel
         EXPECT_EQ(t.win().pixel(X + 100, y + 10), BackAt(X + 100, y + 10)) << tick;  // the see-through part
         EXPECT_EQ(t.DiffersFromBack(X, y + 24, 110, 2), 0) << tick;                  // the old place is clean
         EXPECT_EQ(t.DiffersFromBack(0, 0, 612, y) + t.DiffersFromBack(0, y + 24, 612, 600), 0) << tick;

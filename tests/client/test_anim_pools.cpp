@@ -7,7 +7,7 @@
 using namespace animtable;
 
 namespace {
-const LinkPath kGapPath = Path({{3, 2}, {3, 4}});     // one empty cell between
+const LinkPath kGapPath = Path({{3, 2}, {3, 4}});  // one empty cell between
 const LinkPath kOtherGap = Path({{6, 10}, {6, 12}});
 const LinkPath kNeighbours = Path({{5, 7}, {5, 8}});
 }  // namespace

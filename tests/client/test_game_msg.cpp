@@ -7,8 +7,8 @@
 #include "GameTable.h"
 #include "PaintFixtures.h"
 #include "client/platform/WindowTimer.h"
-#include "core/modPublicTools.h"
 #include "core/TableExit.h"
+#include "core/modPublicTools.h"
 
 using namespace gametable;
 
@@ -129,9 +129,9 @@ TEST(GameRemove, BrokenPathsAndSeatsChangeNoBoard) {
     Bytes truncated = RemoveMsg(1, {{0, 0}, {0, 1}}, 0, 0, {5});
     truncated.pop_back();
     t.Receive(truncated);
-    EXPECT_EQ(t.seat(1).bteDaoJuCount[0], 5);  // the counts came before the break
+    EXPECT_EQ(t.seat(1).bteDaoJuCount[0], 5);                           // the counts came before the break
     t.Receive(RemoveMsg(1, {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}}));  // five nodes
-    t.Receive(RemoveMsg(1, {{0, 0}, {10, 1}}));                        // a row outside the grid
+    t.Receive(RemoveMsg(1, {{0, 0}, {10, 1}}));                         // a row outside the grid
     t.Receive(RemoveMsg(1, {{0, 0}}));
     t.Receive(RemoveMsg(6, {{0, 0}, {0, 1}}));
     t.Receive({19, 0, 1, 0, 0, 0});
@@ -151,7 +151,7 @@ TEST(GameRemove, TilesLeftCounterNeverWrapsBelowZero) {
 
 TEST(GameRemove, OwnRemovalLeavingNoMoveGivesTheNoticeAndNoNewTurn) {
     Table t;
-    t.Deal(PairAndSingles(5));  // 5 tiles left after the pair
+    t.Deal(PairAndSingles(5));         // 5 tiles left after the pair
     t.c().gameClock->StopTurnClock();  // the pair was sent
     t.Receive(RemoveMsg(1, {{0, 0}, {0, 1}}));
     EXPECT_FALSE(t.bar().Running());  // another seat's removal starts no turn here
@@ -392,11 +392,19 @@ TEST(GameMessages, EveryCutAndScrambledMessageIsHandledSafely) {
     Bytes rearrange{133, 10, 0, 0, 1}, mirror{133, 6, 0, 1, 0, 1};
     rearrange.insert(rearrange.end(), grid.begin(), grid.end());
     mirror.insert(mirror.end(), grid.begin(), grid.end());
-    const std::vector<Bytes> whole{
-        StartMsg(board, 10, 18, {{0, 0, 0, 9, 1, 1, 0, 0}, {0, 0, 0, 9, 1, 1, 0, 0}}),
-        RemoveMsg(0, {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 2, 3, {1, 2, 3}),
-        {133, 4, 0, 0, 1, 2, 0, 0, 0, 1}, {133, 2, 0, 1, 0, 1}, {133, 9, 0, 0, 1}, rearrange, mirror,
-        {20, 0, 1, 3}, {18, 1}, {113, 0, 1}, EndMsg({{0, 1, 5}, {1, 2, 3}}), chat, {133, 255, 0, 1, 2}};
+    const std::vector<Bytes> whole{StartMsg(board, 10, 18, {{0, 0, 0, 9, 1, 1, 0, 0}, {0, 0, 0, 9, 1, 1, 0, 0}}),
+                                   RemoveMsg(0, {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 2, 3, {1, 2, 3}),
+                                   {133, 4, 0, 0, 1, 2, 0, 0, 0, 1},
+                                   {133, 2, 0, 1, 0, 1},
+                                   {133, 9, 0, 0, 1},
+                                   rearrange,
+                                   mirror,
+                                   {20, 0, 1, 3},
+                                   {18, 1},
+                                   {113, 0, 1},
+                                   EndMsg({{0, 1, 5}, {1, 2, 3}}),
+                                   chat,
+                                   {133, 255, 0, 1, 2}};
     std::uint32_t seed = 12345;
     for (int round = 0; round < 3; ++round)
         for (const Bytes& m : whole)

@@ -33,8 +33,8 @@ TEST(SelectTile, SelectionMovesToAnyTileThatDoesNotCompleteAPair) {
     EXPECT_EQ(frame.pos(), QPoint(26 + 8 * 31 - 3, 200 + 8 * 35 - 3));
     t.Press(0, 5);  // another code
     EXPECT_EQ(sel.SelFk, (CellPos{0, 5}));
-    t.Press(2, 10);  // an empty cell
-    t.c().selectFk->Form_MouseDown(1, 26 - 10, 200 + 5);  // 10 pixels left of the board
+    t.Press(2, 10);                                            // an empty cell
+    t.c().selectFk->Form_MouseDown(1, 26 - 10, 200 + 5);       // 10 pixels left of the board
     t.c().selectFk->Form_MouseDown(1, 26 + 18 * 31, 200 + 5);  // right of it
     EXPECT_EQ(sel.SelFk, (CellPos{0, 5}));
     EXPECT_TRUE(t.h.sent.empty());
@@ -91,7 +91,7 @@ TEST(SelectTile, NobodyButAPlayingUnfrozenPlayerSelects) {
 TEST(SelectTile, SmallBoardHitTestFollowsThePanelsAndDisplayPositions) {
     Table t;
     const auto& sel = *t.c().selectFk;
-    EXPECT_EQ(sel.HitTestSeatBoard(16, 39), 1);   // top-left corner of panel 1
+    EXPECT_EQ(sel.HitTestSeatBoard(16, 39), 1);    // top-left corner of panel 1
     EXPECT_EQ(sel.HitTestSeatBoard(121, 169), 1);  // its bottom-right corner
     EXPECT_EQ(sel.HitTestSeatBoard(126, 60), 99);  // the gap between panels 1 and 2
     EXPECT_EQ(sel.HitTestSeatBoard(140, 60), 2);

@@ -339,11 +339,9 @@ TEST(ItemTarget, ClickOnAPlayersSmallBoardThrowsTheWaitingItem) {
     t.Click(1);  // an item on oneself while the obstacle waits: it stays waiting
     EXPECT_EQ(t.c().selectFk->ItemTargetMode, 1);
     t.PressSeatBoard(1);
-    EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 2, 0, 0, 1, 0},
-                                            {133, 5, 0, 0, 2, 0},
-                                            {133, 6, 0, 0, 3},
-                                            {133, 10, 0, 0},
-                                            {133, 7, 0, 0, 1}}));
+    EXPECT_EQ(t.h.sent,
+              (std::vector<Bytes>{
+                  {133, 2, 0, 0, 1, 0}, {133, 5, 0, 0, 2, 0}, {133, 6, 0, 0, 3}, {133, 10, 0, 0}, {133, 7, 0, 0, 1}}));
 }
 
 TEST(ItemTarget, NothingIsThrownAtAnOutSeatOrByAWatcherAndOnlyThrownItemsGo) {
@@ -354,8 +352,8 @@ TEST(ItemTarget, NothingIsThrownAtAnOutSeatOrByAWatcherAndOnlyThrownItemsGo) {
     t.PressSeatBoard(2);
     EXPECT_EQ(t.c().selectFk->ItemTargetMode, 0);
     auto& bar = t.bar();
-    bar.SendItemToUser(3, 2);     // out
-    bar.SendItemToUser(3, 6);     // no such seat
+    bar.SendItemToUser(3, 2);  // out
+    bar.SendItemToUser(3, 6);  // no such seat
     for (std::uint8_t k : {0, 1, 4, 8, 9}) bar.SendItemToUser(k, 1);
     EXPECT_TRUE(t.h.sent.empty());
 

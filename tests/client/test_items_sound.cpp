@@ -101,6 +101,6 @@ TEST(Sound, GameEventsPlayTheirSounds) {
     t.Press(0, 0);
     t.Receive(RemoveMsg(0, {{0, 0}, {0, 1}}));
     t.Receive({133, 9, 0, 1, 0});  // 李四's compass
-    EXPECT_EQ(t.heard, (std::vector<std::string>{"Res/Sound/Start.wav", "Res/Sound/SelectFk.wav",
-                                                 "Res/Sound/DelFk.wav", "Res/Sound/DaoJu.wav"}));
+    EXPECT_EQ(t.heard, (std::vector<std::string>{"Res/Sound/Start.wav", "Res/Sound/SelectFk.wav", "Res/Sound/DelFk.wav",
+                                                 "Res/Sound/DaoJu.wav"}));
 }

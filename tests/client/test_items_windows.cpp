@@ -35,7 +35,9 @@ public:
         dialog = std::make_unique<frmSelectMap>(c(), &h.Main());
         dialog->Form_Load();
     }
-    void Map(int n, const std::string& text) { WriteText(h.AppFolder(), "Res\\Map\\" + modMapFile::MapFileName(n), text); }
+    void Map(int n, const std::string& text) {
+        WriteText(h.AppFolder(), "Res\\Map\\" + modMapFile::MapFileName(n), text);
+    }
     // Chooses entry n of the list and gives the preview grid.
     const TileGridT& Choose(int n) {
         dialog->cboMapIdx->setCurrentIndex(n);
@@ -204,8 +206,14 @@ std::pair<int, int> InkSpan(const QImage& img, QRect r, QRgb c) {
 // The item record of a game start: price, free uses, use on oneself, tiles needed, rule.
 std::array<std::uint8_t, 8> Record(std::int32_t price, std::uint8_t free, bool self, std::uint8_t need) {
     const auto p = static_cast<std::uint32_t>(price);
-    return {std::uint8_t(p >> 24), std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p), free,
-            std::uint8_t(self ? 1 : 0), need, 0};
+    return {std::uint8_t(p >> 24),
+            std::uint8_t(p >> 16),
+            std::uint8_t(p >> 8),
+            std::uint8_t(p),
+            free,
+            std::uint8_t(self ? 1 : 0),
+            need,
+            0};
 }
 
 constexpr QRgb kCornerMark = 0xFFFF0000u;
@@ -253,15 +261,15 @@ TEST(DaoJuInfo, FrameGridHeaderAndHelpLines) {
     const QImage img = w->Render();
     const int W = img.width(), H = img.height();
     EXPECT_EQ(img.pixel(5, 5), qRgb(115, 150, 231));
-    EXPECT_EQ(img.pixel(10, 100), qRgb(57, 97, 156));     // square corners without the piece
+    EXPECT_EQ(img.pixel(10, 100), qRgb(57, 97, 156));  // square corners without the piece
     EXPECT_EQ(img.pixel(10, 10), qRgb(57, 97, 156));
     EXPECT_EQ(img.pixel(13, 100), qRgb(107, 166, 255));
     EXPECT_EQ(img.pixel(W - 16, 100), qRgb(220, 220, 255));  // the table's light edge
     EXPECT_EQ(img.pixel(16, 100), qRgb(82, 89, 115));
-    EXPECT_EQ(img.pixel(56, 100), qRgb(82, 89, 115));      // between icon and name
-    EXPECT_EQ(img.pixel(30, 45), qRgb(82, 89, 115));       // under the header
+    EXPECT_EQ(img.pixel(56, 100), qRgb(82, 89, 115));  // between icon and name
+    EXPECT_EQ(img.pixel(30, 45), qRgb(82, 89, 115));   // under the header
     EXPECT_EQ(img.pixel(30, 50), qRgb(173, 211, 255));
-    EXPECT_EQ(img.pixel(20, 30), qRgb(100, 120, 220));     // header cell
+    EXPECT_EQ(img.pixel(20, 30), qRgb(100, 120, 220));  // header cell
     // The last item row is whole: its 30 pixels end above the table's light bottom edge.
     const int lastRowEnd = 45 + 30 * 9;
     EXPECT_GE(H - 115, lastRowEnd);

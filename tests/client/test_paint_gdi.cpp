@@ -1,7 +1,7 @@
 // The drawing layer: raster operations, stretching and mirroring, blending, lines, boxes,
 // circles, text, picture files, and the key-colour and blend helpers built on them.
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include "ClientHarness.h"
 #include "PaintFixtures.h"
@@ -87,7 +87,8 @@ TEST(Gdi, StretchShrinksTilesAndNegativeSizesMirror) {
     // A 31 x 35 tile: left part red, right part blue, top row green.
     QImage tile(31, 35, QImage::Format_RGB32);
     for (int y = 0; y < 35; ++y)
-        for (int x = 0; x < 31; ++x) tile.setPixel(x, y, y < 7 ? qRgb(0, 255, 0) : x < 16 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+        for (int x = 0; x < 31; ++x)
+            tile.setPixel(x, y, y < 7 ? qRgb(0, 255, 0) : x < 16 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
     QImage dst = Solid(20, 20, qRgb(9, 9, 9));
     Gdi::StretchBlt(dst, 5, 5, 5, 7, tile, 0, 0, 31, 35, Gdi::SRCCOPY);
     EXPECT_EQ(dst.pixel(5, 5), qRgb(0, 255, 0));   // first target row from the top band
@@ -161,7 +162,7 @@ TEST(Gdi, LinesBoxesAndCirclesLandOnWholePixels) {
     img = Solid(40, 40, bg);
     Gdi::Box(img, 5, 5, 14, 9, Gdi::RGB(255, 0, 0));
     EXPECT_EQ(CountColor(img, red), 2 * 10 + 2 * 3);
-    EXPECT_EQ(img.pixel(10, 7), bg);  // hollow
+    EXPECT_EQ(img.pixel(10, 7), bg);                       // hollow
     Gdi::FillBox(img, -5, -5, 2, 2, Gdi::RGB(255, 0, 0));  // clipped, no crash
     EXPECT_EQ(img.pixel(0, 0), red);
 
@@ -169,10 +170,10 @@ TEST(Gdi, LinesBoxesAndCirclesLandOnWholePixels) {
     img = Solid(40, 40, bg);
     Gdi::Circle(img, 20, 20, 10, Gdi::RGB(255, 0, 0), 4);
     EXPECT_EQ(img.pixel(30, 20), red);
-    EXPECT_EQ(img.pixel(20, 8), red);   // within the pen's width
+    EXPECT_EQ(img.pixel(20, 8), red);  // within the pen's width
     EXPECT_EQ(img.pixel(20, 20), bg);
-    EXPECT_EQ(img.pixel(20, 5), bg);    // beyond it
-    EXPECT_EQ(img.pixel(20, 27), bg);   // inside the ring
+    EXPECT_EQ(img.pixel(20, 5), bg);   // beyond it
+    EXPECT_EQ(img.pixel(20, 27), bg);  // inside the ring
     // A wide line keeps its width all along.
     img = Solid(40, 40, bg);
     Gdi::Line(img, 5, 20, 35, 20, Gdi::RGB(255, 0, 0), 5);
@@ -194,8 +195,8 @@ TEST(Gdi, TextStartsAtTheTopLeftOfItsCellAndHonoursTheClip) {
                 left = std::min(left, x);
                 right = std::max(right, x);
             }
-    EXPECT_GE(top, 10);                                    // nothing above the cell
-    EXPECT_LT(bottom, 10 + Gdi::TextHeight(11, true));     // nothing below it
+    EXPECT_GE(top, 10);                                 // nothing above the cell
+    EXPECT_LT(bottom, 10 + Gdi::TextHeight(11, true));  // nothing below it
     EXPECT_GE(left, 10);
     EXPECT_LE(right, 10 + width);
     EXPECT_GT(Gdi::TextWidth("128", 11, true), Gdi::TextWidth("12", 11, true));
@@ -297,10 +298,8 @@ TEST(PaintImageByNullBack, OnlyAPersistentDestinationIsRefreshed) {
         counter.paints = 0;
         painter.PictureBox_PaintImageByNullBack(back, Solid(2, 2, qRgb(1, 2, 3)), scratch, Gdi::RGB(0, 0, 0), 0, 0);
         QCoreApplication::processEvents();
-        if (persistent)
-            EXPECT_EQ(counter.paints, 1);
-        else
-            EXPECT_EQ(counter.paints, 0);
+        if (persistent) EXPECT_EQ(counter.paints, 1);
+        else EXPECT_EQ(counter.paints, 0);
     }
 }
 

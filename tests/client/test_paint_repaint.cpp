@@ -11,8 +11,8 @@
 #include "AnimTable.h"
 #include "GameTable.h"
 #include "client/game/modGameClock.h"
-#include "client/platform/ZelChatCtrl.h"
 #include "client/platform/FrmZelListGm.h"
+#include "client/platform/ZelChatCtrl.h"
 
 using animtable::AnimTable;
 using animtable::Path;
@@ -106,11 +106,13 @@ TEST(ChangeNotes, EveryDrawingCallNotesEveryPixelItChanges) {
         {"copy over the left edge", [&](QImage& d) { Gdi::BitBlt(d, -5, 3, 20, 10, src, 0, 0, Gdi::SRCCOPY); }},
         {"inverted copy from inside the source",
          [&](QImage& d) { Gdi::BitBlt(d, 50, 40, 30, 30, src, 10, 5, Gdi::NOTSRCCOPY); }},
-        {"and, or", [&](QImage& d) {
+        {"and, or",
+         [&](QImage& d) {
              Gdi::BitBlt(d, 3, 3, 9, 9, src, 0, 0, Gdi::SRCAND);
              Gdi::BitBlt(d, 20, 20, 9, 9, src, 0, 0, Gdi::SRCPAINT);
          }},
-        {"a copy of the picture onto itself", [&](QImage& d) { Gdi::BitBlt(d, 10, 10, 20, 20, d, 0, 0, Gdi::SRCCOPY); }},
+        {"a copy of the picture onto itself",
+         [&](QImage& d) { Gdi::BitBlt(d, 10, 10, 20, 20, d, 0, 0, Gdi::SRCCOPY); }},
         {"mirrored stretch", [&](QImage& d) { Gdi::StretchBlt(d, 40, 5, -25, 17, src, 0, 0, 10, 10, Gdi::SRCCOPY); }},
         {"an icon", [&](QImage& d) { Gdi::PaintPicture(d, icon, 30, 30); }},
         {"blend", [&](QImage& d) { Gdi::AlphaBlend(d, 2, 25, 30, 20, src, 0, 0, 15, 10, 100); }},
@@ -119,10 +121,12 @@ TEST(ChangeNotes, EveryDrawingCallNotesEveryPixelItChanges) {
         {"filled box with its corners swapped", [&](QImage& d) { Gdi::FillBox(d, 40, 30, 20, 10, Gdi::RGB(0, 0, 0)); }},
         {"circle over the edge", [&](QImage& d) { Gdi::Circle(d, 60, 10, 12, Gdi::RGB(255, 255, 255), 3); }},
         {"text", [&](QImage& d) { Gdi::PrintText(d, 1, 2, "牌 Wg", Gdi::RGB(255, 255, 0), 12, true); }},
-        {"clipped text", [&](QImage& d) {
+        {"clipped text",
+         [&](QImage& d) {
              Gdi::PrintText(d, 1, 20, "clipped", Gdi::RGB(255, 255, 255), 14, false, {5, 22, 20, 8});
          }},
-        {"pixels and rows", [&](QImage& d) {
+        {"pixels and rows",
+         [&](QImage& d) {
              Gdi::SetPixel(d, 63, 47, Gdi::RGB(0, 0, 0));
              Gdi::Row(d, 7)[12] = qRgb(1, 1, 1);
          }},
@@ -160,7 +164,7 @@ TEST(PartialRepaint, ATileChangeRepaintsItsCellAndLeavesThePanelsAlone) {
     PaintLog window(&f), chat(f.ZelChat), users(f.lstUser);
     t.game().bteSeatPosNo[2] = 2;
     t.c().paintFangKuai->EraseTile(2, 3, 4);  // a small board: 5 x 7 cells from (142, 61)
-    EXPECT_TRUE(f.ChangedArea().isEmpty());  // the erase refreshed what it drew
+    EXPECT_TRUE(f.ChangedArea().isEmpty());   // the erase refreshed what it drew
     OnScreen(f);
     ASSERT_EQ(window.regions.size(), 1u);
     EXPECT_EQ(window.All(), QRegion(142 + 4 * 5, 61 + 3 * 7, 5, 7));

@@ -1,9 +1,9 @@
 // The main window: caption buttons (layout, hover, pictures, actions), the full-screen
 // toggle over the display mode, minimising, the forced-quit question, the unload, and
 // the whole-window redraw.
+#include <gtest/gtest.h>
 #include <QGraphicsProxyWidget>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "ClientHarness.h"
 #include "PaintFixtures.h"
@@ -38,7 +38,8 @@ struct WindowTable {
 
 TEST(CaptionButtons, SitAtTheirFixedPlacesThroughResizes) {
     WindowTable t;
-    const QRect expected[5] = {{580, 4, 59, 23}, {646, 4, 59, 23}, {723, 5, 21, 21}, {747, 5, 21, 21}, {771, 5, 21, 21}};
+    const QRect expected[5] = {
+        {580, 4, 59, 23}, {646, 4, 59, 23}, {723, 5, 21, 21}, {747, 5, 21, 21}, {771, 5, 21, 21}};
     for (int round = 0; round < 2; ++round) {
         EXPECT_EQ(t.help(0).geometry(), expected[0]);
         EXPECT_EQ(t.help(1).geometry(), expected[1]);

@@ -1,9 +1,9 @@
 // The chat panel: composing and sending a line, the addressee box, relayed lines and
 // notices in the history, and a history that stays bounded under a flood.
+#include <gtest/gtest.h>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "RoomTestKit.h"
 #include "client/room/modRoomMsg.h"
@@ -112,10 +112,8 @@ TEST(Chat, RelayedLinesNoticesAndBroadcastsShowInTheHistory) {
 TEST(Chat, FloodKeepsTheHistoryBounded) {
     Table t;
     for (int i = 0; i < 3000; ++i) {
-        if (i % 2)
-            t.chat().ShowNotice("n" + std::to_string(i));
-        else
-            t.chat().ShowChatMsg({"甲", "所有人", "00:00:00", "0", "0", "0", "c" + std::to_string(i), "-"});
+        if (i % 2) t.chat().ShowNotice("n" + std::to_string(i));
+        else t.chat().ShowChatMsg({"甲", "所有人", "00:00:00", "0", "0", "0", "c" + std::to_string(i), "-"});
     }
     const auto lines = t.History();
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(ZelChatCtrl::kMaxHistoryLines));

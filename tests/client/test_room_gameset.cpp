@@ -1,12 +1,12 @@
 // The table settings: the request and agreement messages, the dialog's captions, its
 // countdown and default answer, the master's checks and what is sent.
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "RoomTestKit.h"
 #include "client/platform/WindowTimer.h"

@@ -1,11 +1,11 @@
 // The message windows: slots of the pool, the countdown and its default answer, the
 // modal answer, layout by type, the icon and the etched line.
+#include <gtest/gtest.h>
 #include <QImageWriter>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
-#include <gtest/gtest.h>
 
 #include "RoomTestKit.h"
 #include "client/platform/WindowTimer.h"
@@ -84,9 +84,7 @@ TEST(MsgWindow, ButtonsAnswerAndAWindowClosedFromOutsideAnswersNo) {
 TEST(MsgWindow, NoticesTakeTheLowestFreeSlot) {
     Table t;
     auto& pool = *t.c().msgObjects;
-    auto notice = [&](const std::string& text) {
-        pool.ShowMsgWindow(0, &t.h.Main(), 0, text, "", 0, "", "", false);
-    };
+    auto notice = [&](const std::string& text) { pool.ShowMsgWindow(0, &t.h.Main(), 0, text, "", 0, "", "", false); };
     notice("一");
     notice("二");
     ASSERT_EQ(pool.lngMsgObjectMax, 1);

@@ -1,11 +1,11 @@
 // Users, seats and the user list: the room messages of entering, watching, dropping and
 // leaving, the full list load, the local seat, the title look-up and the user card.
+#include <gtest/gtest.h>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTest>
 #include <QTreeWidget>
-#include <gtest/gtest.h>
 
 #include "RoomTestKit.h"
 #include "client/room/frmUserMenu.h"

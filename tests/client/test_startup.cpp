@@ -1,10 +1,10 @@
 // Start-up: the launch checks, the login, the settings file and window, the socket
 // control against a real listener.
+#include <gtest/gtest.h>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <fstream>
-#include <gtest/gtest.h>
 
 #include "ClientHarness.h"
 #include "client/start/frmUserSet.h"
@@ -143,7 +143,8 @@ protected:
 TEST_F(ListenerTest, HelloThenLoginThenEndsWhenTheServerCloses) {
     Harness h;
     h.client->RecordSends = nullptr;
-    ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1#v1.1.dGVzdGVy..9999999999.-", server.serverPort())));
+    ASSERT_TRUE(
+        h.Start(harness::LaunchArguments("tester", "127.0.0.1#v1.1.dGVzdGVy..9999999999.-", server.serverPort())));
     QTcpSocket* s = Accept();
     ASSERT_NE(s, nullptr);
     auto frames = ReadFrames(s, 2);
@@ -198,8 +199,9 @@ TEST_F(ListenerTest, TheExitStatusSaysWhyTheWindowEnded) {
         QTcpSocket* s = Accept();
         ASSERT_NE(s, nullptr);
         ASSERT_EQ(ReadFrames(s, 1).size(), 1u);
-        for (const auto& m : c.before) s->write(reinterpret_cast<const char*>(Framing::EncodeFrame(m).data()),
-                                                static_cast<qint64>(Framing::EncodeFrame(m).size()));
+        for (const auto& m : c.before)
+            s->write(reinterpret_cast<const char*>(Framing::EncodeFrame(m).data()),
+                     static_cast<qint64>(Framing::EncodeFrame(m).size()));
         s->flush();
         QTest::qWait(100);
         if (c.leave) {

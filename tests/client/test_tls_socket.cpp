@@ -1,8 +1,8 @@
 // The table client against a room server with a certificate: the socket control speaks
 // TLS when the address carries the pinned fingerprint, logs in through it, and treats
 // any other certificate as a failed connection. A recording proxy sits in between.
-#include <QTest>
 #include <gtest/gtest.h>
+#include <QTest>
 
 #include <ctime>
 #include <future>

@@ -76,7 +76,8 @@ TEST(Frames, RefusesZeroAndOversizedLengths) {
         FrameDecoder d;
         Bytes good = EncodeFrame(Bytes{18, 1});
         d.Feed(good.data(), good.size());
-        std::uint8_t h[4] = {std::uint8_t(bad >> 24), std::uint8_t(bad >> 16), std::uint8_t(bad >> 8), std::uint8_t(bad)};
+        std::uint8_t h[4] = {std::uint8_t(bad >> 24), std::uint8_t(bad >> 16), std::uint8_t(bad >> 8),
+                             std::uint8_t(bad)};
         d.Feed(h, 4);
         Bytes m;
         EXPECT_TRUE(d.Next(m));

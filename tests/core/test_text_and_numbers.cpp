@@ -38,7 +38,9 @@ TEST(MessageText, RoundTripsTheClientTexts) {
         EXPECT_EQ(ConvertBytesToStr(b, 1), s);
     }
     // A character GBK cannot hold becomes a question mark.
-    EXPECT_EQ(GbkText::FromUtf8("a\xF0\x9F\x98\x80" "b"), "a?b");
+    EXPECT_EQ(GbkText::FromUtf8("a\xF0\x9F\x98\x80"
+                                "b"),
+              "a?b");
     EXPECT_EQ(GbkText::CharCount("a中b"), 3u);
 }
 

@@ -73,8 +73,10 @@ TEST_F(UserFoldersTest, AFolderThatCannotBeWrittenSendsEachKindToItsXdgFolderCre
     // Without the variables: the fallbacks under the home folder.
     const fs::path settings = UserFolders::FileFor(missing, Kind::Config, "UserSet.ini");
     EXPECT_EQ(settings, root_ / "home/.config/tilelink/UserSet.ini");
-    EXPECT_EQ(UserFolders::FileFor(missing, Kind::Data, "tilelink.db"), root_ / "home/.local/share/tilelink/tilelink.db");
-    EXPECT_EQ(UserFolders::FileFor(missing, Kind::State, "lobby.state"), root_ / "home/.local/state/tilelink/lobby.state");
+    EXPECT_EQ(UserFolders::FileFor(missing, Kind::Data, "tilelink.db"),
+              root_ / "home/.local/share/tilelink/tilelink.db");
+    EXPECT_EQ(UserFolders::FileFor(missing, Kind::State, "lobby.state"),
+              root_ / "home/.local/state/tilelink/lobby.state");
     struct stat st {};
     ASSERT_EQ(::stat(settings.parent_path().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);

@@ -57,9 +57,9 @@ protected:
 
     // Short clocks, so that every rule shows within seconds; `extra` comes last and wins.
     bool StartServer(const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = {"--db",           DbPath(), "--secret-file", SecretPath(), "--seed", "5",
-                                         "--start-pause",  "0.2",    "--grace",       "2",
-                                         "--login-timeout", "2",     "--frame-timeout", "2"};
+        std::vector<std::string> args = {
+            "--db",    DbPath(), "--secret-file",   SecretPath(), "--seed",          "5", "--start-pause", "0.2",
+            "--grace", "2",      "--login-timeout", "2",          "--frame-timeout", "2"};
         args.insert(args.end(), extra.begin(), extra.end());
         return server_.Start(args);
     }

@@ -161,8 +161,9 @@ TEST_P(CutMidGame, BackWithinTheGraceTimeThePlayerPlaysOnFromItsBoard) {
     ExpectTablePlaysOn(mark);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, CutMidGame, testing::Values(0, 3, 12),
-                         [](const testing::TestParamInfo<int>& i) { return "After" + std::to_string(i.param) + "Pairs"; });
+INSTANTIATE_TEST_SUITE_P(Faults, CutMidGame, testing::Values(0, 3, 12), [](const testing::TestParamInfo<int>& i) {
+    return "After" + std::to_string(i.param) + "Pairs";
+});
 
 // Leaving for good in the middle of a game: by a lost connection that does not come back
 // within the grace time ("掉线"), or by the leave request ("逃跑").
@@ -171,7 +172,9 @@ struct EscapeCase {
     bool leave;
 };
 
-void PrintTo(const EscapeCase& c, std::ostream* os) { *os << (c.leave ? "leave" : "drop") << " after " << c.pairs << " pairs"; }
+void PrintTo(const EscapeCase& c, std::ostream* os) {
+    *os << (c.leave ? "leave" : "drop") << " after " << c.pairs << " pairs";
+}
 
 class EscapeMidGame : public FaultTest, public testing::WithParamInterface<EscapeCase> {};
 
@@ -240,8 +243,8 @@ TEST_P(EscapeMidGame, TheRunawayLosesTheDeductionAndTheGameEndsForTheRest) {
 INSTANTIATE_TEST_SUITE_P(Faults, EscapeMidGame,
                          testing::Values(EscapeCase{0, false}, EscapeCase{5, false}, EscapeCase{5, true}),
                          [](const testing::TestParamInfo<EscapeCase>& i) {
-                             return std::string(i.param.leave ? "LeaveAfter" : "DropAfter") + std::to_string(i.param.pairs) +
-                                    "Pairs";
+                             return std::string(i.param.leave ? "LeaveAfter" : "DropAfter") +
+                                    std::to_string(i.param.pairs) + "Pairs";
                          });
 
 // ---- after the results ------------------------------------------------------------------

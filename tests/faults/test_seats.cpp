@@ -45,8 +45,8 @@ TEST_F(SeatFaultTest, AcceptingBacksOffWhenDescriptorsRunOut) {
 TEST_F(SeatFaultTest, TheConnectionCapKeepsADescriptorReserve) {
     constexpr unsigned long kLimit = 160;  // the server's descriptors, hard limit too
     RaiseOpenFileLimit(4096);
-    std::vector<std::string> args = {"--db",     DbPath(), "--secret-file", SecretPath(), "--start-pause", "0.2",
-                                     "--grace",  "2",      "--login-timeout", "20"};
+    std::vector<std::string> args = {"--db",    DbPath(), "--secret-file",   SecretPath(), "--start-pause", "0.2",
+                                     "--grace", "2",      "--login-timeout", "20"};
     ASSERT_TRUE(server_.Start(args, {}, kLimit));
     std::vector<std::unique_ptr<FaultClient>> flood;
     for (int i = 0; i < 150; ++i) flood.push_back(Connect());
@@ -159,7 +159,8 @@ TEST_F(SeatFaultTest, RecordsAddUpAfterRandomJoinsLeavesDropsAndTimeOuts) {
             if (ends == starts && k > 60) return true;
         }
         return false;
-    }()) << starts << " games started, " << ends << " ended";
+    }()) << starts
+         << " games started, " << ends << " ended";
     for (auto& c : hosts) c->Stop();
     for (auto& c : spectators) c->Stop();
     run(100ms);

@@ -124,7 +124,8 @@ TEST_F(FaultTest, AFloodOfChatIsRateLimitedAndOthersAreHeard) {
     // A hundred lines at once, within the request rate: only the first few go round.
     Bytes flood;
     for (int i = 0; i < 100; ++i) {
-        const Bytes f = Framing::EncodeFrame(GameMessages::Chat(ChatLine::ToEveryone("甲", "刷屏" + std::to_string(i))));
+        const Bytes f =
+            Framing::EncodeFrame(GameMessages::Chat(ChatLine::ToEveryone("甲", "刷屏" + std::to_string(i))));
         flood.insert(flood.end(), f.begin(), f.end());
     }
     talker->SendBytes(flood);
@@ -189,9 +190,11 @@ TEST_F(FaultTest, AThousandConnectionsAtOnceLeaveAPlayingTableResponsive) {
 
 TEST_F(FaultTest, BoundsThatWouldCutEveryClientAreRefusedAtStart) {
     // No output at all allowed, or a bound that is no number: the server does not start.
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--max-output", "0"}, {"--max-output", "lots"}, {"--send-buffer", "-1"},
-          {"--frame-timeout", "soon"}, {"--max-output", "99999999999"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--max-output", "0"},
+                                                {"--max-output", "lots"},
+                                                {"--send-buffer", "-1"},
+                                                {"--frame-timeout", "soon"},
+                                                {"--max-output", "99999999999"}}) {
         ServerProcess refused;
         std::vector<std::string> args = {"--db", ":memory:"};
         args.insert(args.end(), bad.begin(), bad.end());

@@ -53,7 +53,8 @@ public:
         client_ = std::make_unique<TableClient>();
         client_->EndProgram = [] {};
         client_->RecordSends = [](const Bytes&) {};
-        client_->start->Main(harness::LaunchArguments("tester"), (ProgramFolder() / "table" / "tilelink-table").string());
+        client_->start->Main(harness::LaunchArguments("tester"),
+                             (ProgramFolder() / "table" / "tilelink-table").string());
         client_->gameMsg->ShowGameMsgWindow = [](const std::string&, const std::string&) {};
         client_->gameMsg->lngEndDelayTime = 0;
         QCoreApplication::processEvents();

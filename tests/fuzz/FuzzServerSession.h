@@ -21,8 +21,8 @@
 #include "RawClient.h"
 #include "core/Ticket.h"
 #include "server/RoomServer.h"
-#include "server/SqliteStore.h"
 #include "server/ScriptedClient.h"
+#include "server/SqliteStore.h"
 
 namespace fuzzserver {
 
@@ -71,8 +71,8 @@ public:
     ~Session() {
         client_.reset();
         companion_->Stop();
-        const bool forgotten = RunUntil(
-            [&] { return room_->ConnectionCount() == 0 && room_->UserCount() == 0; }, std::chrono::seconds(5));
+        const bool forgotten =
+            RunUntil([&] { return room_->ConnectionCount() == 0 && room_->UserCount() == 0; }, std::chrono::seconds(5));
         companion_.reset();
         if (!forgotten) Fail("the server still holds a connection or a user after both left");
         room_->Stop();

@@ -35,8 +35,8 @@ fs::path g_out;
 void Write(const std::string& target, const std::string& name, const Bytes& bytes) {
     const fs::path dir = g_out / target;
     fs::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                       static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -113,7 +113,10 @@ Recording RecordTable() {
 
 void WriteClientSeeds(const Recording& rec) {
     for (const auto& [name, messages] : rec.received) {
-        const std::string tag = name == "tester" ? "player" : name == "看客" ? "watcher" : name == "晚到" ? "late" : "other";
+        const std::string tag = name == "tester" ? "player"
+                                : name == "看客" ? "watcher"
+                                : name == "晚到" ? "late"
+                                                 : "other";
         if (tag == "other") continue;
         // Whole sessions, cut to the size a target takes.
         const std::size_t n = std::min<std::size_t>(messages.size(), 350);
@@ -127,8 +130,8 @@ void WriteClientSeeds(const Recording& rec) {
         if (i == messages.size())
             for (i = messages.size(); i-- > 0;)
                 if (messages[i][0] == ROOMMSG_TABLESTATE) break;
-        const std::vector<Bytes> prelude(messages.begin(),
-                                         messages.begin() + static_cast<std::ptrdiff_t>(std::min(i + 1, messages.size())));
+        const std::vector<Bytes> prelude(
+            messages.begin(), messages.begin() + static_cast<std::ptrdiff_t>(std::min(i + 1, messages.size())));
         std::set<std::pair<int, int>> seen;
         for (++i; i < messages.size(); ++i) {
             const Bytes& m = messages[i];

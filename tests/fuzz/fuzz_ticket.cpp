@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string* key : {&secret, static_cast<const std::string*>(nullptr)}) {
             const std::string again = Ticket::Make(*parsed, key);
             const auto back = Ticket::Parse(again);
-            if (!back || back->name != parsed->name || back->watched != parsed->watched || back->table != parsed->table ||
-                back->expiry != parsed->expiry)
+            if (!back || back->name != parsed->name || back->watched != parsed->watched ||
+                back->table != parsed->table || back->expiry != parsed->expiry)
                 std::abort();
             Ticket::SeatTicket t;
             const Ticket::Verdict v = Ticket::Check(again, key, parsed->expiry - 1, &t);

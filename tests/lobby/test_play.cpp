@@ -3,6 +3,7 @@
 // programs (the table client runs on the platform the test environment gives Qt).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -11,7 +12,6 @@
 #include <map>
 #include <set>
 #include <thread>
-#include <unistd.h>
 
 #include "core/TableExit.h"
 #include "lobby/ChildProcess.h"
@@ -37,7 +37,9 @@ fs::path FreshDir(const std::string& name) {
 
 // A program's standard output and error together, one line at a time; the program takes
 // the shell's place, so that stopping it stops the program itself.
-bool StartShell(ChildProcess& p, const std::string& line) { return p.Start("/bin/sh", {"-c", "exec " + line + " 2>&1"}, true); }
+bool StartShell(ChildProcess& p, const std::string& line) {
+    return p.Start("/bin/sh", {"-c", "exec " + line + " 2>&1"}, true);
+}
 
 // The lines of our own programs (Qt may add its own warnings on standard error).
 std::vector<std::string> OwnLines(const std::vector<std::string>& lines) {
@@ -129,8 +131,8 @@ bool PlaySeated(ChildProcess& play, const std::string& args, std::vector<std::st
 }  // namespace
 
 TEST(TableExit, EveryReasonHasItsOwnStatusAndLine) {
-    const std::vector<int> codes = {TableExit::Closed,         TableExit::BadLaunch,  TableExit::StartTimeout,
-                                    TableExit::ConnectFailed,  TableExit::ConnectionLost, TableExit::CannotGoOn,
+    const std::vector<int> codes = {TableExit::Closed,        TableExit::BadLaunch,      TableExit::StartTimeout,
+                                    TableExit::ConnectFailed, TableExit::ConnectionLost, TableExit::CannotGoOn,
                                     TableExit::Refused};
     std::set<int> distinct(codes.begin(), codes.end());
     EXPECT_EQ(distinct.size(), codes.size());
@@ -162,7 +164,7 @@ TEST(ReopenGuard, AtMostThreeReopeningsAMinute) {
     EXPECT_TRUE(guard.Allow(t0 + 20s));
     EXPECT_FALSE(guard.Allow(t0 + 30s));  // a fourth within the minute
     EXPECT_FALSE(guard.Allow(t0 + 59s));
-    EXPECT_TRUE(guard.Allow(t0 + 61s));   // the first has left the minute
+    EXPECT_TRUE(guard.Allow(t0 + 61s));  // the first has left the minute
     EXPECT_FALSE(guard.Allow(t0 + 62s));
 }
 
@@ -220,9 +222,12 @@ int Openings(const fs::path& dir) {
 TEST(PlaySession, ACountdownReopensAndTheOwnCloseEnds) {
     const fs::path dir = FreshDir("session_reopen");
     // The first window's countdown runs out; the second is closed by the player.
-    PlaySession session(StandInTable(dir, "echo 'seated 2'\n"
-                                          "[ $(wc -l < '" + (dir / "opened").string() + "') -eq 1 ] && exit 3\n"
-                                          "exit 0"),
+    PlaySession session(StandInTable(dir,
+                                     "echo 'seated 2'\n"
+                                     "[ $(wc -l < '" +
+                                         (dir / "opened").string() +
+                                         "') -eq 1 ] && exit 3\n"
+                                         "exit 0"),
                         nullptr, nullptr);
     ASSERT_EQ(session.Open(), PlaySession::Opened::Seated);
     EXPECT_EQ(session.Seat(), 2);
@@ -309,8 +314,8 @@ TEST(Launch, FailuresSayTheirCauseAndEndSoon) {
 
     // The right secret seats the window; closing it on the server's side is said too.
     ChildProcess p;
-    ASSERT_TRUE(StartShell(p, kLobby + " join --server " + server.Address() + " --name y --secret-file " +
-                                  (dir / "right").string()));
+    ASSERT_TRUE(StartShell(
+        p, kLobby + " join --server " + server.Address() + " --name y --secret-file " + (dir / "right").string()));
     std::vector<std::string> seen;
     EXPECT_FALSE(WaitForLine(p, "refused", 5s, seen)) << Joined(seen);
     EXPECT_TRUE(p.Running());
@@ -354,9 +359,9 @@ TEST(Launch, ALostLocalServerIsStartedAgainAndTheWindowComesBack) {
     ASSERT_TRUE(before.has_value());
     ::kill(before->pid, SIGKILL);
     ASSERT_TRUE(WaitForLine(play, "the table window closed", 20s, seen)) << Joined(seen);
-    EXPECT_NE(seen.back().find("the connection to the room server at 127.0.0.1:" + std::to_string(before->port) +
-                               " closed"),
-              std::string::npos)
+    EXPECT_NE(
+        seen.back().find("the connection to the room server at 127.0.0.1:" + std::to_string(before->port) + " closed"),
+        std::string::npos)
         << seen.back();
     ASSERT_TRUE(WaitForLine(play, "the table window is back at seat 1", 30s, seen)) << Joined(seen);
     EXPECT_NE(Joined(seen).find("the room server had stopped; it was started again"), std::string::npos);

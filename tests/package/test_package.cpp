@@ -108,7 +108,8 @@ std::optional<std::string> ReadFrame(int fd, std::chrono::milliseconds limit) {
     auto readExactly = [&](std::size_t n) -> std::optional<std::string> {
         std::string out;
         while (out.size() < n) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd p{fd, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
             char buf[4096];
@@ -120,8 +121,9 @@ std::optional<std::string> ReadFrame(int fd, std::chrono::milliseconds limit) {
     };
     const auto head = readExactly(4);
     if (!head) return std::nullopt;
-    const std::size_t n = (std::size_t(std::uint8_t((*head)[0])) << 24) | (std::size_t(std::uint8_t((*head)[1])) << 16) |
-                          (std::size_t(std::uint8_t((*head)[2])) << 8) | std::size_t(std::uint8_t((*head)[3]));
+    const std::size_t n = (std::size_t(std::uint8_t((*head)[0])) << 24) |
+                          (std::size_t(std::uint8_t((*head)[1])) << 16) | (std::size_t(std::uint8_t((*head)[2])) << 8) |
+                          std::size_t(std::uint8_t((*head)[3]));
     if (n < 1 || n > 65536) return std::nullopt;
     return readExactly(n);
 }
@@ -173,10 +175,10 @@ TEST_F(PackageTest, EachPackageHoldsItsFilesWithLinksThatStayInsideAndDependsOnW
         EXPECT_TRUE(fs::is_regular_file(Unpacked("/usr/share/tilelink") / f)) << f;
     }
     EXPECT_GT(files, 60);
-    for (const char* program : {"/usr/lib/tilelink/tilelink-lobby", "/usr/lib/tilelink/table/tilelink-table",
-                                "/usr/lib/tilelink/table/tilelink-server", "/usr/lib/tilelink/table/tilelink-bot",
-                                "/usr/games/tilelink", "/usr/games/tilelink-lobby", "/usr/games/tilelink-bot",
-                                "/usr/sbin/tilelink-server"})
+    for (const char* program :
+         {"/usr/lib/tilelink/tilelink-lobby", "/usr/lib/tilelink/table/tilelink-table",
+          "/usr/lib/tilelink/table/tilelink-server", "/usr/lib/tilelink/table/tilelink-bot", "/usr/games/tilelink",
+          "/usr/games/tilelink-lobby", "/usr/games/tilelink-bot", "/usr/sbin/tilelink-server"})
         EXPECT_EQ(::access(Unpacked(program).c_str(), X_OK), 0) << program;
     int maps = 0;
     for (const auto& e : fs::directory_iterator(Unpacked("/usr/lib/tilelink-server/Res/Map")))
@@ -207,8 +209,8 @@ TEST_F(PackageTest, EachPackageHoldsItsFilesWithLinksThatStayInsideAndDependsOnW
     }
     EXPECT_NE(ReadFile(Unpacked("/usr/share/metainfo/tilelink.metainfo.xml")).find("tilelink.desktop"),
               std::string::npos);
-    for (const char* page : {"man6/tilelink.6.gz", "man6/tilelink-lobby.6.gz", "man6/tilelink-bot.6.gz",
-                             "man8/tilelink-server.8.gz"})
+    for (const char* page :
+         {"man6/tilelink.6.gz", "man6/tilelink-lobby.6.gz", "man6/tilelink-bot.6.gz", "man8/tilelink-server.8.gz"})
         EXPECT_TRUE(fs::is_regular_file(Unpacked("/usr/share/man") / page)) << page;
 
     // Dependencies come from the libraries each program links: Qt for the game only.

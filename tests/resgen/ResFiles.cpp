@@ -9,7 +9,8 @@ namespace ResFiles {
 namespace {
 
 quint32 U32(const QByteArray& b, int at) {
-    return static_cast<quint32>(static_cast<quint8>(b[at])) | static_cast<quint32>(static_cast<quint8>(b[at + 1])) << 8 |
+    return static_cast<quint32>(static_cast<quint8>(b[at])) |
+           static_cast<quint32>(static_cast<quint8>(b[at + 1])) << 8 |
            static_cast<quint32>(static_cast<quint8>(b[at + 2])) << 16 |
            static_cast<quint32>(static_cast<quint8>(b[at + 3])) << 24;
 }
@@ -67,7 +68,8 @@ Picture ReadBmp(const QString& path) {
 }
 
 Icon DecodeIco(const QByteArray& b) {
-    if (b.size() < 6 || U16(b, 0) != 0 || U16(b, 2) != 1 || U16(b, 4) == 0) return {QStringLiteral("no icon header"), {}};
+    if (b.size() < 6 || U16(b, 0) != 0 || U16(b, 2) != 1 || U16(b, 4) == 0)
+        return {QStringLiteral("no icon header"), {}};
     const int count = U16(b, 4);
     if (b.size() < 6 + 16 * count) return {QStringLiteral("truncated directory"), {}};
     Icon icon;
@@ -103,12 +105,14 @@ Icon DecodeIco(const QByteArray& b) {
 }
 
 Wave DecodeWav(const QByteArray& b) {
-    if (b.size() < 44 || b.left(4) != "RIFF" || b.mid(8, 8) != "WAVEfmt ") return {QStringLiteral("no wave header"), {}};
+    if (b.size() < 44 || b.left(4) != "RIFF" || b.mid(8, 8) != "WAVEfmt ")
+        return {QStringLiteral("no wave header"), {}};
     if (U32(b, 4) != static_cast<quint32>(b.size() - 8)) return {QStringLiteral("RIFF size is wrong"), {}};
     if (U32(b, 16) != 16 || U16(b, 20) != 1 || U16(b, 22) != 1 || U32(b, 24) != 22050 || U32(b, 28) != 44100 ||
         U16(b, 32) != 2 || U16(b, 34) != 16)
         return {QStringLiteral("not 16-bit PCM mono 22050 Hz"), {}};
-    if (b.mid(36, 4) != "data" || U32(b, 40) != static_cast<quint32>(b.size() - 44)) return {QStringLiteral("bad data chunk"), {}};
+    if (b.mid(36, 4) != "data" || U32(b, 40) != static_cast<quint32>(b.size() - 44))
+        return {QStringLiteral("bad data chunk"), {}};
     Wave wave;
     for (int at = 44; at + 1 < b.size(); at += 2) wave.samples.push_back(static_cast<std::int16_t>(U16(b, at)));
     return wave;
@@ -131,14 +135,23 @@ int EnclosedKeyPixels(const QImage& image, QRgb key) {
     auto isKey = [&](int x, int y) { return (image.pixel(x, y) | 0xFF000000) == (key | 0xFF000000); };
     std::vector<char> seen(static_cast<std::size_t>(w * h), 0);
     std::deque<std::pair<int, int>> queue;
-    for (int x = 0; x < w; ++x) { queue.push_back({x, 0}); queue.push_back({x, h - 1}); }
-    for (int y = 0; y < h; ++y) { queue.push_back({0, y}); queue.push_back({w - 1, y}); }
+    for (int x = 0; x < w; ++x) {
+        queue.push_back({x, 0});
+        queue.push_back({x, h - 1});
+    }
+    for (int y = 0; y < h; ++y) {
+        queue.push_back({0, y});
+        queue.push_back({w - 1, y});
+    }
     while (!queue.empty()) {
         const auto [x, y] = queue.front();
         queue.pop_front();
         if (x < 0 || y < 0 || x >= w || y >= h || seen[y * w + x] || !isKey(x, y)) continue;
         seen[y * w + x] = 1;
-        queue.push_back({x + 1, y}); queue.push_back({x - 1, y}); queue.push_back({x, y + 1}); queue.push_back({x, y - 1});
+        queue.push_back({x + 1, y});
+        queue.push_back({x - 1, y});
+        queue.push_back({x, y + 1});
+        queue.push_back({x, y - 1});
     }
     int enclosed = 0;
     for (int y = 0; y < h; ++y) {

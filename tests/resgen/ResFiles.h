@@ -10,13 +10,13 @@
 
 namespace ResFiles {
 
-QString TablePath(const QString& name);   // below the game folder's Res/
-QString LobbyPath(const QString& name);   // below the lobby folder
+QString TablePath(const QString& name);  // below the game folder's Res/
+QString LobbyPath(const QString& name);  // below the lobby folder
 QByteArray ReadAll(const QString& path);
 
 struct Picture {
-    QString fault;   // empty when the file is well formed
-    QImage image;    // RGB32 (bitmaps) or ARGB32 (icons)
+    QString fault;  // empty when the file is well formed
+    QImage image;   // RGB32 (bitmaps) or ARGB32 (icons)
 };
 
 // A 24-bit, bottom-up, uncompressed bitmap with its sizes all consistent.

@@ -66,7 +66,8 @@ TEST(Sounds, ShortCleanAndDistinct) {
     const char* names[] = {"DelFk.wav", "End.wav", "DaoJu.wav", "SelectFk.wav", "Start.wav", "timeWarn.wav"};
     std::vector<std::vector<std::int16_t>> sounds;
     for (const char* name : names) {
-        const ResFiles::Wave wave = ResFiles::DecodeWav(ResFiles::ReadAll(ResFiles::TablePath(QStringLiteral("Sound/") + name)));
+        const ResFiles::Wave wave =
+            ResFiles::DecodeWav(ResFiles::ReadAll(ResFiles::TablePath(QStringLiteral("Sound/") + name)));
         ASSERT_TRUE(wave.fault.isEmpty()) << name << ": " << wave.fault.toStdString();
         const std::vector<std::int16_t>& s = wave.samples;
         const double seconds = s.size() / 22050.0;

@@ -43,7 +43,8 @@ TEST(Readability, PrintedTextsStandOutFromTheirGround) {
     const QImage items = Table("DaoJu/DjBut.bmp");
     for (int k = 0; k < 9; ++k) {
         for (int s = 1; s <= 3; ++s) {
-            EXPECT_LT(MeanLuminance(items, QRect(24 * k + 1, 24 * s + 13, 10, 10)), 170) << "item " << k << " state " << s;
+            EXPECT_LT(MeanLuminance(items, QRect(24 * k + 1, 24 * s + 13, 10, 10)), 170)
+                << "item " << k << " state " << s;
         }
     }
     // The white score goes into the placard's dark well.

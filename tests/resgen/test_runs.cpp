@@ -55,8 +55,10 @@ TEST(Runs, TwoRunsWriteIdenticalBytesAndExactlyTheBuildsFiles) {
     int compared = 0;
     for (const QString& file : written) {
         const QByteArray a = ResFiles::ReadAll(QDir(first.path()).filePath(file));
-        EXPECT_EQ(a, ResFiles::ReadAll(QDir(second.path()).filePath(file))) << file.toStdString() << " differs between runs";
-        EXPECT_EQ(a, ResFiles::ReadAll(ResFiles::LobbyPath(file))) << file.toStdString() << " in the build tree is stale";
+        EXPECT_EQ(a, ResFiles::ReadAll(QDir(second.path()).filePath(file)))
+            << file.toStdString() << " differs between runs";
+        EXPECT_EQ(a, ResFiles::ReadAll(ResFiles::LobbyPath(file)))
+            << file.toStdString() << " in the build tree is stale";
         compared += !a.isEmpty();
     }
     EXPECT_EQ(compared, static_cast<int>(written.size())) << "no file may be empty";

@@ -38,19 +38,24 @@ double MeanSaturation(const QImage& image, QRect r) {
     return sum / (r.width() * r.height());
 }
 
-double CellDistance(const QImage& sheet, QRect a, QRect b) { return ResFiles::MeanDistance(sheet.copy(a), sheet.copy(b)); }
+double CellDistance(const QImage& sheet, QRect a, QRect b) {
+    return ResFiles::MeanDistance(sheet.copy(a), sheet.copy(b));
+}
 
 TEST(Sheets, SizesAreThoseTheTableCutsFrom) {
-    const struct { const char* name; int w, h; } sizes[] = {
-        {"GameBack.bmp", 800, 600},         {"FangKuai.bmp", 39 * 31, 35},    {"FangKuai_HD.bmp", 39 * 31, 35},
-        {"OtherUserIn.bmp", 117, 140},      {"OtherUserOut.bmp", 117, 140},  {"CurUserOut.bmp", 177, 56},
-        {"OtherUserPosNo.bmp", 125, 25},    {"OtherUserFenZu.bmp", 115, 132}, {"CurUserFenZu.bmp", 177, 224},
-        {"ScoreSort.bmp", 246, 48},         {"ScorePalard.bmp", 101, 42},    {"CurUserWinFlag.bmp", 194, 234},
-        {"CurUserFailFlag.bmp", 194, 234},  {"TimeEnd.bmp", 190, 55},        {"hz_flash.bmp", 434, 24},
-        {"vs_flash.bmp", 23, 420},          {"Blast/Blast001.bmp", 88, 80},  {"Blast/Blast002.bmp", 88, 80},
-        {"Blast/Blast003.bmp", 88, 80},     {"LianJiBk.bmp", 110, 24},       {"Number.bmp", 110, 15},
-        {"HelpBut.bmp", 236, 23},           {"SystemBut.bmp", 168, 21},      {"DaoJu/DjBut.bmp", 216, 96},
-        {"FenZuBut.bmp", 156, 108},         {"DaiJuInfoJiao.bmp", 8, 7},     {"NetBreak.bmp", 22, 22},
+    const struct {
+        const char* name;
+        int w, h;
+    } sizes[] = {
+        {"GameBack.bmp", 800, 600},        {"FangKuai.bmp", 39 * 31, 35},    {"FangKuai_HD.bmp", 39 * 31, 35},
+        {"OtherUserIn.bmp", 117, 140},     {"OtherUserOut.bmp", 117, 140},   {"CurUserOut.bmp", 177, 56},
+        {"OtherUserPosNo.bmp", 125, 25},   {"OtherUserFenZu.bmp", 115, 132}, {"CurUserFenZu.bmp", 177, 224},
+        {"ScoreSort.bmp", 246, 48},        {"ScorePalard.bmp", 101, 42},     {"CurUserWinFlag.bmp", 194, 234},
+        {"CurUserFailFlag.bmp", 194, 234}, {"TimeEnd.bmp", 190, 55},         {"hz_flash.bmp", 434, 24},
+        {"vs_flash.bmp", 23, 420},         {"Blast/Blast001.bmp", 88, 80},   {"Blast/Blast002.bmp", 88, 80},
+        {"Blast/Blast003.bmp", 88, 80},    {"LianJiBk.bmp", 110, 24},        {"Number.bmp", 110, 15},
+        {"HelpBut.bmp", 236, 23},          {"SystemBut.bmp", 168, 21},       {"DaoJu/DjBut.bmp", 216, 96},
+        {"FenZuBut.bmp", 156, 108},        {"DaiJuInfoJiao.bmp", 8, 7},      {"NetBreak.bmp", 22, 22},
     };
     for (const auto& s : sizes) EXPECT_EQ(Table(s.name).size(), QSize(s.w, s.h)) << s.name;
     for (int n = 0; n < 20; ++n) {
@@ -61,8 +66,8 @@ TEST(Sheets, SizesAreThoseTheTableCutsFrom) {
 }
 
 TEST(Sheets, IconsAreSquareWithClearCornersAndSolidMiddles) {
-    QStringList icons = {TablePath("Hand.ico"), ResFiles::LobbyPath("res/Msg0.ico"), ResFiles::LobbyPath("res/Msg1.ico"),
-                         ResFiles::LobbyPath("res/Msg2.ico")};
+    QStringList icons = {TablePath("Hand.ico"), ResFiles::LobbyPath("res/Msg0.ico"),
+                         ResFiles::LobbyPath("res/Msg1.ico"), ResFiles::LobbyPath("res/Msg2.ico")};
     for (int k = 0; k < 9; ++k) icons << TablePath(QStringLiteral("DaoJu/DjFlag%1.ico").arg(k));
     for (const QString& path : icons) {
         const ResFiles::Icon icon = ResFiles::DecodeIco(ResFiles::ReadAll(path));
@@ -124,7 +129,8 @@ TEST(Sheets, LightningPiecesJoinEndToEnd) {
         EXPECT_GT(qGray(vs.pixel(11, k * 35)), 200) << "piece " << k << " top";
         EXPECT_GT(qGray(vs.pixel(11, k * 35 + 34)), 200) << "piece " << k << " bottom";
     }
-    for (int k = 1; k < 14; ++k) EXPECT_GT(CellDistance(hz, {0, 0, 31, 24}, {k * 31, 0, 31, 24}), 1.0) << "pieces repeat";
+    for (int k = 1; k < 14; ++k)
+        EXPECT_GT(CellDistance(hz, {0, 0, 31, 24}, {k * 31, 0, 31, 24}), 1.0) << "pieces repeat";
 }
 
 struct Sprite {
@@ -158,7 +164,8 @@ TEST(Sheets, SpritesSitOnTheirKeyColourWithoutFringesOrHoles) {
         }
     }
     // The blast centres on the tile: its cell's middle is covered by every frame.
-    for (const char* frame : {"Blast/Blast001.bmp", "Blast/Blast002.bmp"}) EXPECT_NE(Table(frame).pixel(45, 46), kMagenta);
+    for (const char* frame : {"Blast/Blast001.bmp", "Blast/Blast002.bmp"})
+        EXPECT_NE(Table(frame).pixel(45, 46), kMagenta);
     // The combo badge must show where it is drawn, and its right part stays see-through
     // except for the line under the digits.
     const QImage banner = Table("LianJiBk.bmp");
@@ -173,17 +180,21 @@ TEST(Sheets, SpritesSitOnTheirKeyColourWithoutFringesOrHoles) {
         for (int j = 0; j < i; ++j) EXPECT_GT(CellDistance(places, {i * 41, 0, 41, 48}, {j * 41, 0, 41, 48}), 3.0);
     }
     for (int i = 0; i < 11; ++i)
-        for (int j = 0; j < i; ++j) EXPECT_GT(CellDistance(digits, {i * 10, 0, 10, 15}, {j * 10, 0, 10, 15}), 10.0) << i << " vs " << j;
+        for (int j = 0; j < i; ++j)
+            EXPECT_GT(CellDistance(digits, {i * 10, 0, 10, 15}, {j * 10, 0, 10, 15}), 10.0) << i << " vs " << j;
 }
 
 TEST(Sheets, ButtonStatesLookLikeTheirState) {
     const QImage items = Table("DaoJu/DjBut.bmp");
     for (int k = 0; k < 9; ++k) {
-        const QRect disabled(24 * k, 0, 24, 24), normal(24 * k, 24, 24, 24), hover(24 * k, 48, 24, 24), pressed(24 * k, 72, 24, 24);
-        EXPECT_LT(MeanSaturation(items, disabled), MeanSaturation(items, normal) * 0.6) << "item " << k << " disabled is not grey";
+        const QRect disabled(24 * k, 0, 24, 24), normal(24 * k, 24, 24, 24), hover(24 * k, 48, 24, 24),
+            pressed(24 * k, 72, 24, 24);
+        EXPECT_LT(MeanSaturation(items, disabled), MeanSaturation(items, normal) * 0.6)
+            << "item " << k << " disabled is not grey";
         EXPECT_GT(MeanLuminance(items, hover), MeanLuminance(items, normal)) << "item " << k << " hover";
         EXPECT_LT(MeanLuminance(items, pressed), MeanLuminance(items, normal)) << "item " << k << " pressed";
-        for (int j = 0; j < k; ++j) EXPECT_GT(CellDistance(items, normal, {24 * j, 24, 24, 24}), 15.0) << k << " vs " << j;
+        for (int j = 0; j < k; ++j)
+            EXPECT_GT(CellDistance(items, normal, {24 * j, 24, 24, 24}), 15.0) << k << " vs " << j;
     }
     const QImage help = Table("HelpBut.bmp");
     EXPECT_GT(CellDistance(help, {0, 0, 59, 23}, {59, 0, 59, 23}), 20.0);
@@ -192,12 +203,14 @@ TEST(Sheets, ButtonStatesLookLikeTheirState) {
     const QImage system = Table("SystemBut.bmp");
     for (int p = 0; p < 4; ++p) {
         EXPECT_GT(CellDistance(system, {42 * p, 0, 21, 21}, {42 * p + 21, 0, 21, 21}), 10.0) << "picture " << p;
-        for (int q = 0; q < p; ++q) EXPECT_GT(CellDistance(system, {42 * p, 0, 21, 21}, {42 * q, 0, 21, 21}), 5.0) << p << " vs " << q;
+        for (int q = 0; q < p; ++q)
+            EXPECT_GT(CellDistance(system, {42 * p, 0, 21, 21}, {42 * q, 0, 21, 21}), 5.0) << p << " vs " << q;
     }
     const QImage groups = Table("FenZuBut.bmp");
     for (int g = 0; g < 4; ++g) {
         EXPECT_GT(CellDistance(groups, {39 * g, 0, 39, 36}, {39 * g, 36, 39, 36}), 5.0) << "group " << g << " hover";
-        EXPECT_GT(CellDistance(groups, {39 * g, 0, 39, 36}, {39 * g, 72, 39, 36}), 20.0) << "group " << g << " selected";
+        EXPECT_GT(CellDistance(groups, {39 * g, 0, 39, 36}, {39 * g, 72, 39, 36}), 20.0)
+            << "group " << g << " selected";
         for (int h = 0; h < g; ++h) EXPECT_GT(CellDistance(groups, {39 * g, 0, 39, 36}, {39 * h, 0, 39, 36}), 15.0);
     }
 }
@@ -218,9 +231,11 @@ TEST(Sheets, GroupBarsLeaveRoomForBlackNames) {
 
 TEST(Sheets, ChatFacesAreAllDifferent) {
     std::vector<QImage> faces;
-    for (int n = 0; n < 20; ++n) faces.push_back(ReadBmp(ResFiles::LobbyPath(QStringLiteral("UserRes/face/face%1.bmp").arg(n))).image);
+    for (int n = 0; n < 20; ++n)
+        faces.push_back(ReadBmp(ResFiles::LobbyPath(QStringLiteral("UserRes/face/face%1.bmp").arg(n))).image);
     for (int i = 0; i < 20; ++i)
-        for (int j = 0; j < i; ++j) EXPECT_GT(ResFiles::MeanDistance(faces[i], faces[j]), 2.0) << "face" << i << " vs face" << j;
+        for (int j = 0; j < i; ++j)
+            EXPECT_GT(ResFiles::MeanDistance(faces[i], faces[j]), 2.0) << "face" << i << " vs face" << j;
 }
 
 }  // namespace

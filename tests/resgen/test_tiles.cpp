@@ -47,10 +47,11 @@ TEST(Tiles, EveryKindIsClearlyDifferentAtFullAndSmallSize) {
     const Closest full = ClosestPair(tiles);
     const Closest smooth = ClosestPair(Shrunk(tiles, Qt::SmoothTransformation));
     const Closest nearest = ClosestPair(Shrunk(tiles, Qt::FastTransformation));
-    std::printf("closest tile pairs (mean colour distance): 31x35 %.1f (%d,%d), 5x7 smooth %.1f (%d,%d), "
-                "5x7 nearest %.1f (%d,%d); minimums %.0f and %.0f\n",
-                full.distance, full.a, full.b, smooth.distance, smooth.a, smooth.b, nearest.distance, nearest.a,
-                nearest.b, kFullMinimum, kSmallMinimum);
+    std::printf(
+        "closest tile pairs (mean colour distance): 31x35 %.1f (%d,%d), 5x7 smooth %.1f (%d,%d), "
+        "5x7 nearest %.1f (%d,%d); minimums %.0f and %.0f\n",
+        full.distance, full.a, full.b, smooth.distance, smooth.a, smooth.b, nearest.distance, nearest.a, nearest.b,
+        kFullMinimum, kSmallMinimum);
     EXPECT_GE(full.distance, kFullMinimum) << "tiles " << full.a << " and " << full.b;
     EXPECT_GE(smooth.distance, kSmallMinimum) << "small tiles " << smooth.a << " and " << smooth.b;
     EXPECT_GE(nearest.distance, kSmallMinimum) << "small tiles " << nearest.a << " and " << nearest.b;
@@ -61,7 +62,8 @@ TEST(Tiles, EachTileHasAStrongColourOfItsOwn) {
     // show colours, not a grey mush.
     const QImage sheet = ResFiles::ReadBmp(ResFiles::TablePath("FangKuai.bmp")).image;
     for (int k = 0; k < 39; ++k) {
-        const QColor mean(sheet.copy(k * 31, 0, 31, 35).scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0));
+        const QColor mean(
+            sheet.copy(k * 31, 0, 31, 35).scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(0, 0));
         EXPECT_GT(mean.hsvSaturation(), 50) << "tile " << k + 1;
     }
 }

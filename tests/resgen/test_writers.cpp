@@ -75,8 +75,8 @@ TEST(Writers, WavesCarryTheirSamplesUnchanged) {
 TEST(Writers, KeyFlatteningLeavesNoKeyColouredPixelInTheDrawing) {
     QImage drawing(4, 1, QImage::Format_ARGB32);
     drawing.setPixel(0, 0, qRgba(255, 0, 255, 255));  // exactly the key, fully covered
-    drawing.setPixel(1, 0, qRgba(10, 20, 30, 140));    // more than half covered
-    drawing.setPixel(2, 0, qRgba(10, 20, 30, 100));    // less than half
+    drawing.setPixel(1, 0, qRgba(10, 20, 30, 140));   // more than half covered
+    drawing.setPixel(2, 0, qRgba(10, 20, 30, 100));   // less than half
     drawing.setPixel(3, 0, qRgba(0, 0, 0, 255));
     const QImage onMagenta = ArtStyle::FlattenOnKey(drawing, ArtStyle::kKeyMagenta);
     EXPECT_NE(onMagenta.pixel(0, 0), ArtStyle::kKeyMagenta);

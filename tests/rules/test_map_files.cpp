@@ -41,9 +41,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string AppPath() const { return dir_.string() + "/"; }
-    void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
     std::filesystem::path dir_;
 };
 
@@ -107,7 +105,8 @@ TEST(MapFile, WrongLengthOrTooFewLinesGiveAnEmptyLayout) {
 
     // A GBK character cut in half at the end of a line is a fault.
     std::string broken;
-    for (int r = 0; r < 10; ++r) broken += (r == 4 ? std::string("11111111111111111\xD6") : "111111111111111111") + "\n";
+    for (int r = 0; r < 10; ++r)
+        broken += (r == 4 ? std::string("11111111111111111\xD6") : "111111111111111111") + "\n";
     g = Marked();
     EXPECT_FALSE(ParseMapText(broken, g));
     EXPECT_TRUE(AllZero(g));

@@ -48,15 +48,15 @@ public:
         Skip(109), Skip(0);
         Set(0, [](modGameDefine& g, std::uint8_t) { g.blnGameStopped = true; });
         Skip(0);
-        for (int s = 0; s < 6; ++s) Set(ready[s], [s](modGameDefine& g, std::uint8_t v) { g.SeatUser[s].blnReady = v != 0; });
-        for (int s = 0; s < 6; ++s) Set(groups[s], [s](modGameDefine& g, std::uint8_t v) { g.SeatUser[s].bteFenZu = v; });
+        for (int s = 0; s < 6; ++s)
+            Set(ready[s], [s](modGameDefine& g, std::uint8_t v) { g.SeatUser[s].blnReady = v != 0; });
+        for (int s = 0; s < 6; ++s)
+            Set(groups[s], [s](modGameDefine& g, std::uint8_t v) { g.SeatUser[s].bteFenZu = v; });
         if (watcher_) Skip(1);
         // The start button follows the ready flag of the local seat, known from byte 4 + seat on.
         const bool watcher = watcher_;
         const int local = local_;
-        notes_.emplace_back(2, [=](modGameDefine& g) {
-            g.blnShowStart = !watcher && !g.SeatUser[local].blnReady;
-        });
+        notes_.emplace_back(2, [=](modGameDefine& g) { g.blnShowStart = !watcher && !g.SeatUser[local].blnReady; });
     }
 
     void Running(std::uint8_t rows, std::uint8_t cols, const std::vector<SeatRecord>& seats, int n) {
@@ -84,7 +84,9 @@ public:
             std::uint8_t code = r.firstCode;
             for (int row = 0; row < rows; ++row)
                 for (int col = 0; col < cols; ++col, ++code) {
-                    if (stored) Set(code, [s, row, col](modGameDefine& g, std::uint8_t x) { g.SeatUser[s].TileGrid[row][col] = x; });
+                    if (stored)
+                        Set(code,
+                            [s, row, col](modGameDefine& g, std::uint8_t x) { g.SeatUser[s].TileGrid[row][col] = x; });
                     else Skip(code);
                 }
         }

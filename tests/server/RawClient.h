@@ -31,17 +31,18 @@ struct RawClient {
         socket.close(ec);
     }
     void Read() {
-        socket.async_read_some(asio::buffer(buf), [this, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t n) {
-            if (a.expired()) return;
-            if (ec) {
-                closed = true;
-                return;
-            }
-            decoder.Feed(buf.data(), n);
-            Bytes m;
-            while (decoder.Next(m)) messages.push_back(m);
-            Read();
-        });
+        socket.async_read_some(asio::buffer(buf),
+                               [this, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t n) {
+                                   if (a.expired()) return;
+                                   if (ec) {
+                                       closed = true;
+                                       return;
+                                   }
+                                   decoder.Feed(buf.data(), n);
+                                   Bytes m;
+                                   while (decoder.Next(m)) messages.push_back(m);
+                                   Read();
+                               });
     }
     // Writes go out one after the other, never interleaved.
     void SendBytes(const Bytes& bytes) {
@@ -56,14 +57,15 @@ struct RawClient {
         writing = true;
         auto chunk = std::make_shared<Bytes>(std::move(pending));
         pending.clear();
-        asio::async_write(socket, asio::buffer(*chunk), [this, chunk, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t) {
-            if (a.expired()) return;
-            if (ec) {
-                writing = false;
-                return;
-            }
-            Flush();
-        });
+        asio::async_write(socket, asio::buffer(*chunk),
+                          [this, chunk, a = std::weak_ptr<bool>(alive)](std::error_code ec, std::size_t) {
+                              if (a.expired()) return;
+                              if (ec) {
+                                  writing = false;
+                                  return;
+                              }
+                              Flush();
+                          });
     }
     Bytes pending;
     bool writing = false;

@@ -12,8 +12,8 @@
 
 #include "core/Ticket.h"
 #include "server/RoomServer.h"
-#include "server/SqliteStore.h"
 #include "server/ScriptedClient.h"
+#include "server/SqliteStore.h"
 
 struct ServerHarness {
     asio::io_context io;
@@ -42,7 +42,9 @@ struct ServerHarness {
         io.poll();
     }
 
-    asio::ip::tcp::endpoint Endpoint() const { return {asio::ip::make_address("127.0.0.1"), room->LocalEndpoint().port()}; }
+    asio::ip::tcp::endpoint Endpoint() const {
+        return {asio::ip::make_address("127.0.0.1"), room->LocalEndpoint().port()};
+    }
 
     std::string TicketFor(const std::string& name, int table = 1, const std::string& watched = "",
                           std::int64_t lifetime = 3600) const {

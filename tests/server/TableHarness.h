@@ -3,8 +3,8 @@
 // test runs), a virtual clock that moves only when the test says, and users whose
 // outboxes keep every message the table sent them, unframed as a client reads them.
 #pragma once
-#include <asio.hpp>
 #include <gtest/gtest.h>
+#include <asio.hpp>
 
 #include <chrono>
 #include <map>
@@ -57,13 +57,15 @@ struct FakeOutbox : Outbox {
     // The names carried by the 108 user-state messages of that sub-code.
     std::vector<std::string> StateNames(std::uint8_t sub) const {
         std::vector<std::string> names;
-        for (const Bytes& m : All(modRoomMsgDefine::ROOMMSG_USERSTATE, sub)) names.push_back(RoomMessages::RequestFields(m).at(0));
+        for (const Bytes& m : All(modRoomMsgDefine::ROOMMSG_USERSTATE, sub))
+            names.push_back(RoomMessages::RequestFields(m).at(0));
         return names;
     }
     // The texts of the operator-style notices (21).
     std::vector<std::string> Notices() const {
         std::vector<std::string> texts;
-        for (const Bytes& m : All(modGameMsgDefine::GAMEMSG_NOTICE)) texts.push_back(modPublicTools::ConvertBytesToStr(m, 1));
+        for (const Bytes& m : All(modGameMsgDefine::GAMEMSG_NOTICE))
+            texts.push_back(modPublicTools::ConvertBytesToStr(m, 1));
         return texts;
     }
 };

@@ -33,7 +33,7 @@ TEST(Bounds, OversizedFrameEndsOnlyThatConnection) {
     auto bad = Guest(h);
     bad->SendBytes({0x00, 0x01, 0x00, 0x01, 1, 2, 3});  // 65537 announced
     auto zero = Guest(h);
-    zero->SendBytes({0, 0, 0, 0});                       // an empty frame
+    zero->SendBytes({0, 0, 0, 0});  // an empty frame
     ASSERT_TRUE(h.RunUntil([&] { return bad->closed && zero->closed; }));
     // A frame of exactly 65536 bytes is a message like any other (ignored, not fatal).
     good->Send(Bytes(Framing::kMaxMessage, 200));
@@ -119,7 +119,8 @@ TEST(Bounds, RandomBytesNeverHurtTheServer) {
         for (int k = 0; k < 30; ++k) {
             Bytes m(1 + rng() % 300);
             for (auto& byte : m) byte = static_cast<std::uint8_t>(rng());
-            if (k % 3 == 0) m[0] = static_cast<std::uint8_t>(std::vector<int>{1, 18, 19, 20, 110, 112, 113, 130, 133}[rng() % 9]);
+            if (k % 3 == 0)
+                m[0] = static_cast<std::uint8_t>(std::vector<int>{1, 18, 19, 20, 110, 112, 113, 130, 133}[rng() % 9]);
             if (k % 7 == 6) c->SendBytes(m);  // not even framed
             else c->Send(m);
         }

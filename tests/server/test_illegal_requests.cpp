@@ -126,10 +126,10 @@ TEST(IllegalRequests, WrongPairsAndForeignSeatsChangeNoBoard) {
 TEST(IllegalRequests, ItemsWithForgedTargetsOrNoCountAreRefused) {
     ServerHarness h([](ServerOptions& o) {
         for (auto& item : o.items) item.bteNeedDelFk = 0;
-        o.items[modDaoJuDefine::DJ_JINSHOU].bteFreeCount = 1;  // one free freeze, no price
+        o.items[modDaoJuDefine::DJ_JINSHOU].bteFreeCount = 1;   // one free freeze, no price
         o.items[modDaoJuDefine::DJ_NAOZHONG].bteFreeCount = 0;  // alarm clock: no count, price 5
-        o.items[modDaoJuDefine::DJ_NAOZHONG].lngPrice = 5;     // more than a new player's 0 points
-        o.items[modDaoJuDefine::DJ_MENGYAN].bteFreeCount = 0;  // blindfold: no count, price 0
+        o.items[modDaoJuDefine::DJ_NAOZHONG].lngPrice = 5;      // more than a new player's 0 points
+        o.items[modDaoJuDefine::DJ_MENGYAN].bteFreeCount = 0;   // blindfold: no count, price 0
         o.items[modDaoJuDefine::DJ_MENGYAN].lngPrice = 0;
     });
     TwoPlayers t(h);
@@ -143,9 +143,9 @@ TEST(IllegalRequests, ItemsWithForgedTargetsOrNoCountAreRefused) {
     t.ExpectIgnored(freezeAt(3), 133);  // an empty seat
     t.ExpectIgnored(freezeAt(6), 133);  // no such seat
     t.ExpectIgnored(freezeAt(255), 133);
-    t.ExpectIgnored({133, 2, 0, 0, 1}, 133);        // one byte short
-    t.ExpectIgnored({133, 0, 0, 0, 1, 0}, 133);     // sub-code 0 is no item
-    t.ExpectIgnored({133, 8, 0, 0, 1}, 133);        // the map only between games
+    t.ExpectIgnored({133, 2, 0, 0, 1}, 133);     // one byte short
+    t.ExpectIgnored({133, 0, 0, 0, 1, 0}, 133);  // sub-code 0 is no item
+    t.ExpectIgnored({133, 8, 0, 0, 1}, 133);     // the map only between games
     Bytes confirmation;
     t.b->onMessage = [&](ScriptedClient&, const Bytes& m) {
         if (m[0] == 133) confirmation = m;
@@ -210,7 +210,7 @@ TEST(IllegalRequests, AnythingBeforeTheLoginEndsTheConnection) {
         {GameMessages::RemoveRequest(0, Straight({0, 0}, {0, 1}))},
         {GameMessages::Chat(std::vector<std::string>(10, "x"))},
         {{18, 0}},
-        {{130, 0, '4', '0', '0'}},                                    // a login with a wrong text
+        {{130, 0, '4', '0', '0'}},  // a login with a wrong text
         {{130, 1}, login},
         {Bytes{'T', 'L', 'H', 'E', 'L', 'L', 'O', ' ', 'x'}, login},  // a ticket that is no ticket
         {Bytes{'T', 'L', 'H', 'E', 'L', 'L', 'O', ' '}, Bytes{'T', 'L', 'H', 'E', 'L', 'L', 'O', ' '}, login},
@@ -218,8 +218,8 @@ TEST(IllegalRequests, AnythingBeforeTheLoginEndsTheConnection) {
     // forged, expired and unsigned tickets
     Ticket::SeatTicket t{1, "mallory", "", std::time(nullptr) + 3600};
     const std::string wrongKey = "other";
-    for (const std::string& ticket : {Ticket::Make(t, &wrongKey), Ticket::Make(t, nullptr),
-                                      h.TicketFor("mallory", 1, "", -10)}) {
+    for (const std::string& ticket :
+         {Ticket::Make(t, &wrongKey), Ticket::Make(t, nullptr), h.TicketFor("mallory", 1, "", -10)}) {
         Bytes hello(Framing::kHelloPrefix.begin(), Framing::kHelloPrefix.end());
         hello.insert(hello.end(), ticket.begin(), ticket.end());
         openings.push_back({hello, login});
@@ -230,9 +230,8 @@ TEST(IllegalRequests, AnythingBeforeTheLoginEndsTheConnection) {
         ASSERT_TRUE(h.RunUntil([&] { return clients.back()->connected; }));
         for (const auto& m : seq) clients.back()->Send(m);
     }
-    ASSERT_TRUE(h.RunUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->closed; });
-    }));
+    ASSERT_TRUE(
+        h.RunUntil([&] { return std::all_of(clients.begin(), clients.end(), [](auto& c) { return c->closed; }); }));
     for (const auto& c : clients) EXPECT_FALSE(c->Got(130, 3));  // nobody was seated
     EXPECT_EQ(h.room->UserCount(), 0u);
 

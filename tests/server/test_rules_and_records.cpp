@@ -100,7 +100,8 @@ TEST(Dealing, RearrangeMirrorAndObstacleKeepTheBoardSound) {
     TileGridT board = dealer.Deal(MapStore::BuiltInLayout());
     // Half played: remove the first pairs of the known order.
     auto order = dealer.LastOrder();
-    for (int i = 0; i < 30; ++i) board[order[i].first.row][order[i].first.col] = board[order[i].second.row][order[i].second.col] = 0;
+    for (int i = 0; i < 30; ++i)
+        board[order[i].first.row][order[i].first.col] = board[order[i].second.row][order[i].second.col] = 0;
 
     const TileGridT again = dealer.Rearrange(board);
     EXPECT_TRUE(SameCells(board, again));
@@ -244,7 +245,8 @@ TEST(Scores, TeamsShareTheirBestPlaceAndRunawaysPay) {
 }
 
 TEST(Records, CreatedVersionedAndCountedInOneTransaction) {
-    const auto path = (std::filesystem::temp_directory_path() / ("tilelink-store-" + std::to_string(::getpid()) + ".db")).string();
+    const auto path =
+        (std::filesystem::temp_directory_path() / ("tilelink-store-" + std::to_string(::getpid()) + ".db")).string();
     std::filesystem::remove(path);
     std::string error;
     std::int64_t id = 0;
@@ -266,7 +268,8 @@ TEST(Records, CreatedVersionedAndCountedInOneTransaction) {
         ASSERT_TRUE(store.Load("张三", u, error));
         EXPECT_EQ(u.id, id);  // the same record again
         // A guest's result (no name) is left out.
-        ASSERT_TRUE(store.SaveGame(game("g1", {{"张三", 0, 1, 40, Scoring::Outcome::Win}, {"", 1, 2, -40, Scoring::Outcome::Loss}}), error));
+        ASSERT_TRUE(store.SaveGame(
+            game("g1", {{"张三", 0, 1, 40, Scoring::Outcome::Win}, {"", 1, 2, -40, Scoring::Outcome::Loss}}), error));
         // The same game again counts once.
         ASSERT_TRUE(store.SaveGame(game("g1", {{"张三", 0, 1, 40, Scoring::Outcome::Win}}), error));
     }
@@ -284,7 +287,8 @@ TEST(Records, CreatedVersionedAndCountedInOneTransaction) {
         // A database from a newer server is not touched.
         sqlite3* raw = nullptr;
         sqlite3_open(path.c_str(), &raw);
-        sqlite3_exec(raw, ("PRAGMA user_version=" + std::to_string(Store::kSchemaVersion + 1)).c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(raw, ("PRAGMA user_version=" + std::to_string(Store::kSchemaVersion + 1)).c_str(), nullptr,
+                     nullptr, nullptr);
         sqlite3_close(raw);
         SqliteStore store;
         EXPECT_FALSE(store.Open(path, error));

@@ -30,8 +30,9 @@ struct GameOfThree {
     void TimeOut(RawClient& p, std::uint8_t seat, std::uint8_t place) {
         p.Send({20, 0, seat, 0});
         EXPECT_TRUE(h.RunUntil([&] {
-            return std::any_of(a->messages.begin(), a->messages.end(),
-                               [&](const Bytes& m) { return m == Bytes{20, 0, seat, place}; });
+            return std::any_of(a->messages.begin(), a->messages.end(), [&](const Bytes& m) {
+                return m == Bytes{20, 0, seat, place};
+            });
         }));
     }
     void Leave(std::unique_ptr<RawClient>& p, const std::string& name) {
@@ -45,9 +46,7 @@ struct GameOfThree {
     }
 };
 
-bool StatusShows(ServerHarness& h, const std::string& text) {
-    return h.room->Status().find(text) != std::string::npos;
-}
+bool StatusShows(ServerHarness& h, const std::string& text) { return h.room->Status().find(text) != std::string::npos; }
 
 }  // namespace
 
@@ -115,8 +114,8 @@ TEST(Seats, MapChoicesSpendTheChatBudget) {
     for (int i = 0; i < 20; ++i) a->Send({133, 8, 0, 0, 0});
     h.RunFor(300ms);
     // Five lines at once, like chat; the flood is not relayed.
-    const auto choices = std::count_if(b->messages.begin(), b->messages.end(),
-                                       [](const Bytes& m) { return m[0] == 133 && m[1] == 8; });
+    const auto choices =
+        std::count_if(b->messages.begin(), b->messages.end(), [](const Bytes& m) { return m[0] == 133 && m[1] == 8; });
     EXPECT_LE(choices, 5);
     EXPECT_LE(CountOf(*b, 1), 5);
     EXPECT_GE(CountOf(*b, 1), 1);
@@ -131,12 +130,12 @@ TEST(Names, TheServersOwnNamesAndBlankNamesAreRefusedAtTheDoor) {
     ServerHarness h;
     auto watcher = Player(h, "座上客");
     const std::vector<std::string> refused = {
-        "系统",             // the sender of the server's own lines
-        "所有人",           // the addressee of a line to everybody
-        "系 统",            // the same with a blank inside
-        "系统\u200B",       // ... or an invisible character after it
-        "\u3000\u3000",     // ideographic blanks only
-        "\u200B",           // a zero-width space only
+        "系统",               // the sender of the server's own lines
+        "所有人",             // the addressee of a line to everybody
+        "系 统",              // the same with a blank inside
+        "系统\u200B",         // ... or an invisible character after it
+        "\u3000\u3000",       // ideographic blanks only
+        "\u200B",             // a zero-width space only
         "a\xF0\x9F\x98\x80",  // a character GBK cannot hold: would show as "a?"
     };
     for (const auto& name : refused) {
@@ -186,7 +185,6 @@ TEST(IdleSeats, NobodyHoldsATableUp) {
     // Alone and asked, it may take its time: nobody waits for it.
     h.RunFor(800ms);
     EXPECT_FALSE(waiting->closed);
-
 }
 
 TEST(IdleSeats, AGuestWhoNeverRaisesItsHandGoes) {

@@ -39,7 +39,7 @@ TEST(TableFlow, NewcomerOrderAndSettingsWithinBounds) {
     s.deduction = -5;
     master->Send(RoomMessages::GameSetConfirm("master", s));
     ASSERT_TRUE(h.RunUntil([&] { return CountOf(*master, 111) == 3; }));
-    s.deduction = 1000;   // the largest allowed: taken
+    s.deduction = 1000;  // the largest allowed: taken
     s.playerCount = 2;
     master->Send(RoomMessages::GameSetConfirm("master", s));
     ASSERT_TRUE(h.RunUntil([&] { return other->Got(112, 0); }));
@@ -55,7 +55,8 @@ TEST(TableFlow, NewcomerOrderAndSettingsWithinBounds) {
 }
 
 TEST(TableFlow, RefusingLeavesTheTableAndLeavingMidGameIsAnEscape) {
-    const auto db = (std::filesystem::temp_directory_path() / ("tilelink-escape-" + std::to_string(::getpid()) + ".db")).string();
+    const auto db =
+        (std::filesystem::temp_directory_path() / ("tilelink-escape-" + std::to_string(::getpid()) + ".db")).string();
     std::filesystem::remove(db);
     {
         ServerHarness h({}, db);
@@ -76,7 +77,8 @@ TEST(TableFlow, RefusingLeavesTheTableAndLeavingMidGameIsAnEscape) {
         // 5 with the seat and the reason, the leave, then the end of the game: a wins.
         ASSERT_TRUE(h.RunUntil([&] { return a->Got(22, 0); }));
         ASSERT_TRUE(a->Got(5, 0));
-        const auto endMsg = std::find_if(a->messages.begin(), a->messages.end(), [](const Bytes& m) { return m[0] == 22; });
+        const auto endMsg =
+            std::find_if(a->messages.begin(), a->messages.end(), [](const Bytes& m) { return m[0] == 22; });
         const auto end = GameMessages::ParseEnd(*endMsg);
         ASSERT_EQ(end.size(), 1u);
         EXPECT_EQ(end[0].place, 1);
@@ -146,7 +148,8 @@ TEST(TableFlow, ChatCarriesTheRealSenderCapsTheTextAndKeepsSecrets) {
     auto b = Player(h, "b");
     auto c = Player(h, "c");
     using namespace ChatFields;
-    std::vector<std::string> f = {kEveryone, "0", "impostor", kEveryone, "12:00:00", "0", "0", "0", std::string(500, 'z'), "-"};
+    std::vector<std::string> f = {
+        kEveryone, "0", "impostor", kEveryone, "12:00:00", "0", "0", "0", std::string(500, 'z'), "-"};
     a->Send(GameMessages::Chat(f));
     ASSERT_TRUE(h.RunUntil([&] { return CountOf(*b, 1) == 1 && CountOf(*c, 1) == 1; }));
     const auto got = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(b->messages.back(), 1));

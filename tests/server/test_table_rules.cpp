@@ -260,7 +260,8 @@ TEST(TableRules, ADroppedPlayerKeepsItsSeatWithinTheGraceAndRunsAwayPastIt) {
     EXPECT_EQ(room.Out("甲").StateNames(USERSTATE_BACK), std::vector<std::string>{"乙"});
     EXPECT_EQ(room.Out("乙").Count(ROOMMSG_TABLESTATE), 1);
     std::string name, seatName;
-    ASSERT_TRUE(BroadcastParsers::ParseIdentity(room.Out("乙").All(ROOMMSG_TABLE, TABLE_IDENTITY).at(0), name, seatName));
+    ASSERT_TRUE(
+        BroadcastParsers::ParseIdentity(room.Out("乙").All(ROOMMSG_TABLE, TABLE_IDENTITY).at(0), name, seatName));
     EXPECT_EQ(name, "乙");
     RemovePair(room, "乙", b);
     EXPECT_EQ(room.Out("丙").Count(GAMEMSG_REMOVE), 1);

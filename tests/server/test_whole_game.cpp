@@ -55,7 +55,9 @@ TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
         // What the master's table client hears about the dropping player.
         std::vector<int> dropNews;
         players[0]->onMessage = [&](ScriptedClient&, const Bytes& m) {
-            if (m.size() > 2 && m[0] == 108 && modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 2))[0] == names[3]) dropNews.push_back(m[1]);
+            if (m.size() > 2 && m[0] == 108 &&
+                modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 2))[0] == names[3])
+                dropNews.push_back(m[1]);
         };
         ScriptPlan wp;
         wp.ticket = h.TicketFor("旁观者", 1, names[0]);
@@ -66,10 +68,12 @@ TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
             if (m.size() == 4 && m[0] == modGameMsgDefine::GAMEMSG_FINISH) finishes.emplace_back(m[2], m[3]);
         };
 
-        ASSERT_TRUE(h.RunUntil([&] {
-            return std::all_of(players.begin(), players.end(), [](auto& c) { return c->GamesEnded() == 1; }) &&
-                   watcher->GamesEnded() == 1;
-        }, std::chrono::seconds(40)));
+        ASSERT_TRUE(h.RunUntil(
+            [&] {
+                return std::all_of(players.begin(), players.end(), [](auto& c) { return c->GamesEnded() == 1; }) &&
+                       watcher->GamesEnded() == 1;
+            },
+            std::chrono::seconds(40)));
         h.RunFor(std::chrono::milliseconds(200));  // the record updates follow the results
 
         // Every seat got a place, 1..6 exactly once, and scores sum to zero.

@@ -37,10 +37,10 @@ protected:
     std::string SpillOf(const std::string& room) const { return dir_ + "/" + room + ".spill"; }
 
     bool StartRoom(ServerProcess& s, const std::string& room, const std::vector<std::string>& extra = {}) {
-        std::vector<std::string> args = {"--db",          db_.Where(),      "--secret-file", dir_ + "/secret",
-                                         "--room-id",     room,             "--spill",       SpillOf(room),
-                                         "--seed",        "5",              "--start-pause", "0.2",
-                                         "--grace",       "2",              "--login-timeout", "2"};
+        std::vector<std::string> args = {"--db",      db_.Where(), "--secret-file",   dir_ + "/secret",
+                                         "--room-id", room,        "--spill",         SpillOf(room),
+                                         "--seed",    "5",         "--start-pause",   "0.2",
+                                         "--grace",   "2",         "--login-timeout", "2"};
         args.insert(args.end(), extra.begin(), extra.end());
         return s.Start(args);
     }
@@ -62,7 +62,8 @@ protected:
     }
 
     long long GamesOf(const std::string& room, int table) const {
-        return db_.Count("SELECT COUNT(*) FROM games WHERE room_id='" + room + "' AND table_no=" + std::to_string(table));
+        return db_.Count("SELECT COUNT(*) FROM games WHERE room_id='" + room +
+                         "' AND table_no=" + std::to_string(table));
     }
 
     // Waits until the database holds at least `games` games of that table.

@@ -110,7 +110,8 @@ inline int StartServerProgram(ChildProcess& p, int port, const std::vector<std::
             continue;
         }
         const auto colon = line->rfind(':');
-        if (line->rfind("listening on ", 0) == 0 && colon != std::string::npos) return std::stoi(line->substr(colon + 1));
+        if (line->rfind("listening on ", 0) == 0 && colon != std::string::npos)
+            return std::stoi(line->substr(colon + 1));
     }
     return 0;
 }

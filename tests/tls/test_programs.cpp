@@ -81,15 +81,16 @@ TEST(TlsPrograms, ComputerPlayersPlayOverTlsOnlyWithTheRightPin) {
     TempFolder dir("bots");
     CertPair pair(dir.path, "room"), other(dir.path, "other");
     ChildProcess server;
-    const int port = tlskit::StartServerProgram(server, 0, {"--tls-cert", pair.cert, "--tls-key", pair.key,
-                                                             "--turn-time", "2", "--start-pause", "0.2", "--seed", "7"});
+    const int port = tlskit::StartServerProgram(
+        server, 0,
+        {"--tls-cert", pair.cert, "--tls-key", pair.key, "--turn-time", "2", "--start-pause", "0.2", "--seed", "7"});
     ASSERT_GT(port, 0);
     const std::string address = "127.0.0.1:" + std::to_string(port);
     const std::string trace = (dir.path / "bots.log").string();
 
     // A wrong pin: the players never get in, and say so.
-    const ProgramRun refused = RunProgram(tlskit::kBot, {"--server", address, "--count", "1", "--tls-fingerprint",
-                                                  other.fingerprint, "--trace", trace});
+    const ProgramRun refused = RunProgram(
+        tlskit::kBot, {"--server", address, "--count", "1", "--tls-fingerprint", other.fingerprint, "--trace", trace});
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(refused.Has("lost its connection"));
     EXPECT_EQ(ReadAll(trace).find("\tlogin\t"), std::string::npos);
@@ -99,11 +100,11 @@ TEST(TlsPrograms, ComputerPlayersPlayOverTlsOnlyWithTheRightPin) {
     EXPECT_EQ(plain.status, 1);
 
     // The right pin, given as the server prints it: two players play a whole game.
-    const ProgramRun game = RunProgram(tlskit::kBot,
-                                       {"--server", address, "--count", "2", "--players", "2", "--strategy", "first",
-                                        "--turn-time", "2", "--games", "1", "--trace", trace, "--tls-fingerprint",
-                                        CertFingerprint::Show(pair.fingerprint)},
-                                       60s);
+    const ProgramRun game =
+        RunProgram(tlskit::kBot,
+                   {"--server", address, "--count", "2", "--players", "2", "--strategy", "first", "--turn-time", "2",
+                    "--games", "1", "--trace", trace, "--tls-fingerprint", CertFingerprint::Show(pair.fingerprint)},
+                   60s);
     EXPECT_EQ(game.status, 0);
     const std::string log = ReadAll(trace);
     EXPECT_NE(log.find("\tlogin\t"), std::string::npos);
@@ -127,8 +128,9 @@ TEST(TlsPrograms, LobbyPinsOnFirstUseAndRefusesAnotherCertificateAtTheSameAddres
         EXPECT_TRUE(run.Has(CertFingerprint::Show(first.fingerprint)));
         // The table client is told the pin behind the ticket.
         bool pinned = false;
-        for (const auto& l : run.lines) pinned |= l.rfind("127.0.0.1#", 0) == 0 && l.size() > 65 &&
-                                                  l.substr(l.size() - 65) == "#" + first.fingerprint;
+        for (const auto& l : run.lines)
+            pinned |=
+                l.rfind("127.0.0.1#", 0) == 0 && l.size() > 65 && l.substr(l.size() - 65) == "#" + first.fingerprint;
         EXPECT_TRUE(pinned);
         EXPECT_NE(ReadAll(pinFile).find(address + " " + first.fingerprint), std::string::npos);
         // Again: the same certificate is accepted without asking.
@@ -194,7 +196,8 @@ TEST(TlsPrograms, ServeMakesItsCertificateOnceAndTheServerRefusesAPlainNetworkAd
     struct stat st {};
     ASSERT_EQ(::stat(key.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    EXPECT_EQ(CertFingerprint::Show(TlsIdentity::FingerprintOfFile((dir.path / "tilelink-server.crt").string())), shown);
+    EXPECT_EQ(CertFingerprint::Show(TlsIdentity::FingerprintOfFile((dir.path / "tilelink-server.crt").string())),
+              shown);
 
     // No traffic goes anywhere: the server refuses before it listens.
     for (const char* listen : {"0.0.0.0:0", "[::]:0", "192.0.2.10:0"}) {

@@ -40,7 +40,7 @@ TEST(TlsRules, FingerprintsAreReadInEitherFormAndNothingElse) {
     EXPECT_EQ(CertFingerprint::Parse(colons), hex);
     EXPECT_EQ(CertFingerprint::Show(hex), colons);
     for (const std::string& bad : {std::string(62, 'a'), std::string(66, 'a'), std::string(63, 'a') + "g", ":" + hex,
-                                  hex + ":", std::string("a:") + std::string(63, 'a'), std::string()})
+                                   hex + ":", std::string("a:") + std::string(63, 'a'), std::string()})
         EXPECT_FALSE(CertFingerprint::Parse(bad)) << bad;
     // The digest of the DER bytes, as any TLS tool shows it.
     const std::uint8_t abc[] = {'a', 'b', 'c'};
@@ -81,9 +81,9 @@ TEST(TlsRules, ComputerPlayersUseTlsOffThisMachineAndAlwaysWithAPin) {
     BotOptions remote;
     ASSERT_TRUE(ParseArgs({"--server", "example.org:4000", "--tls-fingerprint", fp}, remote, error, ParseBotOptions));
     EXPECT_TRUE(remote.tls);
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--server", "example.org:4000"}, {"--server", "127.0.0.1:4000", "--tls"},
-          {"--server", "127.0.0.1:4000", "--tls-fingerprint", "abc"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--server", "example.org:4000"},
+                                                {"--server", "127.0.0.1:4000", "--tls"},
+                                                {"--server", "127.0.0.1:4000", "--tls-fingerprint", "abc"}}) {
         BotOptions o;
         EXPECT_FALSE(ParseArgs(bad, o, error, ParseBotOptions)) << bad[1];
     }

@@ -170,7 +170,8 @@ TEST(TlsWire, BadSlowAndWrongPinHandshakesEndOnlyTheirOwnConnection) {
     auto impostor = std::make_shared<HandClient>(h.io, wrongPin.get());
     SeatAndChat(*impostor, port, h.TicketFor("impostor"), "impostor", "hi");
 
-    ASSERT_TRUE(h.RunUntil([&] { return garbage->closed && plainHello->closed && silent->closed && impostor->closed; }));
+    ASSERT_TRUE(
+        h.RunUntil([&] { return garbage->closed && plainHello->closed && silent->closed && impostor->closed; }));
     EXPECT_TRUE(impostor->failed);  // the client refused the certificate
     EXPECT_FALSE(impostor->handshook);
     EXPECT_TRUE(plainHello->messages.empty());
@@ -186,8 +187,9 @@ TEST(TlsWire, BadSlowAndWrongPinHandshakesEndOnlyTheirOwnConnection) {
 TEST(TlsWire, AServerWithoutItsCertificateDoesNotStart) {
     tlskit::TempFolder dir("nocert");
     tlskit::CertPair pair(dir.path, "room"), other(dir.path, "other");
-    for (const auto& [cert, key] : {std::pair{pair.cert, other.key}, std::pair{(dir.path / "none.crt").string(), pair.key},
-                                    std::pair{pair.cert, (dir.path / "none.key").string()}}) {
+    for (const auto& [cert, key] :
+         {std::pair{pair.cert, other.key}, std::pair{(dir.path / "none.crt").string(), pair.key},
+          std::pair{pair.cert, (dir.path / "none.key").string()}}) {
         asio::io_context io;
         ServerOptions o;
         o.tlsCert = cert;

@@ -35,14 +35,14 @@ QString GroupName(int group) {
 
 QColor GroupTint(int group) {
     // Free players silver-blue, team A gold, B green, C rose.
-    static const std::array<QColor, 4> tints{{QColor(206, 220, 242), QColor(250, 224, 146), QColor(186, 232, 186),
-                                             QColor(246, 196, 200)}};
+    static const std::array<QColor, 4> tints{
+        {QColor(206, 220, 242), QColor(250, 224, 146), QColor(186, 232, 186), QColor(246, 196, 200)}};
     return tints[static_cast<std::size_t>(GroupIndex(group))];
 }
 
 QColor GroupColour(int group) {
-    static const std::array<QColor, 4> colours{{QColor(150, 176, 220), QColor(236, 196, 90), QColor(112, 196, 120),
-                                               QColor(226, 128, 136)}};
+    static const std::array<QColor, 4> colours{
+        {QColor(150, 176, 220), QColor(236, 196, 90), QColor(112, 196, 120), QColor(226, 128, 136)}};
     return colours[static_cast<std::size_t>(GroupIndex(group))];
 }
 
@@ -142,8 +142,8 @@ QPainterPath TextPath(const QString& text, const QFont& font, const QRectF& box)
     return path;
 }
 
-void OutlinedText(QPainter& p, const QRectF& box, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& outline, qreal outlineWidth) {
+void OutlinedText(QPainter& p, const QRectF& box, const QString& text, const QFont& font, const QColor& fill,
+                  const QColor& outline, qreal outlineWidth) {
     const QPainterPath path = TextPath(text, font, box);
     p.save();
     if (outlineWidth > 0) {

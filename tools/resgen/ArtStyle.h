@@ -16,12 +16,12 @@ inline const QColor kNavyDeep{10, 20, 42};
 inline const QColor kNavy{18, 36, 72};
 inline const QColor kNavyMid{30, 58, 108};
 inline const QColor kNavyLight{58, 96, 160};
-inline const QColor kFelt{22, 47, 92};        // the own board's cloth
+inline const QColor kFelt{22, 47, 92};  // the own board's cloth
 inline const QColor kGold{214, 178, 84};
 inline const QColor kGoldLight{248, 226, 150};
 inline const QColor kGoldDark{140, 104, 36};
 inline const QColor kIvory{250, 244, 226};
-inline const QColor kInk{24, 28, 40};         // dark lines and text, never pure black
+inline const QColor kInk{24, 28, 40};            // dark lines and text, never pure black
 inline const QColor kSmallBoard{115, 166, 255};  // a small board's cloth and erase colour
 inline const QColor kCaptionText{206, 229, 255};
 
@@ -70,8 +70,8 @@ QImage Greyed(const QImage& image, double contrast = 1.0, int lift = 0);
 QPainterPath TextPath(const QString& text, const QFont& font, const QRectF& box);
 
 // Text centred in `box`, filled with `fill` and ringed with `outline` of the given width.
-void OutlinedText(QPainter& p, const QRectF& box, const QString& text, const QFont& font,
-                  const QColor& fill, const QColor& outline, qreal outlineWidth);
+void OutlinedText(QPainter& p, const QRectF& box, const QString& text, const QFont& font, const QColor& fill,
+                  const QColor& outline, qreal outlineWidth);
 
 // A raised plate: vertical gradient from a lighter to a darker `base`, a light top edge
 // and a dark bottom edge.

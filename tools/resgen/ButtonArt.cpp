@@ -14,7 +14,6 @@ namespace {
 using namespace ArtStyle;
 namespace L = TableLayout;
 
-
 void SystemGlyph(QPainter& p, const QRectF& c, int picture, const QColor& ink) {
     p.save();
     p.setPen(QPen(ink, 1.8, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -32,8 +31,8 @@ void SystemGlyph(QPainter& p, const QRectF& c, int picture, const QColor& ink) {
             break;
         case 2:  // back to window: two overlapping windows
             p.drawRect(QRectF(l, t + 3, 6, 6));
-            p.drawPolyline(QPolygonF({QPointF(l + 3, t + 3), QPointF(l + 3, t), QPointF(r, t), QPointF(r, t + 6),
-                                      QPointF(l + 6, t + 6)}));
+            p.drawPolyline(QPolygonF(
+                {QPointF(l + 3, t + 3), QPointF(l + 3, t), QPointF(r, t), QPointF(r, t + 6), QPointF(l + 6, t + 6)}));
             break;
         default:  // close
             p.setPen(QPen(ink, 2.0, Qt::SolidLine, Qt::RoundCap));
@@ -119,8 +118,7 @@ QImage FenZuBut(const QImage& gameBack) {
             const QRectF textBox = s == 2 ? cell.translated(1, 1) : cell;
             const QColor fill = s == 2 ? QColor(255, 255, 255) : kNavyDeep;
             const QColor ring = s == 2 ? colour.darker(260) : colour.lighter(130);
-            OutlinedText(p, textBox.adjusted(0, 0, 0, -2), GroupName(g), Font(g == 0 ? 11 : 15, true),
-                         fill, ring, 1.0);
+            OutlinedText(p, textBox.adjusted(0, 0, 0, -2), GroupName(g), Font(g == 0 ? 11 : 15, true), fill, ring, 1.0);
             if (s == 2) {
                 p.setPen(QPen(kGoldLight, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
                 p.drawPolyline(QPolygonF({QPointF(cell.right() - 12, cell.bottom() - 9),

@@ -41,8 +41,10 @@ QPainterPath Bolt(Dice& dice, int length, int mid, int swing) {
 }
 
 void PaintBolt(QPainter& p, const QPainterPath& bolt, const QPainterPath& branch) {
-    const struct { qreal width; QColor colour; } layers[] = {
-        {9, QColor(90, 170, 255, 45)}, {5, QColor(140, 210, 255, 120)}, {2.4, QColor(235, 248, 255)}};
+    const struct {
+        qreal width;
+        QColor colour;
+    } layers[] = {{9, QColor(90, 170, 255, 45)}, {5, QColor(140, 210, 255, 120)}, {2.4, QColor(235, 248, 255)}};
     for (const auto& layer : layers) {
         p.setPen(QPen(layer.colour, layer.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(bolt);
@@ -89,7 +91,8 @@ QPainterPath Burst(QPointF c, qreal outer, qreal inner, int points, qreal turnDe
         const qreal r = i % 2 == 0 ? outer : inner;
         const qreal a = (turnDeg * M_PI / 180.0) + i * M_PI / points;
         const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-        if (i == 0) path.moveTo(pt); else path.lineTo(pt);
+        if (i == 0) path.moveTo(pt);
+        else path.lineTo(pt);
     }
     path.closeSubpath();
     return path;
@@ -100,7 +103,8 @@ void Sparks(QPainter& p, Dice& dice, QPointF c, int count, qreal rMin, qreal rMa
         const qreal a = (i + dice.Roll(0, 40) / 100.0) * 2 * M_PI / count;
         const qreal r = dice.Roll(static_cast<int>(rMin), static_cast<int>(rMax));
         const QPointF at(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-        const QColor colour = i % 3 == 0 ? QColor(255, 250, 210) : (i % 3 == 1 ? QColor(255, 200, 70) : QColor(255, 130, 50));
+        const QColor colour =
+            i % 3 == 0 ? QColor(255, 250, 210) : (i % 3 == 1 ? QColor(255, 200, 70) : QColor(255, 130, 50));
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
         p.drawPath(Burst(at, size, size * 0.35, 4, a * 180.0 / M_PI));

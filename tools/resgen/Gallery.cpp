@@ -24,7 +24,8 @@ constexpr int kMargin = 24;
 QImage Picture(const std::vector<ResEntry>& entries, const QString& path) {
     const ResEntry* entry = ResGenerator::Find(entries, path);
     if (!entry) return {};
-    if (path.endsWith(QLatin1String(".bmp"))) return QImage::fromData(entry->bytes, "BMP").convertToFormat(QImage::Format_ARGB32);
+    if (path.endsWith(QLatin1String(".bmp")))
+        return QImage::fromData(entry->bytes, "BMP").convertToFormat(QImage::Format_ARGB32);
     return entry->images.empty() ? QImage() : entry->images.front();
 }
 
@@ -160,7 +161,10 @@ void WaveShape(QPainter& p, QRect box, const std::vector<std::int16_t>& samples)
     for (int x = 0; x < box.width() && n > 0; ++x) {
         const std::size_t a = n * x / box.width(), b = std::max(a + 1, n * (x + 1) / box.width());
         int lo = 0, hi = 0;
-        for (std::size_t i = a; i < b && i < n; ++i) { lo = std::min<int>(lo, samples[i]); hi = std::max<int>(hi, samples[i]); }
+        for (std::size_t i = a; i < b && i < n; ++i) {
+            lo = std::min<int>(lo, samples[i]);
+            hi = std::max<int>(hi, samples[i]);
+        }
         const double half = box.height() / 2.0;
         p.drawLine(QPointF(box.left() + x, box.center().y() - hi / 32768.0 * half),
                    QPointF(box.left() + x, box.center().y() - lo / 32768.0 * half));
@@ -226,7 +230,8 @@ QImage TablePreview(const std::vector<ResEntry>& e) {
         p.drawImage(o + L::kPanelGroupBar, bars.copy(0, 33 * group, 115, 33));
         Names(p, o + L::kPanelGroupBar + QPoint(6, 2), 14, QString::fromUtf8(names[pos]), QStringLiteral("新手"));
         p.drawImage(o + L::kPanelPosNo, posNo.copy((pos - 1) * 25, 0, 25, 25));
-        Count(p, L::kPanelCount.translated(o), kSmallBoard, static_cast<int>(std::count_if(cells.begin(), cells.end(), [](int k) { return k; })), 12);
+        Count(p, L::kPanelCount.translated(o), kSmallBoard,
+              static_cast<int>(std::count_if(cells.begin(), cells.end(), [](int k) { return k; })), 12);
         if (pos == 2) p.drawImage(o + L::kPanelNetBreak, Res(e, QStringLiteral("NetBreak.bmp")));
         if (pos == 3) p.drawImage(o + L::kPanelHand, Picture(e, kRes + "Hand.ico"));
         if (pos == 4) {
@@ -240,7 +245,8 @@ QImage TablePreview(const std::vector<ResEntry>& e) {
     p.drawImage(L::kOwnPanel, Res(e, QStringLiteral("CurUserFenZu.bmp")).copy(0, 56, 177, 56));
     Names(p, L::kOwnPanel + QPoint(55, 12), 20, QStringLiteral("我自己"), QStringLiteral("高手"));
     const QImage groupButtons = Res(e, QStringLiteral("FenZuBut.bmp"));
-    for (int g = 0; g < 4; ++g) p.drawImage(L::kGroupButton[g], groupButtons.copy(39 * g, 36 * (g == 1 ? 2 : (g == 2 ? 1 : 0)), 39, 36));
+    for (int g = 0; g < 4; ++g)
+        p.drawImage(L::kGroupButton[g], groupButtons.copy(39 * g, 36 * (g == 1 ? 2 : (g == 2 ? 1 : 0)), 39, 36));
     const QImage items = Res(e, QStringLiteral("DaoJu/DjBut.bmp"));
     for (int k = 0; k < 9; ++k) {
         const int state = k == 8 ? 0 : (k == 3 ? 2 : (k == 5 ? 3 : 1));
@@ -258,9 +264,11 @@ QImage TablePreview(const std::vector<ResEntry>& e) {
     p.fillRect(QRect(L::kUserList.topLeft(), QSize(L::kUserList.width(), 18)), QColor(0, 138, 140));
     p.setFont(Font(12, false));
     p.setPen(QColor(40, 50, 70));
-    p.drawText(L::kChat.adjusted(6, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop, QStringLiteral("小明：你好！\nAlice：开始吧"));
+    p.drawText(L::kChat.adjusted(6, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop,
+               QStringLiteral("小明：你好！\nAlice：开始吧"));
     p.setPen(QColor(255, 255, 255));
-    p.drawText(QRect(L::kUserList.topLeft(), QSize(L::kUserList.width(), 18)), Qt::AlignCenter, QStringLiteral("用户列表"));
+    p.drawText(QRect(L::kUserList.topLeft(), QSize(L::kUserList.width(), 18)), Qt::AlignCenter,
+               QStringLiteral("用户列表"));
     p.fillRect(QRect(L::kTimeBar.left(), L::kTimeBar.top(), 210, L::kTimeBar.height()), QColor(90, 200, 120));
 
     // The own board with a removal in progress: a straight link along row 3 from column 2
@@ -270,7 +278,8 @@ QImage TablePreview(const std::vector<ResEntry>& e) {
     cells[row * 18 + from] = 0;
     cells[row * 18 + to] = 0;
     DrawBoard(p, sheet, cells, L::kOwnBoard.topLeft(), L::kCellWidth, L::kCellHeight);
-    Count(p, L::kOwnCount, QColor(49, 77, 115), static_cast<int>(std::count_if(cells.begin(), cells.end(), [](int k) { return k; })), 13);
+    Count(p, L::kOwnCount, QColor(49, 77, 115),
+          static_cast<int>(std::count_if(cells.begin(), cells.end(), [](int k) { return k; })), 13);
     const QImage hz = Res(e, QStringLiteral("hz_flash.bmp"));
     const int boltY = L::kOwnBoard.top() + row * L::kCellHeight + 5;
     const int left = L::kOwnBoard.left() + from * L::kCellWidth + 15 + 15;
@@ -280,7 +289,8 @@ QImage TablePreview(const std::vector<ResEntry>& e) {
     }
     for (int col : {from, to}) {
         const QPoint at(L::kOwnBoard.left() + col * L::kCellWidth - 30, L::kOwnBoard.top() + row * L::kCellHeight - 29);
-        for (int n = 1; n <= 2; ++n) p.drawImage(at, Keyed(Res(e, QStringLiteral("Blast/Blast00%1.bmp").arg(n)), kKeyMagenta));
+        for (int n = 1; n <= 2; ++n)
+            p.drawImage(at, Keyed(Res(e, QStringLiteral("Blast/Blast00%1.bmp").arg(n)), kKeyMagenta));
     }
     QImage banner = Res(e, QStringLiteral("LianJiBk.bmp")).convertToFormat(QImage::Format_RGB32);
     {
@@ -315,7 +325,8 @@ QImage Draw(const std::vector<ResEntry>& e) {
     b.Section(QStringLiteral("桌面 table assembled from the pieces (800 x 600)"));
     b.Item(QStringLiteral("TablePreview: GameBack + panels + boards + buttons + effects"), TablePreview(e));
     const QImage back = Res(e, QStringLiteral("GameBack.bmp"));
-    b.Item(QStringLiteral("GameBack.bmp at half size"), back.scaled(400, 300, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    b.Item(QStringLiteral("GameBack.bmp at half size"),
+           back.scaled(400, 300, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 
     b.Section(QStringLiteral("方块 tiles: FangKuai.bmp x3, codes 1..39"));
     const QImage sheet = Res(e, QStringLiteral("FangKuai.bmp"));
@@ -365,15 +376,22 @@ QImage Draw(const std::vector<ResEntry>& e) {
         b.Item(QString::fromLatin1(name), Scaled(Res(e, QString::fromLatin1(name)), 3));
     }
     b.NewRow();
-    for (int k = 0; k < 9; ++k) b.Item(QStringLiteral("DjFlag%1.ico x3").arg(k), Scaled(Picture(e, kRes + QStringLiteral("DaoJu/DjFlag%1.ico").arg(k)), 3), true);
+    for (int k = 0; k < 9; ++k)
+        b.Item(QStringLiteral("DjFlag%1.ico x3").arg(k),
+               Scaled(Picture(e, kRes + QStringLiteral("DaoJu/DjFlag%1.ico").arg(k)), 3), true);
 
     b.Section(QStringLiteral("结果 results, key colour see-through"));
-    b.Item(QStringLiteral("ScoreSort.bmp x2 (black)"), Scaled(Keyed(Res(e, QStringLiteral("ScoreSort.bmp")), kKeyBlack), 2), true);
-    b.Item(QStringLiteral("ScorePalard.bmp x2 (248,0,234)"), Scaled(Keyed(Res(e, QStringLiteral("ScorePalard.bmp")), kKeyPlacard), 2), true);
-    b.Item(QStringLiteral("TimeEnd.bmp x2 (magenta)"), Scaled(Keyed(Res(e, QStringLiteral("TimeEnd.bmp")), kKeyMagenta), 2), true);
+    b.Item(QStringLiteral("ScoreSort.bmp x2 (black)"),
+           Scaled(Keyed(Res(e, QStringLiteral("ScoreSort.bmp")), kKeyBlack), 2), true);
+    b.Item(QStringLiteral("ScorePalard.bmp x2 (248,0,234)"),
+           Scaled(Keyed(Res(e, QStringLiteral("ScorePalard.bmp")), kKeyPlacard), 2), true);
+    b.Item(QStringLiteral("TimeEnd.bmp x2 (magenta)"),
+           Scaled(Keyed(Res(e, QStringLiteral("TimeEnd.bmp")), kKeyMagenta), 2), true);
     b.NewRow();
-    b.Item(QStringLiteral("CurUserWinFlag.bmp (white)"), Keyed(Res(e, QStringLiteral("CurUserWinFlag.bmp")), kKeyWhite), true);
-    b.Item(QStringLiteral("CurUserFailFlag.bmp (white)"), Keyed(Res(e, QStringLiteral("CurUserFailFlag.bmp")), kKeyWhite), true);
+    b.Item(QStringLiteral("CurUserWinFlag.bmp (white)"), Keyed(Res(e, QStringLiteral("CurUserWinFlag.bmp")), kKeyWhite),
+           true);
+    b.Item(QStringLiteral("CurUserFailFlag.bmp (white)"),
+           Keyed(Res(e, QStringLiteral("CurUserFailFlag.bmp")), kKeyWhite), true);
     b.Item(QStringLiteral("raw ScorePalard.bmp x2"), Scaled(Res(e, QStringLiteral("ScorePalard.bmp")), 2));
     b.Item(QStringLiteral("raw TimeEnd.bmp"), Res(e, QStringLiteral("TimeEnd.bmp")));
 
@@ -390,19 +408,26 @@ QImage Draw(const std::vector<ResEntry>& e) {
     }
     sp.end();
     b.Item(QStringLiteral("frames 1..3 stacked x2"), Scaled(stacked, 2), true);
-    b.Item(QStringLiteral("LianJiBk.bmp x3 (black)"), Scaled(Keyed(Res(e, QStringLiteral("LianJiBk.bmp")), kKeyBlack), 3), true);
-    b.Item(QStringLiteral("Number.bmp x3 (black)"), Scaled(Keyed(Res(e, QStringLiteral("Number.bmp")), kKeyBlack), 3), true);
+    b.Item(QStringLiteral("LianJiBk.bmp x3 (black)"),
+           Scaled(Keyed(Res(e, QStringLiteral("LianJiBk.bmp")), kKeyBlack), 3), true);
+    b.Item(QStringLiteral("Number.bmp x3 (black)"), Scaled(Keyed(Res(e, QStringLiteral("Number.bmp")), kKeyBlack), 3),
+           true);
 
     b.Section(QStringLiteral("大厅 lobby: message icons and chat faces (x2)"));
-    for (int t = 0; t < 3; ++t) b.Item(QStringLiteral("Msg%1.ico").arg(t), Scaled(Picture(e, QStringLiteral("res/Msg%1.ico").arg(t)), 2), true);
-    for (int n = 0; n < 20; ++n) b.Item(QStringLiteral("face%1").arg(n), Scaled(Picture(e, QStringLiteral("UserRes/face/face%1.bmp").arg(n)), 2));
+    for (int t = 0; t < 3; ++t)
+        b.Item(QStringLiteral("Msg%1.ico").arg(t), Scaled(Picture(e, QStringLiteral("res/Msg%1.ico").arg(t)), 2), true);
+    for (int n = 0; n < 20; ++n)
+        b.Item(QStringLiteral("face%1").arg(n),
+               Scaled(Picture(e, QStringLiteral("UserRes/face/face%1.bmp").arg(n)), 2));
 
     b.Section(QStringLiteral("地图 maps (Res/Map)"));
     const std::vector<MapMaker::Layout> layouts = MapMaker::Layouts();
     for (std::size_t i = 0; i < layouts.size(); ++i) {
         int tiles = 0;
         for (const QString& row : layouts[i].rows) tiles += static_cast<int>(row.count(QLatin1Char('#')));
-        b.Item(QStringLiteral("%1 %2 (%3)").arg(MapMaker::MapFileName(static_cast<int>(i) + 1), layouts[i].title).arg(tiles),
+        b.Item(QStringLiteral("%1 %2 (%3)")
+                   .arg(MapMaker::MapFileName(static_cast<int>(i) + 1), layouts[i].title)
+                   .arg(tiles),
                MapPreview(layouts[i]));
     }
 
@@ -413,8 +438,10 @@ QImage Draw(const std::vector<ResEntry>& e) {
         QPainter wp(&shape);
         WaveShape(wp, QRect(0, 0, 300, 80), entry.samples);
         wp.end();
-        b.Item(QStringLiteral("%1  %2 ms").arg(entry.path.section(QLatin1Char('/'), -1))
-                   .arg(static_cast<int>(entry.samples.size() * 1000 / 22050)), shape);
+        b.Item(QStringLiteral("%1  %2 ms")
+                   .arg(entry.path.section(QLatin1Char('/'), -1))
+                   .arg(static_cast<int>(entry.samples.size() * 1000 / 22050)),
+               shape);
     }
     const int height = b.Bottom();
     p.end();

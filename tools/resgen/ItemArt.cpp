@@ -32,7 +32,8 @@ void Compass(QPainter& p) {
     for (int i = 0; i < 8; ++i) {
         const qreal a = i * M_PI / 4;
         const qreal r1 = i % 2 == 0 ? 26 : 29;
-        p.drawLine(QPointF(50 + r1 * std::cos(a), 50 + r1 * std::sin(a)), QPointF(50 + 33 * std::cos(a), 50 + 33 * std::sin(a)));
+        p.drawLine(QPointF(50 + r1 * std::cos(a), 50 + r1 * std::sin(a)),
+                   QPointF(50 + 33 * std::cos(a), 50 + 33 * std::sin(a)));
     }
     p.setPen(QPen(kEdge, 2.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(QColor(226, 50, 50));
@@ -128,7 +129,8 @@ void Bomb(QPainter& p) {
         const qreal r = i % 2 == 0 ? 15 : 6;
         const qreal a = i * M_PI / 8;
         const QPointF pt(84 + r * std::cos(a), 14 + r * std::sin(a));
-        if (i == 0) spark.moveTo(pt); else spark.lineTo(pt);
+        if (i == 0) spark.moveTo(pt);
+        else spark.lineTo(pt);
     }
     spark.closeSubpath();
     p.setPen(QPen(QColor(200, 80, 20), 2));
@@ -226,7 +228,8 @@ void MapItem(QPainter& p) {
 }
 
 using ItemFn = void (*)(QPainter&);
-constexpr ItemFn kItems[kItemCount] = {Compass, Rearrange, Freeze, AlarmClock, Bomb, Blindfold, Mirror, Obstacle, MapItem};
+constexpr ItemFn kItems[kItemCount] = {Compass,   Rearrange, Freeze,   AlarmClock, Bomb,
+                                       Blindfold, Mirror,    Obstacle, MapItem};
 
 enum ButtonState { kDisabled, kNormal, kHover, kPressed };
 
@@ -234,9 +237,18 @@ void DrawButton(QPainter& p, const QRectF& cell, int item, ButtonState state) {
     const QRectF plate = cell.adjusted(0.5, 0.5, -0.5, -0.5);
     QColor base = kNavyLight;
     QColor frame = kGold;
-    if (state == kDisabled) { base = QColor(52, 60, 78); frame = QColor(96, 100, 110); }
-    if (state == kHover) { base = QColor(88, 132, 204); frame = kGoldLight; }
-    if (state == kPressed) { base = QColor(30, 54, 100); frame = kGoldDark; }
+    if (state == kDisabled) {
+        base = QColor(52, 60, 78);
+        frame = QColor(96, 100, 110);
+    }
+    if (state == kHover) {
+        base = QColor(88, 132, 204);
+        frame = kGoldLight;
+    }
+    if (state == kPressed) {
+        base = QColor(30, 54, 100);
+        frame = kGoldDark;
+    }
     Plate(p, plate, base, 4);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(frame, state == kHover ? 1.6 : 1.0));

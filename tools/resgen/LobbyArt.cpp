@@ -76,67 +76,135 @@ void HeartAt(QPainter& p, QPointF c, qreal s, const QColor& colour) {
 // Each face: the features drawn on the yellow disc, in the unit square.
 void FaceFeatures(QPainter& p, int n) {
     switch (n) {
-        case 0: Eyes(p); Smile(p); break;                                    // smile
-        case 1: Arc(p, QRectF(26, 34, 18, 14), 20, 140); Arc(p, QRectF(56, 34, 18, 14), 20, 140); Laugh(p); break;  // laugh
-        case 2: Eyes(p); Arc(p, QRectF(56, 38, 18, 6), 180, 180); Smile(p); break;  // wink
-        case 3: Eyes(p); Frown(p); break;                                   // sad
-        case 4: Arc(p, QRectF(26, 36, 18, 12), 20, 140); Arc(p, QRectF(56, 36, 18, 12), 20, 140); Frown(p);
-            Tear(p, 30, 48); Tear(p, 70, 48); break;                        // cry
-        case 5:                                                             // angry
+        case 0:
+            Eyes(p);
+            Smile(p);
+            break;  // smile
+        case 1:
+            Arc(p, QRectF(26, 34, 18, 14), 20, 140);
+            Arc(p, QRectF(56, 34, 18, 14), 20, 140);
+            Laugh(p);
+            break;  // laugh
+        case 2:
+            Eyes(p);
+            Arc(p, QRectF(56, 38, 18, 6), 180, 180);
+            Smile(p);
+            break;  // wink
+        case 3:
+            Eyes(p);
+            Frown(p);
+            break;  // sad
+        case 4:
+            Arc(p, QRectF(26, 36, 18, 12), 20, 140);
+            Arc(p, QRectF(56, 36, 18, 12), 20, 140);
+            Frown(p);
+            Tear(p, 30, 48);
+            Tear(p, 70, 48);
+            break;  // cry
+        case 5:     // angry
             p.setPen(FeaturePen(6));
             p.drawLine(QPointF(24, 28), QPointF(44, 36));
             p.drawLine(QPointF(76, 28), QPointF(56, 36));
-            Eyes(p, 44, 5); Frown(p); break;
-        case 6: Eyes(p, 38, 7); OpenMouth(p, QRectF(40, 58, 20, 22)); break;  // surprised
-        case 7:                                                             // cool
+            Eyes(p, 44, 5);
+            Frown(p);
+            break;
+        case 6:
+            Eyes(p, 38, 7);
+            OpenMouth(p, QRectF(40, 58, 20, 22));
+            break;  // surprised
+        case 7:     // cool
             p.setPen(FeaturePen(3));
             p.setBrush(QColor(30, 40, 60));
             p.drawRoundedRect(QRectF(18, 30, 28, 18), 6, 6);
             p.drawRoundedRect(QRectF(54, 30, 28, 18), 6, 6);
             p.drawLine(QPointF(46, 36), QPointF(54, 36));
-            Arc(p, QRectF(32, 48, 36, 24), 210, 120); break;
-        case 8: HeartAt(p, QPointF(34, 40), 10, QColor(230, 40, 70)); HeartAt(p, QPointF(66, 40), 10, QColor(230, 40, 70));
-            Smile(p); break;                                                // in love
-        case 9:                                                             // sleepy
-            Arc(p, QRectF(26, 38, 18, 8), 180, 180); Arc(p, QRectF(56, 38, 18, 8), 180, 180);
+            Arc(p, QRectF(32, 48, 36, 24), 210, 120);
+            break;
+        case 8:
+            HeartAt(p, QPointF(34, 40), 10, QColor(230, 40, 70));
+            HeartAt(p, QPointF(66, 40), 10, QColor(230, 40, 70));
+            Smile(p);
+            break;  // in love
+        case 9:     // sleepy
+            Arc(p, QRectF(26, 38, 18, 8), 180, 180);
+            Arc(p, QRectF(56, 38, 18, 8), 180, 180);
             OpenMouth(p, QRectF(44, 62, 12, 12));
             p.setPen(QPen(QColor(60, 90, 180), 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p.drawPolyline(QPolygonF({QPointF(70, 12), QPointF(84, 12), QPointF(70, 26), QPointF(84, 26)}));
             break;
-        case 10: Eyes(p); Smile(p);                                         // tongue out
-            p.setPen(FeaturePen(3)); p.setBrush(QColor(240, 100, 110));
-            p.drawRoundedRect(QRectF(46, 64, 16, 18), 8, 8); break;
-        case 11: Arc(p, QRectF(26, 36, 18, 12), 20, 140); Arc(p, QRectF(56, 36, 18, 12), 20, 140);  // shy
-            Cheeks(p); Arc(p, QRectF(40, 56, 20, 12), 200, 140, 5); break;
-        case 12: Eyes(p); p.setPen(FeaturePen()); p.drawLine(QPointF(36, 68), QPointF(64, 64));  // thinking
-            p.setPen(QPen(QColor(80, 90, 120), 3)); p.setBrush(QColor(230, 236, 250));
-            p.drawEllipse(QPointF(82, 16), 9, 7); p.drawEllipse(QPointF(70, 28), 4, 4); break;
-        case 13: Eyes(p); HeartAt(p, QPointF(72, 70), 9, QColor(230, 40, 70));  // kiss
-            p.setPen(FeaturePen(5)); p.setBrush(Qt::NoBrush);
-            p.drawArc(QRectF(42, 60, 14, 10), -90 * 16, 180 * 16); p.drawArc(QRectF(42, 68, 14, 10), -90 * 16, 180 * 16); break;
-        case 14: Eyes(p);                                                   // puzzled
-            p.setPen(FeaturePen(5)); p.setBrush(Qt::NoBrush);
-            p.drawPolyline(QPolygonF({QPointF(30, 68), QPointF(40, 62), QPointF(50, 68), QPointF(60, 62), QPointF(70, 68)}));
+        case 10:
+            Eyes(p);
+            Smile(p);  // tongue out
+            p.setPen(FeaturePen(3));
+            p.setBrush(QColor(240, 100, 110));
+            p.drawRoundedRect(QRectF(46, 64, 16, 18), 8, 8);
             break;
-        case 15: Eyes(p); Arc(p, QRectF(32, 56, 36, 16), 200, 140);         // sweat
-            p.setPen(QPen(QColor(40, 100, 200), 2)); p.setBrush(QColor(140, 200, 255));
-            p.drawEllipse(QPointF(82, 30), 6, 9); break;
-        case 16: Eyes(p);                                                   // grin
-            p.setPen(FeaturePen(4)); p.setBrush(QColor(255, 255, 255));
+        case 11:
+            Arc(p, QRectF(26, 36, 18, 12), 20, 140);
+            Arc(p, QRectF(56, 36, 18, 12), 20, 140);  // shy
+            Cheeks(p);
+            Arc(p, QRectF(40, 56, 20, 12), 200, 140, 5);
+            break;
+        case 12:
+            Eyes(p);
+            p.setPen(FeaturePen());
+            p.drawLine(QPointF(36, 68), QPointF(64, 64));  // thinking
+            p.setPen(QPen(QColor(80, 90, 120), 3));
+            p.setBrush(QColor(230, 236, 250));
+            p.drawEllipse(QPointF(82, 16), 9, 7);
+            p.drawEllipse(QPointF(70, 28), 4, 4);
+            break;
+        case 13:
+            Eyes(p);
+            HeartAt(p, QPointF(72, 70), 9, QColor(230, 40, 70));  // kiss
+            p.setPen(FeaturePen(5));
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRectF(42, 60, 14, 10), -90 * 16, 180 * 16);
+            p.drawArc(QRectF(42, 68, 14, 10), -90 * 16, 180 * 16);
+            break;
+        case 14:
+            Eyes(p);  // puzzled
+            p.setPen(FeaturePen(5));
+            p.setBrush(Qt::NoBrush);
+            p.drawPolyline(
+                QPolygonF({QPointF(30, 68), QPointF(40, 62), QPointF(50, 68), QPointF(60, 62), QPointF(70, 68)}));
+            break;
+        case 15:
+            Eyes(p);
+            Arc(p, QRectF(32, 56, 36, 16), 200, 140);  // sweat
+            p.setPen(QPen(QColor(40, 100, 200), 2));
+            p.setBrush(QColor(140, 200, 255));
+            p.drawEllipse(QPointF(82, 30), 6, 9);
+            break;
+        case 16:
+            Eyes(p);  // grin
+            p.setPen(FeaturePen(4));
+            p.setBrush(QColor(255, 255, 255));
             p.drawRoundedRect(QRectF(26, 56, 48, 20), 8, 8);
-            p.drawLine(QPointF(26, 66), QPointF(74, 66)); break;
-        case 17: Arc(p, QRectF(26, 36, 18, 10), 180, 180); Arc(p, QRectF(56, 36, 18, 10), 180, 180);  // unwell
-            p.setPen(FeaturePen(5));
-            p.drawPolyline(QPolygonF({QPointF(32, 68), QPointF(42, 62), QPointF(50, 70), QPointF(58, 62), QPointF(68, 68)}));
+            p.drawLine(QPointF(26, 66), QPointF(74, 66));
             break;
-        case 18:                                                            // mischief
+        case 17:
+            Arc(p, QRectF(26, 36, 18, 10), 180, 180);
+            Arc(p, QRectF(56, 36, 18, 10), 180, 180);  // unwell
             p.setPen(FeaturePen(5));
-            p.drawLine(QPointF(24, 30), QPointF(42, 36)); p.drawLine(QPointF(76, 30), QPointF(58, 36));
-            Eyes(p, 44, 5); Arc(p, QRectF(26, 40, 48, 34), 200, 140); break;
-        default:                                                            // angel
-            p.setPen(QPen(QColor(230, 190, 40), 5)); p.setBrush(Qt::NoBrush);
+            p.drawPolyline(
+                QPolygonF({QPointF(32, 68), QPointF(42, 62), QPointF(50, 70), QPointF(58, 62), QPointF(68, 68)}));
+            break;
+        case 18:  // mischief
+            p.setPen(FeaturePen(5));
+            p.drawLine(QPointF(24, 30), QPointF(42, 36));
+            p.drawLine(QPointF(76, 30), QPointF(58, 36));
+            Eyes(p, 44, 5);
+            Arc(p, QRectF(26, 40, 48, 34), 200, 140);
+            break;
+        default:  // angel
+            p.setPen(QPen(QColor(230, 190, 40), 5));
+            p.setBrush(Qt::NoBrush);
             p.drawEllipse(QRectF(28, 2, 44, 12));
-            Arc(p, QRectF(26, 38, 18, 12), 20, 140); Arc(p, QRectF(56, 38, 18, 12), 20, 140); Smile(p); break;
+            Arc(p, QRectF(26, 38, 18, 12), 20, 140);
+            Arc(p, QRectF(56, 38, 18, 12), 20, 140);
+            Smile(p);
+            break;
     }
 }
 

@@ -13,6 +13,7 @@ struct LayoutText {
 
 // Frames, diamonds, stripes, letters and symmetric figures. Every layout holds an even
 // number of tiles between 80 and 144, so the server can deal it in pairs.
+// clang-format off
 const LayoutText kLayouts[] = {
     {"回字框",
      {"##################",
@@ -191,6 +192,7 @@ const LayoutText kLayouts[] = {
       "##################",
       "##################"}},
 };
+// clang-format on
 
 }  // namespace
 

@@ -9,8 +9,8 @@
 namespace MapMaker {
 
 struct Layout {
-    QString title;               // the title shown in the map list
-    std::vector<QString> rows;   // 10 rows of 18 cells, '#' a tile, '.' empty
+    QString title;              // the title shown in the map list
+    std::vector<QString> rows;  // 10 rows of 18 cells, '#' a tile, '.' empty
 };
 
 std::vector<Layout> Layouts();

@@ -37,8 +37,10 @@ std::vector<ResEntry> GenerateAll() {
     std::vector<ResEntry> out;
 
     // Lobby folder: message window icons and chat faces.
-    for (int type = 0; type < 3; ++type) AddIco(out, QStringLiteral("res/Msg%1.ico").arg(type), {LobbyArt::MsgIcon(type)});
-    for (int n = 0; n < LobbyArt::kFaceCount; ++n) AddBmp(out, QStringLiteral("UserRes/face/face%1.bmp").arg(n), LobbyArt::Face(n));
+    for (int type = 0; type < 3; ++type)
+        AddIco(out, QStringLiteral("res/Msg%1.ico").arg(type), {LobbyArt::MsgIcon(type)});
+    for (int n = 0; n < LobbyArt::kFaceCount; ++n)
+        AddBmp(out, QStringLiteral("UserRes/face/face%1.bmp").arg(n), LobbyArt::Face(n));
 
     // The table: background first, the buttons are drawn over pieces of it.
     const QImage gameBack = TableArt::GameBack();
@@ -61,7 +63,8 @@ std::vector<ResEntry> GenerateAll() {
     AddBmp(out, kRes + "SystemBut.bmp", ButtonArt::SystemBut(gameBack));
     AddBmp(out, kRes + "FenZuBut.bmp", ButtonArt::FenZuBut(gameBack));
     AddBmp(out, kRes + "DaoJu/DjBut.bmp", ItemArt::DjBut(gameBack));
-    for (int k = 0; k < ItemArt::kItemCount; ++k) AddIco(out, kRes + QStringLiteral("DaoJu/DjFlag%1.ico").arg(k), {ItemArt::ItemIcon(k)});
+    for (int k = 0; k < ItemArt::kItemCount; ++k)
+        AddIco(out, kRes + QStringLiteral("DaoJu/DjFlag%1.ico").arg(k), {ItemArt::ItemIcon(k)});
 
     AddBmp(out, kRes + "ScoreSort.bmp", ResultArt::ScoreSort());
     AddBmp(out, kRes + "ScorePalard.bmp", ResultArt::ScorePalard());
@@ -71,19 +74,23 @@ std::vector<ResEntry> GenerateAll() {
 
     AddBmp(out, kRes + "hz_flash.bmp", EffectArt::HzFlash());
     AddBmp(out, kRes + "vs_flash.bmp", EffectArt::VsFlash());
-    for (int n = 1; n <= 3; ++n) AddBmp(out, kRes + QStringLiteral("Blast/Blast%1.bmp").arg(n, 3, 10, QLatin1Char('0')), EffectArt::BlastFrame(n));
+    for (int n = 1; n <= 3; ++n)
+        AddBmp(out, kRes + QStringLiteral("Blast/Blast%1.bmp").arg(n, 3, 10, QLatin1Char('0')),
+               EffectArt::BlastFrame(n));
     AddBmp(out, kRes + "LianJiBk.bmp", EffectArt::LianJiBk());
     AddBmp(out, kRes + "Number.bmp", EffectArt::Number());
 
     for (int n = 0; n < SoundSynth::kSoundCount; ++n) {
         std::vector<std::int16_t> samples = SoundSynth::Sound(n);
-        out.push_back({kRes + "Sound/" + SoundSynth::SoundFileName(n), WavFile::Encode(samples), {}, std::move(samples)});
+        out.push_back(
+            {kRes + "Sound/" + SoundSynth::SoundFileName(n), WavFile::Encode(samples), {}, std::move(samples)});
     }
 
     const std::vector<MapMaker::Layout> layouts = MapMaker::Layouts();
     out.push_back({kRes + "Map/MapTitle.txt", MapMaker::TitleFile(layouts), {}, {}});
     for (std::size_t i = 0; i < layouts.size(); ++i) {
-        out.push_back({kRes + "Map/" + MapMaker::MapFileName(static_cast<int>(i) + 1), MapMaker::MapFile(layouts[i]), {}, {}});
+        out.push_back(
+            {kRes + "Map/" + MapMaker::MapFileName(static_cast<int>(i) + 1), MapMaker::MapFile(layouts[i]), {}, {}});
     }
     return out;
 }

@@ -8,10 +8,10 @@
 #include <vector>
 
 struct ResEntry {
-    QString path;                         // relative to the lobby folder, '/' separated
-    QByteArray bytes;                     // the file as written
-    std::vector<QImage> images;           // the pictures it holds (for the review picture)
-    std::vector<std::int16_t> samples;    // the sound it holds
+    QString path;                       // relative to the lobby folder, '/' separated
+    QByteArray bytes;                   // the file as written
+    std::vector<QImage> images;         // the pictures it holds (for the review picture)
+    std::vector<std::int16_t> samples;  // the sound it holds
 };
 
 namespace ResGenerator {

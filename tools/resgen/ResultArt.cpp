@@ -22,10 +22,14 @@ struct MedalColours {
 
 MedalColours MedalOf(int place) {
     switch (place) {
-        case 1: return {QColor(210, 50, 50), QColor(255, 236, 140), QColor(196, 140, 30)};
-        case 2: return {QColor(50, 100, 200), QColor(240, 244, 250), QColor(140, 150, 168)};
-        case 3: return {QColor(40, 150, 90), QColor(240, 190, 140), QColor(156, 90, 40)};
-        default: return {QColor(110, 110, 150), QColor(150, 196, 250), QColor(44, 84, 160)};
+        case 1:
+            return {QColor(210, 50, 50), QColor(255, 236, 140), QColor(196, 140, 30)};
+        case 2:
+            return {QColor(50, 100, 200), QColor(240, 244, 250), QColor(140, 150, 168)};
+        case 3:
+            return {QColor(40, 150, 90), QColor(240, 190, 140), QColor(156, 90, 40)};
+        default:
+            return {QColor(110, 110, 150), QColor(150, 196, 250), QColor(44, 84, 160)};
     }
 }
 
@@ -114,7 +118,8 @@ void Trophy(QPainter& p) {
         const qreal r = i % 2 == 0 ? 12 : 5;
         const qreal a = -M_PI / 2 + i * M_PI / 5;
         const QPointF pt(97 + r * std::cos(a), 84 + r * std::sin(a));
-        if (i == 0) star.moveTo(pt); else star.lineTo(pt);
+        if (i == 0) star.moveTo(pt);
+        else star.lineTo(pt);
     }
     star.closeSubpath();
     p.drawPath(star);
@@ -145,7 +150,8 @@ QImage Flag(bool win) {
     QPainter p;
     BeginPaint(p, image);
     Pennant(p, win ? QColor(196, 40, 44) : QColor(80, 96, 128));
-    if (win) Trophy(p); else RainCloud(p);
+    if (win) Trophy(p);
+    else RainCloud(p);
     OutlinedText(p, QRectF(22, 144, 150, 40), QString::fromUtf8(win ? "胜利" : "失败"), Font(36, true),
                  win ? kGoldLight : QColor(226, 232, 244), kInk, 2.5);
     p.end();

@@ -15,9 +15,9 @@ constexpr double kPeak = 0.7;
 enum class Timbre { Bell, Soft, Square };
 
 struct Note {
-    double start;     // seconds
-    double length;    // seconds until silence
-    double freq;      // Hz
+    double start;   // seconds
+    double length;  // seconds until silence
+    double freq;    // Hz
     double gain;
     Timbre timbre;
     double glideTo = 0;  // end frequency of a glide, 0 for none
@@ -36,7 +36,7 @@ double Sample(const Note& n, double t) {
     switch (n.timbre) {
         case Timbre::Bell:
             v = std::exp(-t * 7.0) * (std::sin(phase) + 0.35 * std::exp(-t * 10) * std::sin(2.76 * phase) +
-                                       0.18 * std::exp(-t * 18) * std::sin(5.4 * phase));
+                                      0.18 * std::exp(-t * 18) * std::sin(5.4 * phase));
             break;
         case Timbre::Soft:
             v = std::exp(-t * 4.0) * (std::sin(phase) + 0.2 * std::sin(2 * phase));
@@ -54,17 +54,23 @@ std::vector<Note> Score(int n) {
         case 0:  // a pair removed: two quick rising chimes
             return {{0.00, 0.20, 1568, 1.0, Timbre::Bell}, {0.05, 0.22, 2093, 0.8, Timbre::Bell}};
         case 1:  // game end: a calm falling-then-resolving figure
-            return {{0.00, 0.30, 784, 0.8, Timbre::Bell}, {0.14, 0.30, 659, 0.8, Timbre::Bell},
-                    {0.28, 0.30, 523, 0.8, Timbre::Bell}, {0.42, 0.48, 1047, 0.9, Timbre::Bell},
+            return {{0.00, 0.30, 784, 0.8, Timbre::Bell},
+                    {0.14, 0.30, 659, 0.8, Timbre::Bell},
+                    {0.28, 0.30, 523, 0.8, Timbre::Bell},
+                    {0.42, 0.48, 1047, 0.9, Timbre::Bell},
                     {0.42, 0.48, 523, 0.5, Timbre::Soft}};
         case 2:  // an item used: an upward glide with sparkles
-            return {{0.00, 0.26, 520, 0.8, Timbre::Soft, 1560}, {0.08, 0.16, 2637, 0.35, Timbre::Bell},
-                    {0.16, 0.16, 3136, 0.35, Timbre::Bell}, {0.24, 0.14, 3951, 0.30, Timbre::Bell}};
+            return {{0.00, 0.26, 520, 0.8, Timbre::Soft, 1560},
+                    {0.08, 0.16, 2637, 0.35, Timbre::Bell},
+                    {0.16, 0.16, 3136, 0.35, Timbre::Bell},
+                    {0.24, 0.14, 3951, 0.30, Timbre::Bell}};
         case 3:  // a tile selected: a short soft tick
             return {{0.00, 0.06, 1320, 1.0, Timbre::Soft}, {0.00, 0.03, 2640, 0.4, Timbre::Soft}};
         case 4:  // game start: a rising fanfare
-            return {{0.00, 0.12, 392, 0.7, Timbre::Square}, {0.10, 0.12, 523, 0.7, Timbre::Square},
-                    {0.20, 0.12, 659, 0.7, Timbre::Square}, {0.30, 0.28, 784, 0.8, Timbre::Square},
+            return {{0.00, 0.12, 392, 0.7, Timbre::Square},
+                    {0.10, 0.12, 523, 0.7, Timbre::Square},
+                    {0.20, 0.12, 659, 0.7, Timbre::Square},
+                    {0.30, 0.28, 784, 0.8, Timbre::Square},
                     {0.30, 0.28, 1568, 0.25, Timbre::Bell}};
         default:  // time warning: two gentle beeps
             return {{0.00, 0.09, 880, 0.8, Timbre::Square}, {0.16, 0.09, 880, 0.8, Timbre::Square}};
@@ -74,7 +80,7 @@ std::vector<Note> Score(int n) {
 }  // namespace
 
 QString SoundFileName(int n) {
-    static const char* const kNames[kSoundCount] = {"DelFk.wav", "End.wav", "DaoJu.wav",
+    static const char* const kNames[kSoundCount] = {"DelFk.wav",    "End.wav",   "DaoJu.wav",
                                                     "SelectFk.wav", "Start.wav", "timeWarn.wav"};
     return QString::fromLatin1(kNames[std::clamp(n, 0, kSoundCount - 1)]);
 }

@@ -53,7 +53,8 @@ void Background(QPainter& p) {
     p.fillRect(QRect(0, 0, L::kWindowWidth, L::kWindowHeight), g);
     // A faint woven texture so the wide areas do not look empty.
     p.setPen(QPen(QColor(255, 255, 255, 7), 1));
-    for (int d = -L::kWindowHeight; d < L::kWindowWidth; d += 6) p.drawLine(d, L::kWindowHeight, d + L::kWindowHeight, 0);
+    for (int d = -L::kWindowHeight; d < L::kWindowWidth; d += 6)
+        p.drawLine(d, L::kWindowHeight, d + L::kWindowHeight, 0);
 }
 
 void Caption(QPainter& p) {
@@ -65,9 +66,7 @@ void Caption(QPainter& p) {
     p.fillRect(QRect(0, L::kCaptionHeight - 1, L::kWindowWidth, 1), kGold);
 }
 
-void SmallSeatTray(QPainter& p) {
-    Well(p, QRectF(6, 32, 601, 142), QColor(14, 28, 58), 6);
-}
+void SmallSeatTray(QPainter& p) { Well(p, QRectF(6, 32, 601, 142), QColor(14, 28, 58), 6); }
 
 void OwnBoardArea(QPainter& p) {
     const QRectF area(L::kOwnBoardArea);
@@ -104,7 +103,8 @@ void BottomStrip(QPainter& p) {
     const QRect timeSlot = L::kTimeBar.adjusted(-3, -3, 3, 3);
     Well(p, timeSlot, QColor(8, 16, 34), 5);
     GoldFrame(p, timeSlot, 5);
-    Label(p, QRectF(470, 570, 70, 20), QStringLiteral("剩余方块"), 13, kGoldLight, true, Qt::AlignRight | Qt::AlignVCenter);
+    Label(p, QRectF(470, 570, 70, 20), QStringLiteral("剩余方块"), 13, kGoldLight, true,
+          Qt::AlignRight | Qt::AlignVCenter);
     const QRect countSlot = L::kOwnCount.adjusted(-3, -3, 3, 3);
     Well(p, countSlot, QColor(8, 16, 34), 3);
     GoldFrame(p, countSlot, 3);
@@ -276,8 +276,8 @@ QImage OtherUserFenZu() {
     for (int g = 0; g < 4; ++g) {
         const QRectF bar(0, 33 * g, 115, 33);
         GroupBar(p, bar, g);
-        Label(p, QRectF(84, bar.top() + 19, 28, 13), GroupName(g), 10,
-              GroupTint(g).darker(230), true, Qt::AlignRight | Qt::AlignVCenter);
+        Label(p, QRectF(84, bar.top() + 19, 28, 13), GroupName(g), 10, GroupTint(g).darker(230), true,
+              Qt::AlignRight | Qt::AlignVCenter);
     }
     p.end();
     return image.convertToFormat(QImage::Format_RGB32);
@@ -302,8 +302,8 @@ QImage CurUserFenZu() {
         p.drawEllipse(medal.adjusted(3, 3, -3, -3));
         OutlinedText(p, medal, QString::fromUtf8(kGroupMark[g]), Font(g == 0 ? 22 : 26, true), QColor(255, 255, 255),
                      GroupTint(g).darker(260), 1.5);
-        Label(p, QRectF(110, bar.top() + 38, 62, 15), GroupName(g), 12, GroupTint(g).darker(240),
-              true, Qt::AlignRight | Qt::AlignVCenter);
+        Label(p, QRectF(110, bar.top() + 38, 62, 15), GroupName(g), 12, GroupTint(g).darker(240), true,
+              Qt::AlignRight | Qt::AlignVCenter);
     }
     p.end();
     return image.convertToFormat(QImage::Format_RGB32);

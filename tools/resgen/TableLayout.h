@@ -20,16 +20,16 @@ inline constexpr QRect kSystemButton[3] = {{723, 5, 21, 21}, {747, 5, 21, 21}, {
 inline constexpr int kPanelWidth = 117;
 inline constexpr int kPanelHeight = 140;
 inline constexpr QPoint PanelOrigin(int position) { return {10 + 119 * (position - 1), 32}; }
-inline constexpr QRect kPanelWell{6, 6, 105, 94};        // cleared with the board
-inline constexpr QRect kPanelBoard{13, 29, 90, 70};      // the small board, 5 x 7 cells
-inline constexpr QRect kPanelCount{8, 8, 30, 13};        // tiles-left box
-inline constexpr QPoint kPanelPosNo{85, 6};              // 25 x 25 position number
-inline constexpr QPoint kPanelGroupBar{1, 105};          // 115 x 33 group bar
+inline constexpr QRect kPanelWell{6, 6, 105, 94};    // cleared with the board
+inline constexpr QRect kPanelBoard{13, 29, 90, 70};  // the small board, 5 x 7 cells
+inline constexpr QRect kPanelCount{8, 8, 30, 13};    // tiles-left box
+inline constexpr QPoint kPanelPosNo{85, 6};          // 25 x 25 position number
+inline constexpr QPoint kPanelGroupBar{1, 105};      // 115 x 33 group bar
 inline constexpr QPoint kPanelNetBreak{83, 106};
 inline constexpr QPoint kPanelHand{50, 56};
 
 // The own seat.
-inline constexpr QPoint kOwnPanel{614, 108};             // 177 x 56 group bar
+inline constexpr QPoint kOwnPanel{614, 108};  // 177 x 56 group bar
 inline constexpr QPoint kOwnNetBreak{614 + 140, 108 + 13};
 inline constexpr QPoint kOwnHand{294, 338};
 inline constexpr QRect kOwnCount{544, 573, 30, 13};

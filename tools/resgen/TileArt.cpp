@@ -89,7 +89,8 @@ QPainterPath Star(qreal cx, qreal cy, qreal outer, qreal inner, int points) {
         const qreal r = i % 2 == 0 ? outer : inner;
         const qreal a = -M_PI / 2 + i * M_PI / points;
         const QPointF pt(cx + r * std::cos(a), cy + r * std::sin(a));
-        if (i == 0) path.moveTo(pt); else path.lineTo(pt);
+        if (i == 0) path.moveTo(pt);
+        else path.lineTo(pt);
     }
     path.closeSubpath();
     return path;
@@ -100,7 +101,8 @@ QPainterPath RegularPolygon(qreal cx, qreal cy, qreal r, int sides, qreal startD
     for (int i = 0; i < sides; ++i) {
         const qreal a = (startDegrees + 360.0 * i / sides) * M_PI / 180.0;
         const QPointF pt(cx + r * std::cos(a), cy + r * std::sin(a));
-        if (i == 0) path.moveTo(pt); else path.lineTo(pt);
+        if (i == 0) path.moveTo(pt);
+        else path.lineTo(pt);
     }
     path.closeSubpath();
     return path;
@@ -329,8 +331,7 @@ void Fish(QPainter& p, const Ink& k) {
 }
 
 void Bird(QPainter& p, const Ink& k) {
-    QPainterPath bird = Circle(44, 60, 28).united(Circle(70, 34, 17)).united(
-        Polygon({{20, 56}, {2, 40}, {8, 72}}));
+    QPainterPath bird = Circle(44, 60, 28).united(Circle(70, 34, 17)).united(Polygon({{20, 56}, {2, 40}, {8, 72}}));
     Body(p, bird.simplified(), k);
     Body(p, Polygon({{84, 28}, {100, 36}, {84, 42}}), k);
     Detail(p, Circle(73, 31, 4.5), k);
@@ -341,7 +342,8 @@ void Bird(QPainter& p, const Ink& k) {
 }
 
 void Cat(QPainter& p, const Ink& k) {
-    QPainterPath head = Ellipse(50, 60, 40, 33).united(Polygon({{12, 48}, {18, 6}, {44, 30}}))
+    QPainterPath head = Ellipse(50, 60, 40, 33)
+                            .united(Polygon({{12, 48}, {18, 6}, {44, 30}}))
                             .united(Polygon({{88, 48}, {82, 6}, {56, 30}}));
     Body(p, head.simplified(), k);
     Detail(p, Ellipse(35, 56, 5, 8), k);
@@ -369,8 +371,10 @@ void Rabbit(QPainter& p, const Ink& k) {
 }
 
 void Butterfly(QPainter& p, const Ink& k) {
-    QPainterPath wings = Ellipse(28, 36, 24, 19, -35).united(Ellipse(72, 36, 24, 19, 35))
-                             .united(Ellipse(32, 70, 17, 15, 20)).united(Ellipse(68, 70, 17, 15, -20));
+    QPainterPath wings = Ellipse(28, 36, 24, 19, -35)
+                             .united(Ellipse(72, 36, 24, 19, 35))
+                             .united(Ellipse(32, 70, 17, 15, 20))
+                             .united(Ellipse(68, 70, 17, 15, -20));
     Body(p, wings.simplified(), k);
     Detail(p, Circle(27, 36, 8), k);
     Detail(p, Circle(73, 36, 8), k);
@@ -402,14 +406,18 @@ void Snail(QPainter& p, const Ink& k) {
         const qreal a = i * 0.32;
         const qreal r = 3 + i * 0.6;
         const QPointF pt(58 + r * std::cos(a), 48 + r * std::sin(a));
-        if (i == 0) spiral.moveTo(pt); else spiral.lineTo(pt);
+        if (i == 0) spiral.moveTo(pt);
+        else spiral.lineTo(pt);
     }
     DetailLine(p, spiral, k, 5);
 }
 
 void Turtle(QPainter& p, const Ink& k) {
-    QPainterPath limbs = Circle(24, 32, 10).united(Circle(76, 32, 10)).united(Circle(24, 76, 10))
-                             .united(Circle(76, 76, 10)).united(Circle(50, 12, 11))
+    QPainterPath limbs = Circle(24, 32, 10)
+                             .united(Circle(76, 32, 10))
+                             .united(Circle(24, 76, 10))
+                             .united(Circle(76, 76, 10))
+                             .united(Circle(50, 12, 11))
                              .united(Polygon({{44, 84}, {56, 84}, {50, 98}}));
     Body(p, limbs.simplified(), k);
     Body(p, Ellipse(50, 54, 33, 32), k);
@@ -436,7 +444,8 @@ void Paw(QPainter& p, const Ink& k) {
 }
 
 void Owl(QPainter& p, const Ink& k) {
-    QPainterPath owl = Ellipse(50, 58, 38, 40).united(Polygon({{14, 36}, {16, 4}, {40, 22}}))
+    QPainterPath owl = Ellipse(50, 58, 38, 40)
+                           .united(Polygon({{14, 36}, {16, 4}, {40, 22}}))
                            .united(Polygon({{86, 36}, {84, 4}, {60, 22}}));
     Body(p, owl.simplified(), k);
     Detail(p, Circle(34, 42, 14), k);
@@ -536,9 +545,12 @@ const TileKind& KindOf(int code) {
 QColor EnamelOf(const TileKind& kind) {
     const double hue = kind.hueStep * 360.0 / 13.0;
     switch (kind.tone) {
-        case Tone::Vivid: return Hsv(hue, 0.80, 0.88);
-        case Tone::Deep: return Hsv(hue, 0.85, 0.52);
-        case Tone::Light: return Hsv(hue, 0.46, 0.98);
+        case Tone::Vivid:
+            return Hsv(hue, 0.80, 0.88);
+        case Tone::Deep:
+            return Hsv(hue, 0.85, 0.52);
+        case Tone::Light:
+            return Hsv(hue, 0.46, 0.98);
     }
     return Hsv(hue, 0.8, 0.9);
 }

@@ -85,9 +85,15 @@ bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& optio
 
 void PrintSolve(std::ostream& out, const modSolver::SolveResult& result, bool moves) {
     switch (result.outcome) {
-        case modSolver::SolveOutcome::Solvable: out << "yes\n"; break;
-        case modSolver::SolveOutcome::Unsolvable: out << "no\n"; break;
-        case modSolver::SolveOutcome::Unknown: out << "unknown\n"; break;
+        case modSolver::SolveOutcome::Solvable:
+            out << "yes\n";
+            break;
+        case modSolver::SolveOutcome::Unsolvable:
+            out << "no\n";
+            break;
+        case modSolver::SolveOutcome::Unknown:
+            out << "unknown\n";
+            break;
     }
     out << "nodes " << result.lngNodes << '\n';
     if (moves)
@@ -126,8 +132,7 @@ bool ReadBoard(std::istream& in, TileGridT& grid, std::string& error) {
         for (int c = 0; c < GameSize::kCols; ++c) {
             unsigned long long v = 0;
             if (!ParseNumber(codes[c], v) || v > static_cast<unsigned>(GameSize::kTileKinds)) {
-                error = where + ", column " + std::to_string(c) + ": '" + codes[c] +
-                        "' is not a tile code 0..39";
+                error = where + ", column " + std::to_string(c) + ": '" + codes[c] + "' is not a tile code 0..39";
                 return false;
             }
             read[rows][c] = static_cast<std::uint8_t>(v);

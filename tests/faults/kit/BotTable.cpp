@@ -40,12 +40,12 @@ BotTable::~BotTable() { proc_.Stop(); }
 
 bool BotTable::Start(const Config& config) {
     config_ = config;
-    std::vector<std::string> args = {"--server",  "127.0.0.1:" + std::to_string(config.port),
-                                     "--table",   std::to_string(config.table),
-                                     "--count",   std::to_string(config.players),
-                                     "--players", std::to_string(config.players),
+    std::vector<std::string> args = {"--server",   "127.0.0.1:" + std::to_string(config.port),
+                                     "--table",    std::to_string(config.table),
+                                     "--count",    std::to_string(config.players),
+                                     "--players",  std::to_string(config.players),
                                      "--strategy", config.strategy,
-                                     "--pace",    std::to_string(config.pace)};
+                                     "--pace",     std::to_string(config.pace)};
     if (!config.tracePath.empty()) {
         std::remove(config.tracePath.c_str());
         args.insert(args.end(), {"--trace", config.tracePath});
@@ -79,8 +79,7 @@ void BotTable::ReadNewLines() {
             const std::string results = FieldOf(cols, "results");
             if (!FullResults(results, config_.players))
                 problems_.push_back(name + " game " + FieldOf(cols, "game") + " ended with results " + results);
-            else if (name == firstName_)
-                ++fullEnds_;
+            else if (name == firstName_) ++fullEnds_;
         }
     }
     partial_.erase(0, start);

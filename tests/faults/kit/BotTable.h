@@ -56,7 +56,7 @@ private:
     std::size_t readPos_ = 0;
     std::string partial_;
     std::string firstName_;
-    int fullEnds_ = 0;                       // of the first player
+    int fullEnds_ = 0;  // of the first player
     std::map<std::string, int> starts_, ends_, events_;
     std::vector<std::string> problems_;
 };

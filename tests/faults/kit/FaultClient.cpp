@@ -147,12 +147,14 @@ std::optional<Bytes> FaultClient::Await(const std::function<bool(const Bytes&)>&
 }
 
 std::optional<Bytes> FaultClient::Await(std::uint8_t type, int sub, Ms limit) {
-    return Await([=](const Bytes& m) { return !m.empty() && m[0] == type && (sub < 0 || (m.size() > 1 && m[1] == sub)); },
-                 limit);
+    return Await(
+        [=](const Bytes& m) { return !m.empty() && m[0] == type && (sub < 0 || (m.size() > 1 && m[1] == sub)); },
+        limit);
 }
 
 std::optional<Bytes> FaultClient::AwaitText(std::uint8_t type, std::uint8_t sub, const std::string& text, Ms limit) {
-    return Await([&](const Bytes& m) { return m.size() > 1 && m[0] == type && m[1] == sub && TextOf(m) == text; }, limit);
+    return Await([&](const Bytes& m) { return m.size() > 1 && m[0] == type && m[1] == sub && TextOf(m) == text; },
+                 limit);
 }
 
 bool FaultClient::AwaitClosed(Ms limit) {
@@ -163,8 +165,7 @@ bool FaultClient::AwaitClosed(Ms limit) {
 
 void FaultClient::Drain(Ms limit) {
     if (!ReadSome(limit)) return;
-    while (ReadSome(Ms(0))) {
-    }
+    while (ReadSome(Ms(0))) {}
 }
 
 int FaultClient::Count(std::uint8_t type, int sub) const {
@@ -239,7 +240,8 @@ int FaultClient::PlayPairs(int pairs, Ms limit) {
         req.item = modDaoJuDefine::DJ_CHONGLIE;
         req.seat = seat;
         Send(GameMessages::ItemRequestMsg(req));
-        if (!Await([seat](const Bytes& m) { return m.size() == 185 && m[0] == GAMEMSG_ITEM && m[3] == seat; }, Left(end)))
+        if (!Await([seat](const Bytes& m) { return m.size() == 185 && m[0] == GAMEMSG_ITEM && m[3] == seat; },
+                   Left(end)))
             break;
     }
     return done;

@@ -30,7 +30,7 @@ public:
 private:
     struct Link {
         int client = -1, server = -1;
-        Bytes toClient, toServer;  // read, not yet written
+        Bytes toClient, toServer;      // read, not yet written
         Framing::FrameDecoder frames;  // the server's frames, to count removals
         int removals = -1;             // in the running game; -1 before a start
     };

@@ -33,7 +33,8 @@ std::string PgCluster::BinDir() {
     for (const auto& e : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
         const auto bin = e.path() / "bin";
         if (std::filesystem::exists(bin / "initdb") && std::filesystem::exists(bin / "pg_ctl") &&
-            (best.empty() || std::stoi(e.path().filename().string()) > std::stoi(std::filesystem::path(best).parent_path().filename().string())))
+            (best.empty() || std::stoi(e.path().filename().string()) >
+                                 std::stoi(std::filesystem::path(best).parent_path().filename().string())))
             best = bin.string();
     }
     return best;
@@ -56,8 +57,9 @@ bool PgCluster::Run(const std::string& command) const {
 bool PgCluster::Start(std::string& error) {
     bin_ = BinDir();
     if (bin_.empty()) {
-        error = "the PostgreSQL server (initdb, pg_ctl in /usr/lib/postgresql/*/bin) is not installed: "
-                "install the postgresql package (make deps does)";
+        error =
+            "the PostgreSQL server (initdb, pg_ctl in /usr/lib/postgresql/*/bin) is not installed: "
+            "install the postgresql package (make deps does)";
         return false;
     }
     char pattern[] = "/tmp/tilelink-pg-XXXXXX";
@@ -126,7 +128,8 @@ std::vector<std::vector<std::string>> PgCluster::Query(const std::string& databa
         PQfinish(c);
         return rows;
     }
-    PQsetNoticeProcessor(c, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        c, [](void*, const char*) {}, nullptr);
     PGresult* r = PQexec(c, sql.c_str());
     const auto status = PQresultStatus(r);
     if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {

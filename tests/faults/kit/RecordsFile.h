@@ -14,7 +14,7 @@ struct UserRow {
 
 struct RecordsFile {
     bool opened = false;
-    std::string integrity;                // "ok" for a sound file
+    std::string integrity;                 // "ok" for a sound file
     std::map<std::string, UserRow> users;  // by name
     std::map<int, long long> gamesByTable;
     long long games = 0, results = 0;

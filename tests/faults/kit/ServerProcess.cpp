@@ -19,7 +19,6 @@ namespace {
 
 const char* const kServerBin = TILELINK_TABLE_DIR "/tilelink-server";
 
-
 void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -179,7 +178,8 @@ std::optional<std::string> ServerProcess::ReadLine(std::chrono::milliseconds tim
             outBuffer_.erase(0, nl + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (out_ < 0 || left.count() <= 0) return std::nullopt;
         pollfd p{out_, POLLIN, 0};
         const int n = ::poll(&p, 1, static_cast<int>(left.count()));
@@ -203,14 +203,17 @@ ServerProcess::Status ServerProcess::QueryStatus(std::chrono::milliseconds timeo
     const auto end = std::chrono::steady_clock::now() + timeout;
     // The reply: "N connections, U users, T tables", then one line per table.
     while (std::chrono::steady_clock::now() < end) {
-        const auto line = ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
+        const auto line =
+            ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
         if (!line) return st;
-        if (std::sscanf(line->c_str(), "%d connections, %d users, %d tables", &st.connections, &st.users, &st.tables) == 3)
+        if (std::sscanf(line->c_str(), "%d connections, %d users, %d tables", &st.connections, &st.users, &st.tables) ==
+            3)
             break;
         st.connections = -1;
     }
     for (int i = 0; i < st.tables; ++i) {
-        const auto line = ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
+        const auto line =
+            ReadLine(std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()));
         if (!line) break;
         st.tableLines.push_back(*line);
     }
@@ -250,11 +253,11 @@ int ServerProcess::Stop(std::chrono::milliseconds grace) {
     if (Running()) {
         ::kill(pid_, SIGTERM);
         const auto end = std::chrono::steady_clock::now() + grace;
-        while (Running() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (Running() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (Running()) {
             ::kill(pid_, SIGKILL);
-            while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {}
             reaped_ = true;
         }
     }
