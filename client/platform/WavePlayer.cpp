@@ -1,27 +1,43 @@
 #include "client/platform/WavePlayer.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
+
+#include "client/platform/SoundCard.h"
 
 WavePlayer::WavePlayer(QObject* parent) : QObject(parent) {}
 
 WavePlayer::~WavePlayer() = default;
 
+SoundCard* WavePlayer::Card() const {
+    if (cardTried_) return card_.get();
+    cardTried_ = true;
+    // The library stays loaded for the rest of the program: the card's code lives in it.
+    QLibrary library(QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kSoundCardLibrary)));
+    const auto newCard = reinterpret_cast<NewSoundCardFunction>(library.resolve(kNewSoundCard));
+    if (newCard) card_.reset(newCard());
+    return card_.get();
+}
+
+void WavePlayer::Prepare() {
+    if (!Output) Card();
+}
+
 bool WavePlayer::HasOutputDevice() const {
     if (DeviceQuery) return DeviceQuery();
-    return !QMediaDevices::audioOutputs().isEmpty();
+    const SoundCard* card = Card();
+    return card && card->HasOutputDevice();
 }
 
 std::string WavePlayer::Playing() const {
     if (current_.empty()) return {};
     if (Output) return current_;
-    return effect_ && effect_->isPlaying() ? current_ : std::string();
+    return card_ && card_->IsPlaying() ? current_ : std::string();
 }
 
 void WavePlayer::Stop() {
-    if (effect_) effect_->stop();
+    if (card_) card_->Stop();
     current_.clear();
 }
 
@@ -37,10 +53,6 @@ bool WavePlayer::Play(const std::string& file) {
         Output(file);
         return true;
     }
-    if (!effect_) effect_ = new QSoundEffect(this);
-    // The same file again keeps its loaded samples; another one is loaded and plays as
-    // soon as it is ready. A file that cannot be played stays silent.
-    effect_->setSource(QUrl::fromLocalFile(QString::fromStdString(file)));
-    effect_->play();
+    if (SoundCard* card = Card()) card->Play(file);
     return true;
 }

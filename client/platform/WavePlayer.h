@@ -3,13 +3,17 @@
 // played. Two seams let a test machine without a sound card see what would be heard: the
 // answer to "is there an output device", and an output that takes the started sounds
 // instead of the sound card.
+// The sound card itself is the library tilelink-sound.so beside the program, opened when
+// sound is first wanted (or earlier with Prepare); without it the machine has no output
+// device.
 #pragma once
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-class QSoundEffect;
+class SoundCard;
 
 class WavePlayer : public QObject {
     Q_OBJECT
@@ -17,6 +21,9 @@ public:
     explicit WavePlayer(QObject* parent = nullptr);
     ~WavePlayer() override;
 
+    // Opens the sound card now, so that the first sound does not wait for it. Nothing
+    // when the Output seam is set or the card is open already.
+    void Prepare();
     // Whether the system reports a wave output device (DeviceQuery when set).
     bool HasOutputDevice() const;
     // Cuts off the sound playing and starts the file; returns at once. False when no
@@ -38,7 +45,11 @@ public:
     std::function<void(const std::string& file)> Output;
 
 private:
-    QSoundEffect* effect_ = nullptr;
+    // The sound card library's card, opened on first use; null without the library.
+    SoundCard* Card() const;
+
+    mutable std::unique_ptr<SoundCard> card_;
+    mutable bool cardTried_ = false;
     std::string current_;  // the sound started last while it may still play
     std::vector<std::string> started_;
     std::vector<std::string> cutOff_;

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QSslConfiguration>
+#include <QSslSocket>
 
 #include "core/CertFingerprint.h"
 #include "core/NetAddress.h"
@@ -11,32 +12,44 @@ ZelSckClientMain::ZelSckClientMain(QObject* parent) : QObject(parent) {
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
         if (!ready_) {
             RaiseError();
-            socket_.abort();
+            if (socket_) socket_->abort();
         }
     });
-    connect(&socket_, &QSslSocket::connected, this, [this] {
+}
+
+void ZelSckClientMain::OpenSocket(bool tls) {
+    QTcpSocket* socket = nullptr;
+    if (tls) {
+        auto* ssl = new QSslSocket;
+        connect(ssl, &QSslSocket::encrypted, this, &ZelSckClientMain::HandleEncrypted);
+        // The certificate is self-signed: what an authority would say does not matter, the
+        // pin is checked once the handshake is through.
+        connect(ssl, &QSslSocket::sslErrors, this,
+                [ssl](const QList<QSslError>& errors) { ssl->ignoreSslErrors(errors); });
+        socket = ssl;
+    } else {
+        socket = new QTcpSocket;
+    }
+    socket_.reset(socket);
+    connect(socket, &QTcpSocket::connected, this, [this] {
         if (pin_.empty()) HandleConnected();
     });
-    connect(&socket_, &QSslSocket::encrypted, this, &ZelSckClientMain::HandleEncrypted);
-    // The certificate is self-signed: what an authority would say does not matter, the pin
-    // is checked once the handshake is through.
-    connect(&socket_, &QSslSocket::sslErrors, this,
-            [this](const QList<QSslError>& errors) { socket_.ignoreSslErrors(errors); });
-    connect(&socket_, &QSslSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
-    connect(&socket_, &QSslSocket::disconnected, this, [this] {
+    connect(socket, &QTcpSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
         if (ready_) RaiseClose();
         else RaiseError();  // ended during the handshake
     });
-    connect(&socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
         if (e == QAbstractSocket::RemoteHostClosedError && ready_) RaiseClose();
         else RaiseError();
     });
 }
 
 ZelSckClientMain::~ZelSckClientMain() {
-    socket_.disconnect(this);
     connectTimer_.stop();
-    socket_.abort();
+    if (!socket_) return;
+    socket_->disconnect(this);
+    socket_->abort();
 }
 
 void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) { recorder_ = std::move(recorder); }
@@ -69,20 +82,22 @@ void ZelSckClientMain::Connect(const std::string& strAddress, std::int32_t lngPo
         return;
     }
     connectTimer_.start(std::max<std::int32_t>(1, lngTimeoutSeconds) * 1000);
+    OpenSocket(pin.has_value());
     if (!pin) {
-        socket_.connectToHost(QString::fromStdString(host), static_cast<quint16>(lngPort));
+        socket_->connectToHost(QString::fromStdString(host), static_cast<quint16>(lngPort));
         return;
     }
     pin_ = *pin;
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setProtocol(QSsl::TlsV1_2OrLater);
     tls.setPeerVerifyMode(QSslSocket::QueryPeer);
-    socket_.setSslConfiguration(tls);
-    socket_.connectToHostEncrypted(QString::fromStdString(host), static_cast<quint16>(lngPort));
+    auto& ssl = static_cast<QSslSocket&>(*socket_);
+    ssl.setSslConfiguration(tls);
+    ssl.connectToHostEncrypted(QString::fromStdString(host), static_cast<quint16>(lngPort));
 }
 
 bool ZelSckClientMain::IsConnected() const {
-    return recorder_ ? true : socket_.state() == QAbstractSocket::ConnectedState && ready_ && !ended_;
+    return recorder_ ? true : socket_ && socket_->state() == QAbstractSocket::ConnectedState && ready_ && !ended_;
 }
 
 bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_t last) {
@@ -94,17 +109,17 @@ bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_
         return true;
     }
     const Bytes frame = Framing::EncodeFrame(data.data() + first, last - first + 1);
-    return socket_.write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size())) ==
+    return socket_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size())) ==
            static_cast<qint64>(frame.size());
 }
 
 void ZelSckClientMain::HandleEncrypted() {
-    const QByteArray der = socket_.peerCertificate().toDer();
+    const QByteArray der = static_cast<QSslSocket&>(*socket_).peerCertificate().toDer();
     const std::string seen = CertFingerprint::OfDer(reinterpret_cast<const std::uint8_t*>(der.constData()),
                                                     static_cast<std::size_t>(der.size()));
     if (der.isEmpty() || seen != pin_) {  // not the server the lobby pinned
         RaiseError();
-        socket_.abort();
+        socket_->abort();
         return;
     }
     HandleConnected();
@@ -113,16 +128,16 @@ void ZelSckClientMain::HandleEncrypted() {
 void ZelSckClientMain::HandleConnected() {
     connectTimer_.stop();
     ready_ = true;
-    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     if (!ticket_.empty()) {
         const Bytes hello = Framing::EncodeHello(ticket_);
-        socket_.write(reinterpret_cast<const char*>(hello.data()), static_cast<qint64>(hello.size()));
+        socket_->write(reinterpret_cast<const char*>(hello.data()), static_cast<qint64>(hello.size()));
     }
     if (OnConnected) OnConnected();
 }
 
 void ZelSckClientMain::HandleReadyRead() {
-    const QByteArray chunk = socket_.readAll();
+    const QByteArray chunk = socket_->readAll();
     decoder_.Feed(reinterpret_cast<const std::uint8_t*>(chunk.constData()), static_cast<std::size_t>(chunk.size()));
     // One message at a time: a handler that waits may serve later messages in between,
     // in their order.
@@ -132,7 +147,7 @@ void ZelSckClientMain::HandleReadyRead() {
     }
     if (decoder_.Failed() && !ended_) {
         RaiseError();
-        socket_.abort();
+        socket_->abort();
     }
 }
 

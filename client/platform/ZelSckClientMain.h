@@ -6,9 +6,10 @@
 // pin only a loopback host is reached, over plain TCP; any other host is an error.
 #pragma once
 #include <QObject>
-#include <QSslSocket>
+#include <QTcpSocket>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/Bytes.h"
@@ -47,13 +48,16 @@ public:
     void AttachRecorder(std::function<void(const Bytes&)> recorder);
 
 private:
+    // The socket of the connection: plain TCP, or TLS when a pin is given. Made when the
+    // connection opens, so a plain connection never starts the TLS library.
+    void OpenSocket(bool tls);
     void HandleConnected();
     void HandleEncrypted();
     void HandleReadyRead();
     void RaiseError();
     void RaiseClose();
 
-    QSslSocket socket_;
+    std::unique_ptr<QTcpSocket> socket_;
     QTimer connectTimer_;
     Framing::FrameDecoder decoder_;
     std::string ticket_;

@@ -275,6 +275,9 @@ void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
         seated_ = true;
         std::printf("%s%d\n", TableExit::kSeatedMark, int(client_.game.bteCurUserNo));
         std::fflush(stdout);
+        // The sound card is opened now that the window is up and the table is there, before
+        // the game's first sound.
+        client_.sound->Prepare();
     }
 }
 

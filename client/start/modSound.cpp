@@ -24,6 +24,8 @@ void modSound::PlayGameSound(std::uint8_t bteSoundNo) {
     PlayWaveFile(client_.ResPath("Res\\Sound\\" + file));
 }
 
+void modSound::Prepare() { player_->Prepare(); }
+
 void modSound::PlayWaveFile(const std::string& strFile) {
     if (!QFileInfo(QString::fromStdString(strFile)).isFile()) return;
     if (!player_->HasOutputDevice()) return;

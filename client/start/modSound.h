@@ -16,6 +16,9 @@ public:
 
     // The sound of the table (0..5), unless the setting is off or the window minimised.
     void PlayGameSound(std::uint8_t bteSoundNo);
+    // Opens the sound card ahead of the first sound (it is left closed while the window
+    // starts).
+    void Prepare();
     // Plays one wave file without waiting; a missing file or no output device is silence.
     void PlayWaveFile(const std::string& strFile);
 

@@ -180,6 +180,8 @@ TEST_F(PackageTest, EachPackageHoldsItsFilesWithLinksThatStayInsideAndDependsOnW
           "/usr/lib/tilelink/table/tilelink-server", "/usr/lib/tilelink/table/tilelink-bot", "/usr/games/tilelink",
           "/usr/games/tilelink-lobby", "/usr/games/tilelink-bot", "/usr/sbin/tilelink-server"})
         EXPECT_EQ(::access(Unpacked(program).c_str(), X_OK), 0) << program;
+    // The sound card library the table opens beside itself.
+    EXPECT_TRUE(fs::is_regular_file(Unpacked("/usr/lib/tilelink/table/tilelink-sound.so")));
     int maps = 0;
     for (const auto& e : fs::directory_iterator(Unpacked("/usr/lib/tilelink-server/Res/Map")))
         maps += e.path().extension() == ".map";
