@@ -4,8 +4,11 @@
 #include <QImageReader>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace PictureFile {
 namespace {
@@ -73,7 +76,49 @@ PictureCache& Cache() {
     return cache;
 }
 
+std::uint32_t LittleEndian(const unsigned char* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+// The common bitmap of the game's art, uncompressed 24-bit rows with a 40-byte header,
+// read straight into opaque 32-bit pixels: several times quicker than the general
+// reader, which the window's first frame waits for. Null for any other kind of file, or
+// one that does not hold its rows whole; the general reader takes those.
+QImage DecodePlainBitmap(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return {};
+    unsigned char header[54];
+    QImage picture;
+    if (std::fread(header, 1, sizeof header, file) == sizeof header && header[0] == 'B' && header[1] == 'M' &&
+        LittleEndian(header + 14, 4) == 40 && LittleEndian(header + 26, 2) == 1 && LittleEndian(header + 28, 2) == 24 &&
+        LittleEndian(header + 30, 4) == 0) {
+        const std::uint32_t offset = LittleEndian(header + 10, 4);
+        const auto width = static_cast<std::int32_t>(LittleEndian(header + 18, 4));
+        const auto height = static_cast<std::int32_t>(LittleEndian(header + 22, 4));
+        const bool bottomUp = height > 0;
+        const std::int64_t rows = bottomUp ? height : -std::int64_t(height);
+        const std::int64_t stride = (std::int64_t(width) * 3 + 3) / 4 * 4;
+        if (width > 0 && width <= 16384 && rows > 0 && rows <= 16384 && offset >= sizeof header &&
+            std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0) {
+            std::vector<unsigned char> data(static_cast<std::size_t>(stride * rows));
+            if (std::fread(data.data(), 1, data.size(), file) == data.size()) {
+                picture = QImage(width, static_cast<int>(rows), QImage::Format_RGB32);
+                for (int y = 0; y < rows && !picture.isNull(); ++y) {
+                    const unsigned char* in = data.data() + (bottomUp ? rows - 1 - y : y) * stride;
+                    auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
+                    for (int x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+                }
+            }
+        }
+    }
+    std::fclose(file);
+    return picture;
+}
+
 QImage Decode(const std::string& path, int iconSize) {
+    if (QImage plain = DecodePlainBitmap(path); !plain.isNull()) return plain;
     QImageReader reader(QString::fromStdString(path));
     QImage picture;
     if (reader.format() == "ico") {

@@ -1,7 +1,11 @@
 // The drawing layer: raster operations, stretching and mirroring, blending, lines, boxes,
 // circles, text, picture files, and the key-colour and blend helpers built on them.
 #include <gtest/gtest.h>
+#include <QFile>
+#include <QImageReader>
 #include <QTest>
+#include <QtEndian>
+#include <filesystem>
 
 #include "ClientHarness.h"
 #include "PaintFixtures.h"
@@ -332,4 +336,56 @@ TEST(Transparency, BlendsOntoTheMainWindow) {
     EXPECT_EQ(h.Main().Image.pixel(100, 100), qRgb(250, 10, 10));
     EXPECT_EQ(h.Main().Image.pixel(107, 107), qRgb(250, 10, 10));
     EXPECT_EQ(h.Main().Image.pixel(108, 108), qRgb(10, 10, 250));
+}
+
+// The quick reader of plain 24-bit bitmaps gives exactly what the general image reader
+// gives: for every bitmap of the generated art, for rows stored top-down, for widths whose
+// rows need padding; cut-off files it leaves to the general reader.
+TEST(PictureFile, PlainBitmapsReadTheSameAsTheGeneralReader) {
+    auto general = [](const std::string& file) {
+        QImage picture = QImageReader(QString::fromStdString(file)).read();
+        return picture.isNull() ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    };
+    int compared = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(TILELINK_TABLE_DIR "/Res")) {
+        if (e.path().extension() != ".bmp") continue;
+        const QImage quick = PictureFile::LoadPicture(e.path().string());
+        ASSERT_FALSE(quick.isNull()) << e.path();
+        EXPECT_EQ(quick, general(e.path().string())) << e.path();
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
+
+    harness::Harness h;
+    const std::string app = h.AppFolder();
+    for (int width : {1, 2, 3, 7}) {
+        const std::string name = "Res\\Odd" + std::to_string(width) + ".bmp";
+        paintfix::WriteBmp(app, name, width, 4, [](int x, int y) { return qRgb(x * 30, y * 60, 90 + x + y); });
+        const std::string file = paintfix::PathOf(app, name).toStdString();
+        EXPECT_EQ(PictureFile::LoadPicture(file), general(file)) << width;
+    }
+    // The same rows stored top-down: the height field turns negative, the rows reverse.
+    const std::string up = paintfix::PathOf(app, "Res\\Odd3.bmp").toStdString();
+    QFile in(QString::fromStdString(up));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray bytes = in.readAll();
+    const int offset = qFromLittleEndian<qint32>(bytes.constData() + 10);
+    const int stride = (3 * 3 + 3) / 4 * 4;
+    QByteArray down = bytes.left(offset);
+    qToLittleEndian<qint32>(-4, down.data() + 22);
+    for (int row = 3; row >= 0; --row) down += bytes.mid(offset + row * stride, stride);
+    const std::string downFile = app + "Res/Down.bmp";
+    QFile out(QString::fromStdString(downFile));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(down);
+    out.close();
+    EXPECT_EQ(PictureFile::LoadPicture(downFile), PictureFile::LoadPicture(up));
+    // Cut off inside its rows: left to the general reader, which may keep the rows it got.
+    const std::string cutFile = app + "Res/Cut.bmp";
+    QFile cut(QString::fromStdString(cutFile));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 5));
+    cut.close();
+    const QImage partial = PictureFile::LoadPicture(cutFile);
+    if (!partial.isNull()) EXPECT_EQ(partial.size(), QSize(3, 4));
 }
