@@ -1,6 +1,10 @@
 #include "core/CommandLine.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
 #include <fstream>
+#include <functional>
 
 namespace CommandLine {
 
@@ -35,6 +39,103 @@ bool ReadSecretOption(const std::string& path, std::string& secret, std::string&
     }
     secret = *read;
     return true;
+}
+
+void Prepare(CLI::App& app) { app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); }
+
+bool Read(CLI::App& app, int argc, const char* const* argv, std::string& error, bool& help) {
+    help = false;
+    try {
+        app.parse(argc, argv);
+        return true;
+    } catch (const CLI::CallForHelp&) {
+        help = true;
+        error = app.help();
+    } catch (const CLI::CallForAllHelp&) {
+        help = true;
+        error = app.help("", CLI::AppFormatMode::All);
+    } catch (const CLI::ParseError& e) {
+        error = e.what();
+    }
+    return false;
+}
+
+int ReadFailure(const char* program, const std::string& error, bool help) {
+    if (help) {
+        std::fputs(error.c_str(), stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "%s: %s\nRun with --help for the options.\n", program, error.c_str());
+    return 2;
+}
+
+namespace {
+
+CLI::Option* AddAddressWith(CLI::App& app, const std::string& name, int minPort, const std::string& description,
+                            std::function<void(const std::string&, const std::string&, int)> keep) {
+    return app
+        .add_option_function<std::string>(
+            name,
+            [name, minPort, keep](const std::string& value) {
+                std::string host;
+                int port = 0;
+                if (!ParseHostPort(value, host, port, minPort))
+                    throw CLI::ValidationError(name + " wants HOST:PORT, not \"" + value + "\"");
+                keep(value, host, port);
+            },
+            description)
+        ->type_name("HOST:PORT");
+}
+
+}  // namespace
+
+CLI::Option* AddAddress(CLI::App& app, const std::string& name, std::string& host, int& port, int minPort,
+                        const std::string& description) {
+    return AddAddressWith(app, name, minPort, description,
+                          [&host, &port](const std::string&, const std::string& h, int p) {
+                              host = h;
+                              port = p;
+                          });
+}
+
+CLI::Option* AddAddress(CLI::App& app, const std::string& name, std::string& text, int minPort,
+                        const std::string& description) {
+    return AddAddressWith(app, name, minPort, description,
+                          [&text](const std::string& value, const std::string&, int) { text = value; });
+}
+
+CLI::Option* AddSecretFile(CLI::App& app, std::string& path) {
+    return app.add_option("--secret-file", path, "the file whose first line is the secret that signs seat tickets")
+        ->type_name("FILE");
+}
+
+CLI::Option* AddTable(CLI::App& app, int& table) {
+    return app.add_option("--table", table, "the table number")->check(CLI::Range(1, kMaxTable))->type_name("T");
+}
+
+CLI::Option* AddLogLevel(CLI::App& app, ProgramLog::Level& level) {
+    return app
+        .add_option_function<std::string>(
+            "--log-level",
+            [&level](const std::string& value) {
+                const auto parsed = ProgramLog::ParseLevel(value);
+                if (!parsed)
+                    throw CLI::ValidationError(std::string("--log-level wants ") + ProgramLog::LevelNames() +
+                                               ", not \"" + value + "\"");
+                level = *parsed;
+            },
+            "the least important reports written to standard error (default info)")
+        ->type_name(ProgramLog::LevelNames());
+}
+
+CLI::Option* AddSeconds(CLI::App& app, const std::string& name, std::chrono::milliseconds& out, double lo, double hi,
+                        const std::string& description) {
+    return app
+        .add_option_function<double>(
+            name, [&out](double seconds) { out = std::chrono::milliseconds(static_cast<long long>(seconds * 1000)); },
+            description)
+        ->check(CLI::Range(lo, hi))
+        ->type_name("SECONDS");
 }
 
 }  // namespace CommandLine
