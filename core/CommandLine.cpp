@@ -69,6 +69,13 @@ int ReadFailure(const char* program, const std::string& error, bool help) {
     return 2;
 }
 
+std::optional<int> ReadOrEnd(CLI::App& app, int argc, const char* const* argv) {
+    std::string error;
+    bool help = false;
+    if (Read(app, argc, argv, error, help)) return std::nullopt;
+    return ReadFailure(app.get_name().c_str(), error, help);
+}
+
 namespace {
 
 CLI::Option* AddAddressWith(CLI::App& app, const std::string& name, int minPort, const std::string& description,

@@ -38,6 +38,10 @@ bool Read(CLI::App& app, int argc, const char* const* argv, std::string& error, 
 // status 0, or "PROGRAM: fault" and a hint on standard error and status 2.
 int ReadFailure(const char* program, const std::string& error, bool help);
 
+// Read, then ReadFailure under the app's name: nothing when the program goes on, else the
+// status it ends with.
+std::optional<int> ReadOrEnd(CLI::App& app, int argc, const char* const* argv);
+
 // --NAME HOST:PORT with a port in minPort..65535, split into host and port, or kept as
 // given in `text`.
 CLI::Option* AddAddress(CLI::App& app, const std::string& name, std::string& host, int& port, int minPort,

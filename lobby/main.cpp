@@ -425,9 +425,7 @@ int main(int argc, char** argv) {
     CommandLine::Prepare(app);
     Options o;
     Describe(app, o);
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(app, argc, argv, error, help)) return CommandLine::ReadFailure(kProgram, error, help);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     ProgramLog::SetLevel(o.logLevel);
     o.command = app.get_subcommands().front()->get_name();
     if (o.command == "args") return RunArgs(o);

@@ -157,9 +157,7 @@ int main(int argc, char** argv) {
     app.add_option("--seconds", opt.seconds, "the length of each run")->check(CLI::Range(1, 86400));
     app.add_option("--think", opt.thinkMs, "milliseconds between a player's removals")->check(CLI::Range(0, 600000));
     app.add_option("--server-bin", opt.serverBin, "the server program");
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(app, argc, argv, error, help)) return CommandLine::ReadFailure("bench_load", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     // Two sockets a player (one here, one in the server): lift the descriptor limit.
     rlimit lim{};
     getrlimit(RLIMIT_NOFILE, &lim);

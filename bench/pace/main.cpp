@@ -261,9 +261,7 @@ int main(int argc, char** argv) {
             },
             "a,b,...");
     app.add_option("--doc", o.doc, "the document whose figures table is replaced")->type_name("FILE");
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(app, argc, argv, error, help)) return CommandLine::ReadFailure("bench_pace", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     if (o.levels.empty())
         for (const auto& l : BotLevels::All()) o.levels.push_back(l.name);
     const fs::path work = fs::temp_directory_path() / ("bench_pace-" + std::to_string(::getpid()));

@@ -85,9 +85,7 @@ std::optional<int> Parse(int argc, char** argv, Options& o) {
         "bench_soak");
     CommandLine::Prepare(app);
     Describe(app, o);
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(app, argc, argv, error, help)) return CommandLine::ReadFailure("bench_soak", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     if (o.warmupMinutes < 0) o.warmupMinutes = std::min(2.0, o.minutes / 5);
     if (o.warmupMinutes >= o.minutes)
         return CommandLine::ReadFailure("bench_soak", "--warmup must end before the run", false);

@@ -75,9 +75,7 @@ int main(int argc, char** argv) {
                  "bench_table");
     CommandLine::Prepare(app);
     Describe(app, o);
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(app, argc, argv, error, help)) return CommandLine::ReadFailure("bench_table", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
 
     // The script runs long enough for both measured stretches and their margins.
     const ClientRunPlan margins;

@@ -98,10 +98,7 @@ int main(int argc, char** argv) {
         "picture between animation ticks written into PNG files.",
         "tilelink-animshots");
     cli.add_option("OUTDIR", dir, "the folder of the pictures")->required();
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(cli, argc, argv, error, help))
-        return CommandLine::ReadFailure("tilelink-animshots", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(cli, argc, argv)) return *end;
     QDir().mkpath(QString::fromStdString(dir));
 
     TableClient client;

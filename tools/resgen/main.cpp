@@ -48,10 +48,7 @@ int main(int argc, char** argv) {
     cli.add_option("--gallery", galleryFile, "draws the review picture")->type_name("FILE.png");
     cli.add_flag("--list", list, "prints the files it writes, relative to the lobby folder");
     cli.add_option("--icons", iconDir, "writes the desktop icons, DIR/NxN/apps/tilelink.png")->type_name("DIR");
-    std::string error;
-    bool help = false;
-    if (!CommandLine::Read(cli, argc, argv, error, help))
-        return CommandLine::ReadFailure("tilelink-resgen", error, help);
+    if (const auto end = CommandLine::ReadOrEnd(cli, argc, argv)) return *end;
     if (outDir.empty() && galleryFile.empty() && iconDir.empty() && !list)
         return CommandLine::ReadFailure("tilelink-resgen", "nothing to do: give --out, --gallery, --list or --icons",
                                         false);
