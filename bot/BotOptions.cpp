@@ -1,6 +1,7 @@
 #include "bot/BotOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 
 #include <set>
 
@@ -15,7 +16,9 @@ namespace {
 void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std::string& secretFile) {
     CommandLine::AddAddress(app, "--server", out.host, port, 1, "the room server")->required();
     CommandLine::AddTable(app, out.table);
-    app.add_option("--count", out.count, "players (default 1)")->check(CLI::Range(1, kMaxBotCount))->type_name("N");
+    app.add_option("--count", out.count, "players (default 1)")
+        ->check(CommandLine::Whole(1, kMaxBotCount))
+        ->type_name("N");
     app.add_option_function<std::string>(
            "--strategy",
            [&out](const std::string& v) { out.strategy = v == "first" ? Strategy::First : Strategy::Human; },
@@ -35,18 +38,19 @@ void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std
         ->type_name("a,b,...");
     app.add_option_function<std::uint32_t>(
            "--seed", [&out](std::uint32_t seed) { out.seed = seed; }, "fixed choices")
+        ->check(CommandLine::Whole(0, UINT32_MAX))
         ->type_name("S");
     app.add_option_function<double>(
            "--pace", [&out](double pace) { out.pace = pace; }, "multiplies every pause (default the level's)")
-        ->check(CLI::Range(0.0, 100.0))
+        ->check(CommandLine::Real(0.0, 100.0))
         ->type_name("F");
     app.add_option("--skill", out.skill, "the skill of every player (default each its own within the level)")
-        ->check(CLI::Range(BotBrain::kMinSkill, BotBrain::kMaxSkill));
+        ->check(CommandLine::Whole(BotBrain::kMinSkill, BotBrain::kMaxSkill));
     app.add_option("--step", out.step, "the first strategy's pause before each pair")
-        ->check(CLI::Range(0.0, 60.0))
+        ->check(CommandLine::Real(0.0, 60.0))
         ->type_name("SECONDS");
     app.add_option("--players", out.players, "the players a master asks for (default count + 1)")
-        ->check(CLI::Range(2, GameSize::kSeatCount))
+        ->check(CommandLine::Whole(2, GameSize::kSeatCount))
         ->type_name("P");
     app.add_option("--watch", out.watch, "only watch this player")
         ->check([](const std::string& v) { return Ticket::IsValidName(v) ? "" : "wants a player's name"; }, "PLAYER")
@@ -54,10 +58,10 @@ void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std
     app.add_option("--trace", out.tracePath, "the event log")->type_name("FILE");
     app.add_flag("--reconnect", out.reconnect, "try a lost connection again");
     app.add_option("--turn-time", out.turnSeconds, "the own turn clock (default 30)")
-        ->check(CLI::Range(0.5, 3600.0))
+        ->check(CommandLine::Real(0.5, 3600.0))
         ->type_name("SECONDS");
     app.add_option("--games", out.games, "leave the table after this many games (default 0: stay)")
-        ->check(CLI::Range(0, 1000000))
+        ->check(CommandLine::Whole(0, 1000000))
         ->type_name("G");
     app.add_flag("--tls", out.tls, "TLS even on this machine");
     app.add_option_function<std::string>(

@@ -2,7 +2,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -69,6 +72,32 @@ int ReadFailure(const char* program, const std::string& error, bool help) {
     return 2;
 }
 
+CLI::Validator Whole(long long lo, long long hi) {
+    const std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+    return CLI::Validator(
+        [lo, hi, range](std::string& text) {
+            long long v = 0;
+            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+            if (ec == std::errc() && end == text.data() + text.size() && v >= lo && v <= hi) return std::string();
+            return "wants a whole number from " + range + ", not \"" + text + "\"";
+        },
+        range);
+}
+
+CLI::Validator Real(double lo, double hi) {
+    char range[64];
+    std::snprintf(range, sizeof range, "%g to %g", lo, hi);
+    return CLI::Validator(
+        [lo, hi, shown = std::string(range)](std::string& text) {
+            char* end = nullptr;
+            const double v = text.empty() ? 0 : std::strtod(text.c_str(), &end);
+            if (!text.empty() && end == text.c_str() + text.size() && std::isfinite(v) && v >= lo && v <= hi)
+                return std::string();
+            return "wants a number from " + shown + ", not \"" + text + "\"";
+        },
+        range);
+}
+
 std::optional<int> ReadOrEnd(CLI::App& app, int argc, const char* const* argv) {
     std::string error;
     bool help = false;
@@ -117,7 +146,7 @@ CLI::Option* AddSecretFile(CLI::App& app, std::string& path) {
 }
 
 CLI::Option* AddTable(CLI::App& app, int& table) {
-    return app.add_option("--table", table, "the table number")->check(CLI::Range(1, kMaxTable))->type_name("T");
+    return app.add_option("--table", table, "the table number")->check(Whole(1, kMaxTable))->type_name("T");
 }
 
 CLI::Option* AddLogLevel(CLI::App& app, ProgramLog::Level& level) {
@@ -141,7 +170,7 @@ CLI::Option* AddSeconds(CLI::App& app, const std::string& name, std::chrono::mil
         .add_option_function<double>(
             name, [&out](double seconds) { out = std::chrono::milliseconds(static_cast<long long>(seconds * 1000)); },
             description)
-        ->check(CLI::Range(lo, hi))
+        ->check(Real(lo, hi))
         ->type_name("SECONDS");
 }
 

@@ -11,6 +11,7 @@
 namespace CLI {
 class App;
 class Option;
+class Validator;
 }  // namespace CLI
 
 namespace CommandLine {
@@ -51,6 +52,11 @@ CLI::Option* AddAddress(CLI::App& app, const std::string& name, std::string& tex
 
 // --secret-file FILE: the path; the file is read by the program when it needs the secret.
 CLI::Option* AddSecretFile(CLI::App& app, std::string& path);
+
+// Checks of a number option: a whole (or decimal) number within lo..hi, refused with a
+// message that says so and quotes the value.
+CLI::Validator Whole(long long lo, long long hi);
+CLI::Validator Real(double lo, double hi);
 
 // --table T: a table number, 1..kMaxTable.
 inline constexpr int kMaxTable = 1000000;

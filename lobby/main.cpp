@@ -62,7 +62,7 @@ void Describe(CLI::App& app, Options& o) {
     CommandLine::AddLogLevel(app, o.logLevel);
     const auto bots = [&o](CLI::App& cmd) {
         cmd.add_option("--bots", o.bots, "computer players at each table (default 5)")
-            ->check(CLI::Range(0, 5))
+            ->check(CommandLine::Whole(0, 5))
             ->type_name("N");
         BotLevels::AddOption(cmd, o.level);
         CommandLine::AddSecretFile(cmd, o.secretFile);
@@ -77,7 +77,7 @@ void Describe(CLI::App& app, Options& o) {
     CLI::App* serve = app.add_subcommand("serve", "run a room server with computer players for other machines");
     CommandLine::AddAddress(*serve, "--listen", o.listen, 0, "the address to serve on (default 0.0.0.0:47800)");
     serve->add_option("--tables", o.tables, "tables with computer players (default 1)")
-        ->check(CLI::Range(1, 1000))
+        ->check(CommandLine::Whole(1, 1000))
         ->type_name("T");
     bots(*serve);
     for (const char* name : {"join", "args"}) {

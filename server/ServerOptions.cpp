@@ -1,6 +1,7 @@
 #include "server/ServerOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 
 #include "core/CommandLine.h"
 #include "core/NetAddress.h"
@@ -21,7 +22,7 @@ CLI::Option* AddName(CLI::App& app, const std::string& name, std::string& out, c
 // A whole number of bytes, 1 .. 1 GiB.
 template <class Number>
 CLI::Option* AddBytes(CLI::App& app, const std::string& name, Number& out, const std::string& description) {
-    return app.add_option(name, out, description)->check(CLI::Range(1ll, 1ll << 30))->type_name("BYTES");
+    return app.add_option(name, out, description)->check(CommandLine::Whole(1, 1ll << 30))->type_name("BYTES");
 }
 
 void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
@@ -40,7 +41,7 @@ void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
            "only tickets signed for this room")
         ->check(CLI::IsMember({"yes", "no"}));
     app.add_option("--max-waiting", out.maxWaitingGames, "past this many games waiting for the database none starts")
-        ->check(CLI::Range(1, 1000000))
+        ->check(CommandLine::Whole(1, 1000000))
         ->type_name("GAMES");
     CommandLine::AddSecretFile(app, secretFile);
     app.add_option("--maps", out.mapsDir, "the map folder")->type_name("DIR");
@@ -56,6 +57,7 @@ void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
         ->type_name("FILE");
     app.add_option_function<unsigned>(
            "--seed", [&out](unsigned seed) { out.seed = seed; }, "fixed deals")
+        ->check(CommandLine::Whole(0, UINT32_MAX))
         ->type_name("N");
     AddBytes(app, "--max-output", out.maxOutputBytes, "a client that reads slower is cut off");
     AddBytes(app, "--send-buffer", out.sendBufferBytes, "the socket send buffer");

@@ -153,9 +153,10 @@ int main(int argc, char** argv) {
         "against a one-table baseline.",
         "bench_load");
     CommandLine::Prepare(app);
-    app.add_option("--tables", opt.tables, "tables of six scripted players")->check(CLI::Range(1, 100000));
-    app.add_option("--seconds", opt.seconds, "the length of each run")->check(CLI::Range(1, 86400));
-    app.add_option("--think", opt.thinkMs, "milliseconds between a player's removals")->check(CLI::Range(0, 600000));
+    app.add_option("--tables", opt.tables, "tables of six scripted players")->check(CommandLine::Whole(1, 100000));
+    app.add_option("--seconds", opt.seconds, "the length of each run")->check(CommandLine::Whole(1, 86400));
+    app.add_option("--think", opt.thinkMs, "milliseconds between a player's removals")
+        ->check(CommandLine::Whole(0, 600000));
     app.add_option("--server-bin", opt.serverBin, "the server program");
     if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     // Two sockets a player (one here, one in the server): lift the descriptor limit.

@@ -246,9 +246,9 @@ int main(int argc, char** argv) {
     CLI::App app("bench_pace: a scripted newcomer against computer players of each level; the figures per level.",
                  "bench_pace");
     CommandLine::Prepare(app);
-    app.add_option("--games", o.games, "games at each level")->check(CLI::Range(1, 10000));
-    app.add_option("--speed", o.speed, "how much faster than real the table runs")->check(CLI::Range(1.0, 20.0));
-    app.add_option("--step", o.step, "the newcomer's seconds before each pair")->check(CLI::Range(0.1, 30.0));
+    app.add_option("--games", o.games, "games at each level")->check(CommandLine::Whole(1, 10000));
+    app.add_option("--speed", o.speed, "how much faster than real the table runs")->check(CommandLine::Real(1.0, 20.0));
+    app.add_option("--step", o.step, "the newcomer's seconds before each pair")->check(CommandLine::Real(0.1, 30.0));
     app.add_option_function<std::string>(
            "--levels", [&o](const std::string& v) { o.levels = modPublicTools::SplitFields(v, ','); },
            "the levels, separated by commas (default all)")

@@ -59,22 +59,24 @@ struct Options {
 };
 
 void Describe(CLI::App& app, Options& o) {
-    app.add_option("--tables", o.tables, "tables of six computer players")->check(CLI::Range(1, 1000));
+    app.add_option("--tables", o.tables, "tables of six computer players")->check(CommandLine::Whole(1, 1000));
     app.add_option("--minutes", o.minutes, "the length of the run")->check(CLI::PositiveNumber);
     app.add_option("--warmup", o.warmupMinutes, "minutes before memory is judged (default a fifth, at most 2)")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--strategy", o.strategy, "the computer players' strategy")
         ->check(CLI::IsMember({"human", "first"}));
     app.add_option("--pace", o.pace, "the computer players' pace")->check(CLI::PositiveNumber);
-    app.add_option("--sample", o.sampleSeconds, "seconds between memory samples")->check(CLI::Range(1, 3600));
-    app.add_option("--grace", o.graceSeconds, "the server's grace for dropped players")->check(CLI::Range(0, 86400));
+    app.add_option("--sample", o.sampleSeconds, "seconds between memory samples")->check(CommandLine::Whole(1, 3600));
+    app.add_option("--grace", o.graceSeconds, "the server's grace for dropped players")
+        ->check(CommandLine::Whole(0, 86400));
     app.add_option_function<std::string>(
            "--pg", [&o](const std::string& v) { o.pg = v == "1" || v == "yes"; },
            "records in a private PostgreSQL cluster")
         ->check(CLI::IsMember({"yes", "no", "1", "0"}));
     app.add_option("--db-restart-at", o.restartAt, "stop the database at this minute (with --pg yes)")
         ->check(CLI::NonNegativeNumber);
-    app.add_option("--db-down", o.downSeconds, "seconds the database stays stopped")->check(CLI::Range(1, 86400));
+    app.add_option("--db-down", o.downSeconds, "seconds the database stays stopped")
+        ->check(CommandLine::Whole(1, 86400));
 }
 
 // The options read, or the exit status of the program.

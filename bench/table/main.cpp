@@ -53,8 +53,8 @@ struct Options {
 void Describe(CLI::App& app, Options& o) {
     app.add_option("--game", o.gameSeconds, "seconds of the measured game")->check(CLI::PositiveNumber);
     app.add_option("--idle", o.idleSeconds, "seconds of the measured idle table")->check(CLI::PositiveNumber);
-    app.add_option("--rounds", o.rounds, "measured rounds")->check(CLI::Range(1, 1000));
-    app.add_option("--starts", o.starts, "measured start-ups")->check(CLI::Range(0, 1000));
+    app.add_option("--rounds", o.rounds, "measured rounds")->check(CommandLine::Whole(1, 1000));
+    app.add_option("--starts", o.starts, "measured start-ups")->check(CommandLine::Whole(0, 1000));
     app.add_option("--platform", o.platform, "the Qt platform of the measured client");
 }
 
