@@ -41,6 +41,7 @@ TEST_F(FaultTest, AForgedTicketIsReportedOnceWithItsReasonAndWithoutItsSignature
     const std::string errors = ErrorsOnce(server_, "refused");
     const auto refused = LinesWith(errors, "refused");
     ASSERT_EQ(refused.size(), 1u) << errors;
+    RecordProperty("report", refused[0]);  // shown in the XML report (--gtest_output=xml)
     EXPECT_EQ(refused[0].rfind("tilelink-server: ", 0), 0u) << refused[0];
     EXPECT_NE(refused[0].find("forged"), std::string::npos) << refused[0];
     EXPECT_NE(refused[0].find("冒名者"), std::string::npos) << refused[0];
