@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -47,9 +48,14 @@ bool ReadSecretOption(const std::string& path, std::string& secret, std::string&
 void Prepare(CLI::App& app) { app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast); }
 
 bool Read(CLI::App& app, int argc, const char* const* argv, std::string& error, bool& help) {
+    return Read(app, std::vector<std::string>(argv + std::min(argc, 1), argv + argc), error, help);
+}
+
+bool Read(CLI::App& app, const std::vector<std::string>& args, std::string& error, bool& help) {
     help = false;
     try {
-        app.parse(argc, argv);
+        std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
+        app.parse(reversed);
         return true;
     } catch (const CLI::CallForHelp&) {
         help = true;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/ProgramLog.h"
 
@@ -34,6 +35,8 @@ void Prepare(CLI::App& app);
 // Reads argv into the options of `app`. False when the program does not go on: `error`
 // holds the fault, which names the option, or with `help` set the help text (--help).
 bool Read(CLI::App& app, int argc, const char* const* argv, std::string& error, bool& help);
+// The same for the arguments alone (without the program name).
+bool Read(CLI::App& app, const std::vector<std::string>& args, std::string& error, bool& help);
 
 // The end of a program whose command line was not read: the help on standard output and
 // status 0, or "PROGRAM: fault" and a hint on standard error and status 2.
