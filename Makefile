@@ -17,7 +17,7 @@ DEB_PACKAGES := cmake ninja-build g++ pkg-config \
   qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libpq-dev postgresql libssl-dev \
   fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev \
   xvfb xdotool imagemagick clang libclang-rt-14-dev \
-  lintian dpkg-dev fakeroot
+  lintian dpkg-dev fakeroot libcli11-dev libspdlog-dev
 
 SUDO := $(shell if [ "$$(id -u)" != 0 ] && command -v sudo >/dev/null; then echo sudo; fi)
 

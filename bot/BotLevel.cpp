@@ -1,5 +1,7 @@
 #include "bot/BotLevel.h"
 
+#include <CLI/CLI.hpp>
+
 namespace BotLevels {
 
 const std::vector<BotLevel>& All() {
@@ -26,6 +28,16 @@ std::string Names() {
     std::string out;
     for (const auto& l : All()) out += (out.empty() ? "" : "|") + l.name;
     return out;
+}
+
+CLI::Option* AddOption(CLI::App& app, std::string& name) {
+    return app.add_option("--level", name, "the computer players' level (default " + Default().name + ")")
+        ->check(
+            [](const std::string& v) {
+                return Find(v) ? std::string() : "unknown level \"" + v + "\"; the levels are " + Names();
+            },
+            Names())
+        ->type_name("LEVEL");
 }
 
 }  // namespace BotLevels

@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+class Option;
+}  // namespace CLI
+
 struct BotLevel {
     std::string name;
     int minSkill = 1, maxSkill = 3;  // each player gets a skill in this range
@@ -21,5 +26,7 @@ const BotLevel* Find(const std::string& name);
 const BotLevel& Default();
 // "easy|normal|hard|expert"
 std::string Names();
+// --level LEVEL: the name of a level into `name`; another name is refused with the list.
+CLI::Option* AddOption(CLI::App& app, std::string& name);
 
 }  // namespace BotLevels

@@ -1,8 +1,8 @@
 #include "bot/BotOptions.h"
 
-#include <charconv>
-#include <cmath>
-#include <fstream>
+#include <CLI/CLI.hpp>
+#include <cstdint>
+
 #include <set>
 
 #include "core/CertFingerprint.h"
@@ -13,165 +13,86 @@
 
 namespace {
 
-bool ReadInt(const std::string& text, long long lo, long long hi, long long& out) {
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi) return false;
-    out = v;
-    return true;
-}
-
-bool ReadReal(const std::string& text, double lo, double hi, double& out) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(v) || v < lo || v > hi) return false;
-    out = v;
-    return true;
+void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std::string& secretFile) {
+    CommandLine::AddAddress(app, "--server", out.host, port, 1, "the room server")->required();
+    CommandLine::AddTable(app, out.table);
+    app.add_option("--count", out.count, "players (default 1)")
+        ->check(CommandLine::Whole(1, kMaxBotCount))
+        ->type_name("N");
+    app.add_option_function<std::string>(
+           "--strategy",
+           [&out](const std::string& v) { out.strategy = v == "first" ? Strategy::First : Strategy::Human; },
+           "first: the first pair found at once; human (default): paced like a person")
+        ->check(CLI::IsMember({"first", "human"}));
+    BotLevels::AddOption(app, level);
+    CommandLine::AddSecretFile(app, secretFile);
+    app.add_option_function<std::string>(
+           "--names",
+           [&out](const std::string& v) {
+               out.names = modPublicTools::SplitFields(v, ',');
+               for (const auto& name : out.names)
+                   if (!Ticket::IsValidName(name))
+                       throw CLI::ValidationError("--names: not a user name: \"" + name + "\"");
+           },
+           "the players' names, one each")
+        ->type_name("a,b,...");
+    app.add_option_function<std::uint32_t>(
+           "--seed", [&out](std::uint32_t seed) { out.seed = seed; }, "fixed choices")
+        ->check(CommandLine::Whole(0, UINT32_MAX))
+        ->type_name("S");
+    app.add_option_function<double>(
+           "--pace", [&out](double pace) { out.pace = pace; }, "multiplies every pause (default the level's)")
+        ->check(CommandLine::Real(0.0, 100.0))
+        ->type_name("F");
+    app.add_option("--skill", out.skill, "the skill of every player (default each its own within the level)")
+        ->check(CommandLine::Whole(BotBrain::kMinSkill, BotBrain::kMaxSkill));
+    app.add_option("--step", out.step, "the first strategy's pause before each pair")
+        ->check(CommandLine::Real(0.0, 60.0))
+        ->type_name("SECONDS");
+    app.add_option("--players", out.players, "the players a master asks for (default count + 1)")
+        ->check(CommandLine::Whole(2, GameSize::kSeatCount))
+        ->type_name("P");
+    app.add_option("--watch", out.watch, "only watch this player")
+        ->check([](const std::string& v) { return Ticket::IsValidName(v) ? "" : "wants a player's name"; }, "PLAYER")
+        ->type_name("PLAYER");
+    app.add_option("--trace", out.tracePath, "the event log")->type_name("FILE");
+    app.add_flag("--reconnect", out.reconnect, "try a lost connection again");
+    app.add_option("--turn-time", out.turnSeconds, "the own turn clock (default 30)")
+        ->check(CommandLine::Real(0.5, 3600.0))
+        ->type_name("SECONDS");
+    app.add_option("--games", out.games, "leave the table after this many games (default 0: stay)")
+        ->check(CommandLine::Whole(0, 1000000))
+        ->type_name("G");
+    app.add_flag("--tls", out.tls, "TLS even on this machine");
+    app.add_option_function<std::string>(
+           "--tls-fingerprint",
+           [&out](const std::string& v) {
+               const auto fp = CertFingerprint::Parse(v);
+               if (!fp)
+                   throw CLI::ValidationError("--tls-fingerprint wants the 32 bytes of a SHA-256 fingerprint in hex");
+               out.tlsFingerprint = *fp;
+               out.tls = true;
+           },
+           "the server certificate's SHA-256")
+        ->type_name("HEX");
+    CommandLine::AddLogLevel(app, out.logLevel);
 }
 
 }  // namespace
 
-const char* BotUsage() {
-    static const std::string usage =
-        "usage: tilelink-bot --server HOST:PORT --table T --count N [--strategy first|human]\n"
-        "                    [--level " +
-        BotLevels::Names() +
-        "] (default normal)\n"
-        "                    [--secret-file FILE] [--names a,b,...] [--seed S] [--pace F] [--skill 1..5]\n"
-        "                    [--players P] [--watch PLAYER] [--trace FILE] [--reconnect]\n"
-        "                    [--turn-time SECONDS] [--games G] [--step SECONDS]\n"
-        "                    [--tls] [--tls-fingerprint HEX]\n";
-    return usage.c_str();
-}
-
 bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error) {
-    bool haveServer = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        if (opt == "--reconnect") {
-            out.reconnect = true;
-            continue;
-        }
-        if (opt == "--tls") {
-            out.tls = true;
-            continue;
-        }
-        if (i + 1 >= argc) {
-            error = "missing value after " + opt;
-            return false;
-        }
-        const std::string val = argv[++i];
-        long long n = 0;
-        if (opt == "--server") {
-            int port = 0;
-            if (!CommandLine::ParseHostPort(val, out.host, port)) {
-                error = "--server wants HOST:PORT";
-                return false;
-            }
-            out.port = std::to_string(port);
-            haveServer = true;
-        } else if (opt == "--table") {
-            if (!ReadInt(val, 1, 1000000, n)) {
-                error = "--table wants a table number from 1";
-                return false;
-            }
-            out.table = static_cast<int>(n);
-        } else if (opt == "--count") {
-            if (!ReadInt(val, 1, kMaxBotCount, n)) {
-                error = "--count wants 1.." + std::to_string(kMaxBotCount);
-                return false;
-            }
-            out.count = static_cast<int>(n);
-        } else if (opt == "--strategy") {
-            if (val != "first" && val != "human") {
-                error = "--strategy wants first or human";
-                return false;
-            }
-            out.strategy = val == "first" ? Strategy::First : Strategy::Human;
-        } else if (opt == "--secret-file") {
-            std::string secret;
-            if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
-            out.secret = secret;
-        } else if (opt == "--names") {
-            out.names = modPublicTools::SplitFields(val, ',');
-            for (const auto& name : out.names)
-                if (!Ticket::IsValidName(name)) {
-                    error = "not a user name: \"" + name + "\"";
-                    return false;
-                }
-        } else if (opt == "--seed") {
-            if (!ReadInt(val, 0, UINT32_MAX, n)) {
-                error = "--seed wants a number";
-                return false;
-            }
-            out.seed = static_cast<std::uint32_t>(n);
-        } else if (opt == "--level") {
-            const BotLevel* level = BotLevels::Find(val);
-            if (!level) {
-                error = "unknown level \"" + val + "\"; the levels are " + BotLevels::Names();
-                return false;
-            }
-            out.level = *level;
-        } else if (opt == "--pace") {
-            double pace = 0;
-            if (!ReadReal(val, 0.0, 100.0, pace)) {
-                error = "--pace wants a factor from 0 to 100";
-                return false;
-            }
-            out.pace = pace;
-        } else if (opt == "--step") {
-            if (!ReadReal(val, 0.0, 60.0, out.step)) {
-                error = "--step wants seconds from 0 to 60";
-                return false;
-            }
-        } else if (opt == "--skill") {
-            if (!ReadInt(val, BotBrain::kMinSkill, BotBrain::kMaxSkill, n)) {
-                error = "--skill wants 1..5";
-                return false;
-            }
-            out.skill = static_cast<int>(n);
-        } else if (opt == "--players") {
-            if (!ReadInt(val, 2, GameSize::kSeatCount, n)) {
-                error = "--players wants 2..6";
-                return false;
-            }
-            out.players = static_cast<int>(n);
-        } else if (opt == "--watch") {
-            if (!Ticket::IsValidName(val)) {
-                error = "--watch wants a player's name";
-                return false;
-            }
-            out.watch = val;
-        } else if (opt == "--tls-fingerprint") {
-            const auto fp = CertFingerprint::Parse(val);
-            if (!fp) {
-                error = "--tls-fingerprint wants the 32 bytes of a SHA-256 fingerprint in hex";
-                return false;
-            }
-            out.tlsFingerprint = *fp;
-            out.tls = true;
-        } else if (opt == "--trace") {
-            out.tracePath = val;
-        } else if (opt == "--turn-time") {
-            if (!ReadReal(val, 0.5, 3600.0, out.turnSeconds)) {
-                error = "--turn-time wants seconds";
-                return false;
-            }
-        } else if (opt == "--games") {
-            if (!ReadInt(val, 0, 1000000, n)) {
-                error = "--games wants a number";
-                return false;
-            }
-            out.games = static_cast<int>(n);
-        } else {
-            error = "unknown option " + opt;
-            return false;
-        }
-    }
-    if (!haveServer) {
-        error = "--server HOST:PORT is required";
-        return false;
+    CLI::App app("tilelink-bot: computer players at one table of a room server.", "tilelink-bot");
+    CommandLine::Prepare(app);
+    int port = 0;
+    std::string level = out.level.name, secretFile;
+    Describe(app, out, port, level, secretFile);
+    if (!CommandLine::Read(app, argc, argv, error, out.help)) return false;
+    out.port = std::to_string(port);
+    out.level = *BotLevels::Find(level);
+    if (!secretFile.empty()) {
+        std::string secret;
+        if (!CommandLine::ReadSecretOption(secretFile, secret, error)) return false;
+        out.secret = secret;
     }
     // Tickets never cross a network in clear; a TLS server is trusted by its pinned
     // certificate only.

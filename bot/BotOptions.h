@@ -7,6 +7,7 @@
 
 #include "bot/BotBrain.h"
 #include "bot/BotLevel.h"
+#include "core/ProgramLog.h"
 
 struct BotOptions {
     std::string host;
@@ -29,12 +30,12 @@ struct BotOptions {
     int games = 0;                          // leave the table after this many games; 0: stay
     bool tls = false;                       // TLS: asked for, or the server is not on loopback
     std::string tlsFingerprint;             // the server certificate's SHA-256, 64 hex digits
+    ProgramLog::Level logLevel = ProgramLog::Level::Info;
+    bool help = false;  // --help: the parse ends with the help text in its error
 };
 
 inline constexpr int kMaxBotCount = 60;
 
-// Reads the command line; false with a message in `error`.
+// Reads the command line; false with a message in `error` (the help text when `out.help`
+// is set).
 bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error);
-
-// The usage text.
-const char* BotUsage();

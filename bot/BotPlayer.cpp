@@ -6,6 +6,7 @@
 #include "core/BroadcastParsers.h"
 #include "core/ChatLine.h"
 #include "core/GameMessages.h"
+#include "core/ProgramLog.h"
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
 
@@ -89,6 +90,8 @@ void BotPlayer::Stop() {
 
 void BotPlayer::OnClosed(const std::string& why) {
     Trace("closed", {{"why", why}});
+    ProgramLog::Write("tilelink-bot", ProgramLog::Level::Debug, "%s: the connection closed (%s)", config_.name.c_str(),
+                      why.c_str());
     if (stopped_ || finished_ || leaving_) return;
     if (config_.reconnect) {
         ++gen_;
@@ -110,6 +113,7 @@ void BotPlayer::Finish(const std::string& why, bool lost) {
     CancelTimers();
     if (conn_ && !leaving_) conn_->Close();
     Trace("finished", {{"why", why}});
+    ProgramLog::Write("tilelink-bot", ProgramLog::Level::Debug, "%s leaves: %s", config_.name.c_str(), why.c_str());
     if (onFinished) onFinished(*this);
 }
 

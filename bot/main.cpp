@@ -14,9 +14,13 @@
 #include "bot/BotOptions.h"
 #include "bot/BotPlayer.h"
 #include "bot/BotTrace.h"
+#include "core/CommandLine.h"
+#include "core/ProgramLog.h"
 #include "net/TlsContext.h"
 
 namespace {
+
+constexpr const char* kProgram = "tilelink-bot";
 
 // "电脑1".."电脑N" at table 1; the players of table T count on from (T - 1) x 6 + 1, so
 // players of different tables never share a name. Spectators are "看客1".. the same way:
@@ -28,13 +32,11 @@ std::string DefaultName(int table, int index, bool watching) {
 int Run(int argc, char** argv) {
     BotOptions o;
     std::string error;
-    if (!ParseBotOptions(argc, argv, o, error)) {
-        std::fprintf(stderr, "tilelink-bot: %s\n%s", error.c_str(), BotUsage());
-        return 2;
-    }
+    if (!ParseBotOptions(argc, argv, o, error)) return CommandLine::ReadFailure(kProgram, error, o.help);
+    ProgramLog::SetLevel(o.logLevel);
     BotTrace trace(o.tracePath);
     if (!trace.Ok()) {
-        std::fprintf(stderr, "tilelink-bot: cannot write the trace file %s\n", o.tracePath.c_str());
+        ProgramLog::Write(kProgram, ProgramLog::Level::Error, "cannot write the trace file %s", o.tracePath.c_str());
         return 1;
     }
     std::signal(SIGPIPE, SIG_IGN);
@@ -91,8 +93,8 @@ int Run(int argc, char** argv) {
     io.run();
 
     if (!signalled && lost == o.count) {
-        std::fprintf(stderr, "tilelink-bot: every player lost its connection to %s:%s\n", o.host.c_str(),
-                     o.port.c_str());
+        ProgramLog::Write(kProgram, ProgramLog::Level::Error, "every player lost its connection to %s:%s",
+                          o.host.c_str(), o.port.c_str());
         return 1;
     }
     return 0;
@@ -104,7 +106,7 @@ int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "tilelink-bot: %s\n", e.what());
+        ProgramLog::Write(kProgram, ProgramLog::Level::Error, "%s", e.what());
         return 1;
     }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/ProgramLog.h"
 #include "core/TableExit.h"
 #include "lobby/RoomProcesses.h"
 
@@ -23,7 +24,9 @@ void PlaySession::Say(const std::string& line) {
     std::fflush(stdout);
 }
 
-void PlaySession::Complain(const std::string& line) { std::fprintf(stderr, "tilelink-lobby: %s\n", line.c_str()); }
+void PlaySession::Complain(const std::string& line) {
+    ProgramLog::Write("tilelink-lobby", ProgramLog::Level::Error, "%s", line.c_str());
+}
 
 PlaySession::Opened PlaySession::Open() {
     LaunchPlan::Request r;

@@ -13,7 +13,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -23,9 +22,12 @@
 #include <thread>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bot/BotLevel.h"
 #include "core/CertFingerprint.h"
 #include "core/CommandLine.h"
+#include "core/ProgramLog.h"
 #include "core/TableExit.h"
 #include "core/Ticket.h"
 #include "core/UserFolders.h"
@@ -45,51 +47,49 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 
-int Usage(std::FILE* to = stderr) {
-    std::fprintf(
-        to,
-        "usage:\n"
-        "  tilelink-lobby play  [--bots N] [--level LEVEL] [--name NAME] [--secret-file FILE] [--db FILE]\n"
-        "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] "
-        "[--db FILE]\n"
-        "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
-        "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
-        "LEVEL of the computer players: %s (default normal).\n"
-        "A second `play` while one runs takes a free seat at its table, else opens a new table\n"
-        "with its own computer players.\n",
-        BotLevels::Names().c_str());
-    return 2;
-}
+constexpr const char* kProgram = "tilelink-lobby";
 
 struct Options {
-    std::string server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal";
+    std::string command, server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal";
     int table = 1, bots = 5, tables = 1;
-    bool ok = true;
+    ProgramLog::Level logLevel = ProgramLog::Level::Info;
 };
 
-Options ParseOptions(int argc, char** argv) {
-    Options o;
-    for (int i = 2; i < argc; ++i) {
-        const std::string opt = argv[i];
-        if (i + 1 >= argc) {
-            o.ok = false;
-            break;
-        }
-        const std::string val = argv[++i];
-        if (opt == "--server") o.server = val;
-        else if (opt == "--listen") o.listen = val;
-        else if (opt == "--name") o.name = val;
-        else if (opt == "--watch") o.watch = val;
-        else if (opt == "--secret-file") o.secretFile = val;
-        else if (opt == "--db") o.db = val;
-        else if (opt == "--level") o.level = val;
-        else if (opt == "--table") o.table = std::atoi(val.c_str());
-        else if (opt == "--bots") o.bots = std::atoi(val.c_str());
-        else if (opt == "--tables") o.tables = std::atoi(val.c_str());
-        else o.ok = false;
+// The subcommands and their options.
+void Describe(CLI::App& app, Options& o) {
+    app.require_subcommand(1);
+    app.fallthrough();
+    CommandLine::AddLogLevel(app, o.logLevel);
+    const auto bots = [&o](CLI::App& cmd) {
+        cmd.add_option("--bots", o.bots, "computer players at each table (default 5)")
+            ->check(CommandLine::Whole(0, 5))
+            ->type_name("N");
+        BotLevels::AddOption(cmd, o.level);
+        CommandLine::AddSecretFile(cmd, o.secretFile);
+        cmd.add_option("--db", o.db, "the records file")->type_name("FILE");
+    };
+    CLI::App* play = app.add_subcommand(
+        "play",
+        "play at a table of a local room server with computer players; a second `play` while one runs takes a free "
+        "seat at its table, else opens a new table with its own computer players");
+    play->add_option("--name", o.name, "your name (default the login name)");
+    bots(*play);
+    CLI::App* serve = app.add_subcommand("serve", "run a room server with computer players for other machines");
+    CommandLine::AddAddress(*serve, "--listen", o.listen, 0, "the address to serve on (default 0.0.0.0:47800)");
+    serve->add_option("--tables", o.tables, "tables with computer players (default 1)")
+        ->check(CommandLine::Whole(1, 1000))
+        ->type_name("T");
+    bots(*serve);
+    for (const char* name : {"join", "args"}) {
+        CLI::App* cmd = app.add_subcommand(name, std::string(name) == "join"
+                                                     ? "open a table window against a room server"
+                                                     : "print the table client's nine launch arguments, one a line");
+        CommandLine::AddAddress(*cmd, "--server", o.server, 1, "the room server")->required();
+        cmd->add_option("--name", o.name, "your name")->required();
+        CommandLine::AddTable(*cmd, o.table);
+        cmd->add_option("--watch", o.watch, "watch this player instead of sitting down")->type_name("PLAYER");
+        CommandLine::AddSecretFile(*cmd, o.secretFile);
     }
-    if (o.table < 1 || o.bots < 0 || o.bots > 5 || o.tables < 1) o.ok = false;
-    return o;
 }
 
 fs::path LobbyFolder() {
@@ -143,7 +143,7 @@ std::optional<std::string> FreshSecretFile(const fs::path& file) {
 
 // One line on standard error, and the failing status.
 int Fail(const std::string& line) {
-    std::fprintf(stderr, "tilelink-lobby: %s\n", line.c_str());
+    ProgramLog::Write(kProgram, ProgramLog::Level::Error, "%s", line.c_str());
     return 1;
 }
 
@@ -166,10 +166,10 @@ bool PinServer(LaunchPlan::Request& r) {
     CertPins pins(CertPins::DefaultFile());
     const ServerRoute route = RouteToServer(r.host, r.port, pins);
     if (!route.ok) {
-        std::fprintf(stderr, "tilelink-lobby: %s\n", route.error.c_str());
+        Fail(route.error);
         return false;
     }
-    if (!route.note.empty()) std::fprintf(stderr, "tilelink-lobby: %s\n", route.note.c_str());
+    if (!route.note.empty()) ProgramLog::Write(kProgram, ProgramLog::Level::Warn, "%s", route.note.c_str());
     r.fingerprint = route.fingerprint;
     return true;
 }
@@ -329,7 +329,8 @@ int RunServe(const Options& o) {
         b.level = o.level;
         b.fingerprint = fingerprint;
         if (!RoomProcesses::StartBots(bots[t], tableDir, b))
-            std::fprintf(stderr, "tilelink-lobby: the computer players of table %d did not start\n", t + 1);
+            ProgramLog::Write(kProgram, ProgramLog::Level::Error, "the computer players of table %d did not start",
+                              t + 1);
     }
     std::printf(
         "tilelink: serving on port %d (TLS) with %s at each of %d tables.\n"
@@ -417,25 +418,18 @@ int RunArgs(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-        Usage(stdout);
-        return 0;
-    }
-    const Options o = ParseOptions(argc, argv);
-    if (!o.ok) return Usage();
-    if (!BotLevels::Find(o.level)) {
-        std::fprintf(stderr, "tilelink-lobby: unknown level \"%s\"; the levels are %s\n", o.level.c_str(),
-                     BotLevels::Names().c_str());
-        return 2;
-    }
-    const std::string cmd = argv[1];
-    if (cmd == "args") return RunArgs(o);
-    if (cmd == "play") return RunPlay(o);
-    if (cmd == "serve") return RunServe(o);
-    if (cmd == "join") return RunJoin(o);
-    return Usage();
+    CLI::App app("tilelink-lobby: stands in for the lobby on one machine.", kProgram);
+    CommandLine::Prepare(app);
+    Options o;
+    Describe(app, o);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
+    ProgramLog::SetLevel(o.logLevel);
+    o.command = app.get_subcommands().front()->get_name();
+    if (o.command == "args") return RunArgs(o);
+    if (o.command == "play") return RunPlay(o);
+    if (o.command == "serve") return RunServe(o);
+    return RunJoin(o);
 }

@@ -17,6 +17,23 @@
 
 namespace {
 
+// Why a seat ticket is refused, for the report (the ticket itself never goes there).
+const char* TicketFault(Ticket::Verdict verdict) {
+    switch (verdict) {
+        case Ticket::Verdict::Malformed:
+            return "the ticket cannot be read";
+        case Ticket::Verdict::Forged:
+            return "the ticket is forged (its signature is not made with this room's secret)";
+        case Ticket::Verdict::Expired:
+            return "the ticket has expired";
+        case Ticket::Verdict::Unsigned:
+            return "the ticket is not signed and this room has a secret";
+        case Ticket::Verdict::Ok:
+            break;
+    }
+    return "the ticket is good";
+}
+
 // The connections the descriptor limit leaves room for, `reserve` kept for everything else.
 std::size_t DescriptorRoom(std::size_t reserve) {
     rlimit lim{};
@@ -156,6 +173,9 @@ void RoomServer::OnMessage(Connection& c, const Bytes& m) {
 }
 
 void RoomServer::OnClosed(Connection& c) {
+    ServerLogAt(ProgramLog::Level::Debug, "connection %llu from %s (%s) closed: %s",
+                static_cast<unsigned long long>(c.Id()), c.Peer().c_str(),
+                c.session ? c.session->name.c_str() : "not logged in", c.CloseReason());
     auto keep = connections_[c.Id()];
     connections_.erase(c.Id());
     UserSession* u = c.session;
@@ -165,7 +185,9 @@ void RoomServer::OnClosed(Connection& c) {
     if (auto it = tables_.find(u->table); it != tables_.end()) it->second->ConnectionLost(*u);
 }
 
-void RoomServer::Refuse(Connection& c, const std::string& text) {
+void RoomServer::Refuse(Connection& c, const std::string& who, const std::string& text, const std::string& why) {
+    ServerLogAt(ProgramLog::Level::Warn, "refused the login of %s from %s: %s", who.c_str(), c.Peer().c_str(),
+                why.c_str());
     c.Send(GameMessages::Notice(text));
     c.CloseAfterFlush();
 }
@@ -192,6 +214,8 @@ std::shared_ptr<Connection> RoomServer::StillOpen(const std::weak_ptr<Connection
 void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     bool allowWatch = true;
     if (!RoomMessages::ParseLogin(m, allowWatch)) {
+        ServerLogAt(ProgramLog::Level::Warn, "refused the connection from %s: its first message is not a login",
+                    c.Peer().c_str());
         c.Close("no login");
         return;
     }
@@ -204,13 +228,18 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     }
     Ticket::SeatTicket seat;
     const std::string* secret = ticketKey_ ? &*ticketKey_ : nullptr;
-    if (Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat) != Ticket::Verdict::Ok) {
+    if (const auto verdict = Ticket::Check(*c.ticket, secret, std::time(nullptr), &seat);
+        verdict != Ticket::Verdict::Ok) {
         // Told why, so that the player's launcher can say it.
-        Refuse(c, "座位票无效或已过期（密钥不对？）。");
+        // The report names whom the ticket claims to seat, when it can be read.
+        const auto claimed = Ticket::Parse(*c.ticket);
+        const std::string who = claimed ? "\"" + claimed->name + "\" at table " + std::to_string(claimed->table)
+                                        : std::string("an unreadable ticket");
+        Refuse(c, who, "座位票无效或已过期（密钥不对？）。", TicketFault(verdict));
         return;
     }
     if (!UserNames::Acceptable(seat.name)) {
-        Refuse(c, "这个用户名不能使用。");
+        Refuse(c, "\"" + seat.name + "\"", "这个用户名不能使用。", "the name cannot be used");
         return;
     }
     // The login goes on when the record is there; meanwhile the connection waits.
@@ -219,8 +248,9 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         const auto c = StillOpen(weak);
         if (!c) return;
         if (!ok)
-            ServerLog("the record of %s cannot be read now (%s): the user plays, and the results are kept by name",
-                      seat.name.c_str(), error.c_str());
+            ServerLogAt(ProgramLog::Level::Warn,
+                        "the record of %s cannot be read now (%s): the user plays, and the results are kept by name",
+                        seat.name.c_str(), error.c_str());
         Admit(*c, seat, allowWatch, stats);
     });
 }
@@ -249,7 +279,7 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
     if (auto it = users_.find(seat.name); it != users_.end()) {
         UserSession& old = *it->second;
         if (old.guest) {
-            Refuse(c, "这个用户名正在使用中。");
+            Refuse(c, seat.name, "这个用户名正在使用中。", "a guest of that name is in the room");
             return;
         }
         // The same user again: a player coming back to the seat it still holds gets it
@@ -286,9 +316,12 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
         c.session = nullptr;
         u.conn.reset();
         users_.erase(seat.name);
-        Refuse(c, !seat.watched.empty() ? "你要旁观的玩家不在这张桌子上。"
-                  : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
-                                        : "这张桌子已经坐满了。");
+        const std::string where = "table " + std::to_string(seat.table);
+        if (!seat.watched.empty())
+            Refuse(c, seat.name, "你要旁观的玩家不在这张桌子上。", seat.watched + " does not play at " + where);
+        else if (table.GameRunning())
+            Refuse(c, seat.name, "本桌正在游戏，请在游戏结束后再来，或者旁观。", "a game runs at " + where);
+        else Refuse(c, seat.name, "这张桌子已经坐满了。", where + " is full");
         if (table.Empty()) TableEmptied(seat.table);
         return;
     }

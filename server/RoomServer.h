@@ -69,7 +69,8 @@ private:
     // The users whose session lease went to another room server.
     void CheckLeases(const std::vector<std::string>& held);
     // Sends a notice and ends a connection that cannot be seated.
-    void Refuse(Connection& c, const std::string& text);
+    // Tells the user `text` and closes; the report says `why` (never the ticket itself).
+    void Refuse(Connection& c, const std::string& who, const std::string& text, const std::string& why);
     Table& TableOf(int number);
     // The first table from 1 on with a free seat.
     int FreeTable();

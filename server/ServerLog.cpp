@@ -1,16 +1,23 @@
 #include "server/ServerLog.h"
 
 #include <cstdarg>
-#include <cstdio>
-#include <string>
+
+namespace {
+
+constexpr const char* kProgram = "tilelink-server";
+
+}  // namespace
 
 void ServerLog(const char* format, ...) {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    ProgramLog::WriteV(kProgram, ProgramLog::Level::Info, format, args);
     va_end(args);
-    // One write per line, so that lines of two threads never interleave.
-    const std::string line = std::string("tilelink-server: ") + text + "\n";
-    std::fputs(line.c_str(), stderr);
+}
+
+void ServerLogAt(ProgramLog::Level level, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    ProgramLog::WriteV(kProgram, level, format, args);
+    va_end(args);
 }

@@ -1,6 +1,7 @@
 #include "server/ServerOptions.h"
 
-#include <fstream>
+#include <CLI/CLI.hpp>
+#include <cstdint>
 
 #include "core/CommandLine.h"
 #include "core/NetAddress.h"
@@ -10,129 +11,83 @@ ServerOptions::ServerOptions() : items(ItemRules::DefaultCatalogue()) {}
 
 namespace {
 
-bool ParseSeconds(const std::string& text, std::chrono::milliseconds& out) {
-    try {
-        std::size_t used = 0;
-        const double s = std::stod(text, &used);
-        if (used != text.size() || s < 0 || s > 86400) return false;
-        out = std::chrono::milliseconds(static_cast<long long>(s * 1000));
-        return true;
-    } catch (...) {
-        return false;
-    }
+// A name of 1 to 200 bytes.
+CLI::Option* AddName(CLI::App& app, const std::string& name, std::string& out, const std::string& description) {
+    return app.add_option(name, out, description)
+        ->check([name](const std::string& v) { return v.empty() || v.size() > 200 ? "wants 1 to 200 bytes" : ""; },
+                "NAME")
+        ->type_name("NAME");
 }
 
 // A whole number of bytes, 1 .. 1 GiB.
-bool ParseBytes(const std::string& text, std::size_t& out) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    const unsigned long long n = std::stoull(text);
-    if (n == 0 || n > (1ull << 30)) return false;
-    out = static_cast<std::size_t>(n);
-    return true;
+template <class Number>
+CLI::Option* AddBytes(CLI::App& app, const std::string& name, Number& out, const std::string& description) {
+    return app.add_option(name, out, description)->check(CommandLine::Whole(1, 1ll << 30))->type_name("BYTES");
+}
+
+void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
+    CommandLine::AddAddress(app, "--listen", out.host, out.port, 0, "the address the room serves on (port 0: any)")
+        ->required();
+    app.add_option("--tls-cert", out.tlsCert, "PEM certificate; with --tls-key every connection is TLS")
+        ->type_name("FILE");
+    app.add_option("--tls-key", out.tlsKey, "PEM key of the certificate")->type_name("FILE");
+    app.add_option("--db", out.dbPath, "the records: an SQLite file or postgresql://...")->type_name("FILE|URL");
+    app.add_option("--spill", out.spillPath, "games waiting for the database")->type_name("FILE");
+    AddName(app, "--room-id", out.roomId, "the room's id in a shared database (default HOST:PORT)");
+    AddName(app, "--room-name", out.roomName, "the room's name (default its id)");
+    CommandLine::AddAddress(app, "--advertise", out.advertise, 1, "the address players connect to");
+    app.add_option_function<std::string>(
+           "--room-tickets", [&out](const std::string& v) { out.roomTickets = v == "yes"; },
+           "only tickets signed for this room")
+        ->check(CLI::IsMember({"yes", "no"}));
+    app.add_option("--max-waiting", out.maxWaitingGames, "past this many games waiting for the database none starts")
+        ->check(CommandLine::Whole(1, 1000000))
+        ->type_name("GAMES");
+    CommandLine::AddSecretFile(app, secretFile);
+    app.add_option("--maps", out.mapsDir, "the map folder")->type_name("DIR");
+    app.add_option_function<std::string>(
+           "--items",
+           [&out](const std::string& file) {
+               std::string error;
+               auto items = ItemRules::LoadCatalogue(file, error);
+               if (!items) throw CLI::ValidationError("--items: " + error);
+               out.items = *items;
+           },
+           "the item catalogue")
+        ->type_name("FILE");
+    app.add_option_function<unsigned>(
+           "--seed", [&out](unsigned seed) { out.seed = seed; }, "fixed deals")
+        ->check(CommandLine::Whole(0, UINT32_MAX))
+        ->type_name("N");
+    AddBytes(app, "--max-output", out.maxOutputBytes, "a client that reads slower is cut off");
+    AddBytes(app, "--send-buffer", out.sendBufferBytes, "the socket send buffer");
+    CommandLine::AddSeconds(app, "--grace", out.dropGrace, 0, 86400, "a dropped player may come back this long");
+    CommandLine::AddSeconds(app, "--login-timeout", out.loginTimeout, 0, 86400, "time to log in");
+    CommandLine::AddSeconds(app, "--frame-timeout", out.frameTimeout, 0, 86400,
+                            "a frame begun must be complete this soon");
+    CommandLine::AddSeconds(app, "--turn-time", out.turnTime, 0, 86400, "a player's turn (two thirds with an alarm)")
+        ->each([&out](const std::string&) { out.alarmTurnTime = out.turnTime * 2 / 3; });
+    CommandLine::AddSeconds(app, "--start-pause", out.startPause, 0, 86400, "the pause before a game starts");
+    CommandLine::AddSeconds(app, "--ready-time", out.readyTime, 0, 86400, "a seated player's time to answer");
+    CommandLine::AddSeconds(app, "--idle-time", out.idleTime, 0, 86400, "a guest's time to raise its hand");
+    CommandLine::AddLogLevel(app, out.logLevel);
 }
 
 }  // namespace
 
 bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error) {
-    bool listen = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string opt = argv[i];
-        if (i + 1 >= argc) {
-            error = "missing value after " + opt;
-            return false;
-        }
-        const std::string val = argv[++i];
-        if (opt == "--listen") {
-            if (!CommandLine::ParseHostPort(val, out.host, out.port, 0)) {
-                error = "--listen wants HOST:PORT";
-                return false;
-            }
-            listen = true;
-        } else if (opt == "--db") {
-            out.dbPath = val;
-        } else if (opt == "--spill") {
-            out.spillPath = val;
-        } else if (opt == "--room-id" || opt == "--room-name") {
-            if (val.empty() || val.size() > 200) {
-                error = opt + " wants a name of 1 to 200 bytes";
-                return false;
-            }
-            (opt == "--room-id" ? out.roomId : out.roomName) = val;
-        } else if (opt == "--room-tickets") {
-            if (val != "yes" && val != "no") {
-                error = "--room-tickets wants yes or no";
-                return false;
-            }
-            out.roomTickets = val == "yes";
-        } else if (opt == "--advertise") {
-            std::string host;
-            int port = 0;
-            if (!CommandLine::ParseHostPort(val, host, port, 0) || port == 0) {
-                error = "--advertise wants HOST:PORT";
-                return false;
-            }
-            out.advertise = val;
-        } else if (opt == "--max-waiting") {
-            std::size_t n = 0;
-            if (!ParseBytes(val, n) || n > 1000000) {
-                error = "--max-waiting wants a number of games, 1 to 1000000";
-                return false;
-            }
-            out.maxWaitingGames = n;
-        } else if (opt == "--secret-file") {
-            std::string secret;
-            if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
-            out.secret = secret;
-        } else if (opt == "--tls-cert") {
-            out.tlsCert = val;
-        } else if (opt == "--tls-key") {
-            out.tlsKey = val;
-        } else if (opt == "--maps") {
-            out.mapsDir = val;
-        } else if (opt == "--items") {
-            auto items = ItemRules::LoadCatalogue(val, error);
-            if (!items) return false;
-            out.items = *items;
-        } else if (opt == "--seed") {
-            try {
-                out.seed = static_cast<unsigned>(std::stoul(val));
-            } catch (...) {
-                error = "--seed wants a number";
-                return false;
-            }
-        } else if (opt == "--max-output" || opt == "--send-buffer") {
-            std::size_t bytes = 0;
-            if (!ParseBytes(val, bytes)) {
-                error = opt + " wants a number of bytes";
-                return false;
-            }
-            if (opt == "--max-output") out.maxOutputBytes = bytes;
-            else out.sendBufferBytes = static_cast<int>(bytes);
-        } else if (opt == "--grace" || opt == "--login-timeout" || opt == "--frame-timeout" || opt == "--turn-time" ||
-                   opt == "--start-pause" || opt == "--ready-time" || opt == "--idle-time") {
-            std::chrono::milliseconds ms{};
-            if (!ParseSeconds(val, ms)) {
-                error = opt + " wants seconds";
-                return false;
-            }
-            if (opt == "--grace") out.dropGrace = ms;
-            if (opt == "--login-timeout") out.loginTimeout = ms;
-            if (opt == "--frame-timeout") out.frameTimeout = ms;
-            if (opt == "--start-pause") out.startPause = ms;
-            if (opt == "--ready-time") out.readyTime = ms;
-            if (opt == "--idle-time") out.idleTime = ms;
-            if (opt == "--turn-time") {
-                out.turnTime = ms;
-                out.alarmTurnTime = ms * 2 / 3;
-            }
-        } else {
-            error = "unknown option " + opt;
-            return false;
-        }
-    }
-    if (!listen) {
-        error = "--listen HOST:PORT is required";
-        return false;
+    CLI::App app(
+        "tilelink-server: the room server. Prints \"listening on HOST:PORT\" when ready and takes operator "
+        "commands on standard input: broadcast TEXT, notice TABLE TEXT, status, quit.",
+        "tilelink-server");
+    CommandLine::Prepare(app);
+    std::string secretFile;
+    Describe(app, out, secretFile);
+    if (!CommandLine::Read(app, argc, argv, error, out.help)) return false;
+    if (!secretFile.empty()) {
+        std::string secret;
+        if (!CommandLine::ReadSecretOption(secretFile, secret, error)) return false;
+        out.secret = secret;
     }
     if (out.roomTickets && (!out.secret || out.roomId.empty())) {
         error = "--room-tickets yes needs --secret-file and --room-id";

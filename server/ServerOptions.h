@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/GameMessages.h"
+#include "core/ProgramLog.h"
 #include "core/RoomMessages.h"
 
 struct ServerOptions {
@@ -24,6 +25,8 @@ struct ServerOptions {
     std::optional<unsigned> seed;        // fixed deals for tests
     std::string tlsCert, tlsKey;         // PEM files; with them every connection is TLS
     GameMessages::ItemTable items;       // the item catalogue of every table
+    ProgramLog::Level logLevel = ProgramLog::Level::Info;
+    bool help = false;  // --help: the parse ends with the help text in its error
 
     // Table play
     GameSettings defaultSettings;  // the proposal and the bounds a master's answer must keep
@@ -58,5 +61,6 @@ struct ServerOptions {
     ServerOptions();
 };
 
-// Reads the command line into `out`; false with a message in `error`.
+// Reads the command line into `out`; false with a message in `error` (the help text when
+// `out.help` is set).
 bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& error);

@@ -48,7 +48,8 @@ void StoreWorker::Stop() {
     thread_.join();
     // What could be kept nowhere is at least in the log, whole, to be put in by hand.
     for (const auto& p : queue_)
-        if (!p.spilled) ServerLog("results kept nowhere: %s", ResultSpill::Encode(p.game).c_str());
+        if (!p.spilled)
+            ServerLogAt(ProgramLog::Level::Error, "results kept nowhere: %s", ResultSpill::Encode(p.game).c_str());
 }
 
 void StoreWorker::Post(std::function<void()> f) { asio::post(io_, std::move(f)); }
@@ -165,7 +166,7 @@ void StoreWorker::KeepNew(std::deque<Pending>& fresh) {
         // Otherwise the spill file: flushed to the local disk before the players see it.
         if (spill_.Enabled()) {
             p.spilled = spill_.Append(p.game, error);
-            if (!p.spilled) ServerLog("%s; the results wait in memory only", error.c_str());
+            if (!p.spilled) ServerLogAt(ProgramLog::Level::Error, "%s; the results wait in memory only", error.c_str());
         }
         Post(std::move(p.kept));
         queue_.push_back({std::move(p.game), nullptr, p.spilled});
@@ -173,10 +174,10 @@ void StoreWorker::KeepNew(std::deque<Pending>& fresh) {
     if (!away_ && !queue_.empty()) nextRetry_ = Clock::now();
     const bool full = !Accepting();
     if (full && !full_)
-        ServerLog(
-            "%zu games wait for the database, the most this server keeps: new games do not start until it "
-            "takes them",
-            queue_.size());
+        ServerLogAt(ProgramLog::Level::Warn,
+                    "%zu games wait for the database, the most this server keeps: new games do not start until it "
+                    "takes them",
+                    queue_.size());
     full_ = full;
 }
 
@@ -194,7 +195,7 @@ void StoreWorker::WriteWaiting() {
     if (away_) CameBack();
     if (!queue_.empty()) return;  // more at the next turn of the loop
     std::string error;
-    if (!spill_.Clear(error)) ServerLog("%s", error.c_str());
+    if (!spill_.Clear(error)) ServerLogAt(ProgramLog::Level::Error, "%s", error.c_str());
     if (caughtUp_) return;
     caughtUp_ = true;
     ServerLog("every waiting game is stored");
@@ -229,9 +230,9 @@ void StoreWorker::WentAway(const std::string& error) {
     if (away_ && now < nextReport_) return;
     nextReport_ = now + std::chrono::seconds(30);
     const std::string kept = spill_.Enabled() ? "the spill file " + spill_.Path() : std::string("memory");
-    ServerLog("%s: %s; results not stored until it answers, %zu games wait in %s",
-              away_ ? "the database is still away" : "the database went away", error.c_str(), queue_.size(),
-              kept.c_str());
+    ServerLogAt(ProgramLog::Level::Error, "%s: %s; results not stored until it answers, %zu games wait in %s",
+                away_ ? "the database is still away" : "the database went away", error.c_str(), queue_.size(),
+                kept.c_str());
     away_ = true;
     caughtUp_ = false;
 }

@@ -11,6 +11,7 @@
 #include "core/modPublicTools.h"
 #include "server/MapStore.h"
 #include "server/Scoring.h"
+#include "server/ServerLog.h"
 #include "server/ServerOptions.h"
 #include "server/StoreWorker.h"
 
@@ -392,6 +393,10 @@ void Table::StartGame() {
         played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name, seats_[s]->guest} : Participant{};
     WatchIdleSeats();  // nobody owes an answer during a game
     ++gameNo_;
+    std::string players;
+    for (int s = 0; s < kSeats; ++s)
+        if (seated[s]) players += (players.empty() ? "" : ", ") + seats_[s]->name;
+    ServerLog("table %d: game %u starts with %s", number_, gameNo_, players.c_str());
 
     GameMessages::StartInfo info;
     info.gameNo = gameNo_;
@@ -615,11 +620,14 @@ void Table::EndGame() {
     stored.mapNo = mapUsed_;
     stored.ended = static_cast<std::int64_t>(std::time(nullptr));
     std::vector<UserSession*> present;
+    std::string outcome;
     for (const auto& r : results) {
         const RoundPlayer& p = round_->Player(r.seat);
         const Participant& who = played_[r.seat];
         const auto points = r.score - static_cast<std::int32_t>(p.pointsAtStart - p.pointsLeft);  // less items paid for
         stored.results.push_back({who.guest ? std::string() : who.name, r.seat, r.place, points, r.outcome});
+        outcome += (outcome.empty() ? "" : ", ") + who.name + " place " + std::to_string(r.place) + " " +
+                   std::to_string(points) + (r.outcome == Scoring::Outcome::Escape ? " (escaped)" : "");
         // The account's record in the room, wherever it is now, counts the game too.
         UserSession* u = room_.FindUser(who.name);
         if (u) u->stats.Apply(points, r.outcome);
@@ -627,6 +635,7 @@ void Table::EndGame() {
         records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
         present.push_back(u);
     }
+    ServerLog("table %d: game %u ends: %s", number_, gameNo_, outcome.c_str());
     // The players are shown the results once they are safe: stored, or in the spill file.
     std::vector<Bytes> shown{GameMessages::End(records)};
     for (UserSession* u : present) shown.push_back(RoomMessages::UserUpdate(u->UpdateText()));

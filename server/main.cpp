@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "core/CertFingerprint.h"
+#include "core/CommandLine.h"
 #include "core/UserFolders.h"
 #include "net/TlsIdentity.h"
 #include "server/OperatorCommands.h"
@@ -49,20 +50,9 @@ int main(int argc, char** argv) {
     }
     ServerOptions options;
     std::string error;
-    if (!ParseServerOptions(argc, argv, options, error)) {
-        std::fprintf(
-            stderr,
-            "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE] [--db "
-            "FILE|postgresql://...] [--spill FILE]"
-            " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
-            " [--secret-file FILE]"
-            " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
-            " [--ready-time SECONDS] [--idle-time SECONDS]"
-            " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
-            " [--seed N]\n",
-            error.c_str());
-        return 2;
-    }
+    if (!ParseServerOptions(argc, argv, options, error))
+        return CommandLine::ReadFailure("tilelink-server", error, options.help);
+    ProgramLog::SetLevel(options.logLevel);
     const std::string dir = ProgramDir();
     // The records default to a file beside the program, or to the user's data folder when
     // the program is installed for the whole system.
@@ -78,7 +68,7 @@ int main(int argc, char** argv) {
 
     const auto store = OpenStore(options.dbPath, error);
     if (!store) {
-        ServerLog("%s", error.c_str());
+        ServerLogAt(ProgramLog::Level::Error, "%s", error.c_str());
         return 1;
     }
     const MapStore maps(options.mapsDir);
@@ -86,7 +76,7 @@ int main(int argc, char** argv) {
     asio::io_context io(1);
     RoomServer room(io, options, *store, maps);
     if (!room.Listen(error)) {
-        ServerLog("%s", error.c_str());
+        ServerLogAt(ProgramLog::Level::Error, "%s", error.c_str());
         return 1;
     }
     const auto ep = room.LocalEndpoint();

@@ -17,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
+#include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "server/ScriptedClient.h"
 
@@ -145,17 +148,17 @@ void Print(const char* label, const Figures& f) {
 
 int main(int argc, char** argv) {
     Options opt;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string k = argv[i];
-        if (k == "--tables") opt.tables = std::atoi(argv[i + 1]);
-        else if (k == "--seconds") opt.seconds = std::atoi(argv[i + 1]);
-        else if (k == "--think") opt.thinkMs = std::atoi(argv[i + 1]);
-        else if (k == "--server-bin") opt.serverBin = argv[i + 1];
-        else {
-            std::fprintf(stderr, "usage: bench_load [--tables K] [--seconds S] [--think MS] [--server-bin PATH]\n");
-            return 2;
-        }
-    }
+    CLI::App app(
+        "bench_load: scripted tables against tilelink-server; removals per second, latency and memory "
+        "against a one-table baseline.",
+        "bench_load");
+    CommandLine::Prepare(app);
+    app.add_option("--tables", opt.tables, "tables of six scripted players")->check(CommandLine::Whole(1, 100000));
+    app.add_option("--seconds", opt.seconds, "the length of each run")->check(CommandLine::Whole(1, 86400));
+    app.add_option("--think", opt.thinkMs, "milliseconds between a player's removals")
+        ->check(CommandLine::Whole(0, 600000));
+    app.add_option("--server-bin", opt.serverBin, "the server program");
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     // Two sockets a player (one here, one in the server): lift the descriptor limit.
     rlimit lim{};
     getrlimit(RLIMIT_NOFILE, &lim);

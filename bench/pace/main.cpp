@@ -22,8 +22,11 @@
 #include <thread>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "bot/BotLevel.h"
 #include "bot/BotTrace.h"
+#include "core/CommandLine.h"
 #include "core/modPublicTools.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/RoomProcesses.h"
@@ -240,18 +243,25 @@ bool WriteDoc(const std::string& path, const std::string& table) {
 
 int main(int argc, char** argv) {
     Options o;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string opt = argv[i], val = argv[i + 1];
-        if (opt == "--games") o.games = std::max(1, std::atoi(val.c_str()));
-        else if (opt == "--speed") o.speed = std::clamp(std::atof(val.c_str()), 1.0, 20.0);
-        else if (opt == "--step") o.step = std::clamp(std::atof(val.c_str()), 0.1, 30.0);
-        else if (opt == "--levels") o.levels = modPublicTools::SplitFields(val, ',');
-        else if (opt == "--doc") o.doc = val;
-        else {
-            std::fprintf(stderr, "usage: bench_pace [--games G] [--speed F] [--step S] [--levels a,b] [--doc FILE]\n");
-            return 2;
-        }
-    }
+    CLI::App app("bench_pace: a scripted newcomer against computer players of each level; the figures per level.",
+                 "bench_pace");
+    CommandLine::Prepare(app);
+    app.add_option("--games", o.games, "games at each level")->check(CommandLine::Whole(1, 10000));
+    app.add_option("--speed", o.speed, "how much faster than real the table runs")->check(CommandLine::Real(1.0, 20.0));
+    app.add_option("--step", o.step, "the newcomer's seconds before each pair")->check(CommandLine::Real(0.1, 30.0));
+    app.add_option_function<std::string>(
+           "--levels", [&o](const std::string& v) { o.levels = modPublicTools::SplitFields(v, ','); },
+           "the levels, separated by commas (default all)")
+        ->check(
+            [](const std::string& v) {
+                for (const auto& name : modPublicTools::SplitFields(v, ','))
+                    if (!BotLevels::Find(name))
+                        return "unknown level \"" + name + "\"; the levels are " + BotLevels::Names();
+                return std::string();
+            },
+            "a,b,...");
+    app.add_option("--doc", o.doc, "the document whose figures table is replaced")->type_name("FILE");
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     if (o.levels.empty())
         for (const auto& l : BotLevels::All()) o.levels.push_back(l.name);
     const fs::path work = fs::temp_directory_path() / ("bench_pace-" + std::to_string(::getpid()));

@@ -15,7 +15,7 @@
 //
 //   bench_soak [--tables N] [--minutes T] [--warmup MINUTES] [--strategy human|first]
 //              [--pace F] [--sample SECONDS] [--grace SECONDS]
-//              [--pg] [--db-restart-at MINUTES] [--db-down SECONDS]
+//              [--pg yes] [--db-restart-at MINUTES] [--db-down SECONDS]
 #include <signal.h>
 #include <unistd.h>
 
@@ -26,9 +26,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
+#include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "server/ScriptedClient.h"
 #include "tests/faults/kit/BotTable.h"
@@ -54,27 +58,42 @@ struct Options {
     int downSeconds = 20;
 };
 
-bool Parse(int argc, char** argv, Options& o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string k = argv[i];
-        const char* v = argv[i + 1];
-        if (k == "--tables") o.tables = std::atoi(v);
-        else if (k == "--minutes") o.minutes = std::atof(v);
-        else if (k == "--warmup") o.warmupMinutes = std::atof(v);
-        else if (k == "--strategy") o.strategy = v;
-        else if (k == "--pace") o.pace = std::atof(v);
-        else if (k == "--sample") o.sampleSeconds = std::atoi(v);
-        else if (k == "--grace") o.graceSeconds = std::atoi(v);
-        else if (k == "--pg") o.pg = std::string(v) == "1" || std::string(v) == "yes";
-        else if (k == "--db-restart-at") o.restartAt = std::atof(v);
-        else if (k == "--db-down") o.downSeconds = std::atoi(v);
-        else return false;
-    }
-    if (argc % 2 == 0) return false;
+void Describe(CLI::App& app, Options& o) {
+    app.add_option("--tables", o.tables, "tables of six computer players")->check(CommandLine::Whole(1, 1000));
+    app.add_option("--minutes", o.minutes, "the length of the run")->check(CLI::PositiveNumber);
+    app.add_option("--warmup", o.warmupMinutes, "minutes before memory is judged (default a fifth, at most 2)")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--strategy", o.strategy, "the computer players' strategy")
+        ->check(CLI::IsMember({"human", "first"}));
+    app.add_option("--pace", o.pace, "the computer players' pace")->check(CLI::PositiveNumber);
+    app.add_option("--sample", o.sampleSeconds, "seconds between memory samples")->check(CommandLine::Whole(1, 3600));
+    app.add_option("--grace", o.graceSeconds, "the server's grace for dropped players")
+        ->check(CommandLine::Whole(0, 86400));
+    app.add_option_function<std::string>(
+           "--pg", [&o](const std::string& v) { o.pg = v == "1" || v == "yes"; },
+           "records in a private PostgreSQL cluster")
+        ->check(CLI::IsMember({"yes", "no", "1", "0"}));
+    app.add_option("--db-restart-at", o.restartAt, "stop the database at this minute (with --pg yes)")
+        ->check(CLI::NonNegativeNumber);
+    app.add_option("--db-down", o.downSeconds, "seconds the database stays stopped")
+        ->check(CommandLine::Whole(1, 86400));
+}
+
+// The options read, or the exit status of the program.
+std::optional<int> Parse(int argc, char** argv, Options& o) {
+    CLI::App app(
+        "bench_soak: computer players against one tilelink-server for a while; memory, games and "
+        "records checked at the end.",
+        "bench_soak");
+    CommandLine::Prepare(app);
+    Describe(app, o);
+    if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     if (o.warmupMinutes < 0) o.warmupMinutes = std::min(2.0, o.minutes / 5);
-    return o.tables >= 1 && o.tables <= 1000 && o.minutes > 0 && o.warmupMinutes < o.minutes && o.pace > 0 &&
-           o.sampleSeconds >= 1 && (o.strategy == "human" || o.strategy == "first") && (o.restartAt < 0 || o.pg) &&
-           o.downSeconds >= 1;
+    if (o.warmupMinutes >= o.minutes)
+        return CommandLine::ReadFailure("bench_soak", "--warmup must end before the run", false);
+    if (o.restartAt >= 0 && !o.pg)
+        return CommandLine::ReadFailure("bench_soak", "--db-restart-at needs --pg yes", false);
+    return std::nullopt;
 }
 
 // One table's spectator: it watches the table's first computer player and counts the
@@ -181,13 +200,7 @@ double Slope(const std::vector<Sample>& s) {
 
 int main(int argc, char** argv) {
     Options opt;
-    if (!Parse(argc, argv, opt)) {
-        std::fprintf(stderr,
-                     "usage: bench_soak [--tables N] [--minutes T] [--warmup MINUTES] [--strategy human|first]"
-                     " [--pace F] [--sample SECONDS] [--grace SECONDS] [--pg yes] [--db-restart-at MINUTES]"
-                     " [--db-down SECONDS]\n");
-        return 2;
-    }
+    if (const auto end = Parse(argc, argv, opt)) return *end;
     // A spectator's socket a table here, and the server's sockets.
     RaiseOpenFileLimit(static_cast<unsigned long>(opt.tables) * 4 + 256);
     signal(SIGPIPE, SIG_IGN);
@@ -212,7 +225,7 @@ int main(int argc, char** argv) {
     }
     ServerProcess server;
     if (!server.Start({"--db", where, "--spill", dir + "/results.spill", "--secret-file", secretFile, "--grace",
-                       std::to_string(opt.graceSeconds)})) {
+                       std::to_string(opt.graceSeconds), "--log-level", "warn"})) {
         std::fprintf(stderr, "bench_soak: the server did not start\n");
         return 1;
     }

@@ -3,6 +3,7 @@
 // a freeze at the own board. The window's picture is written to OUTDIR at chosen ticks
 // (window_*.png), and when the program runs on a real display also the screen around it
 // (screen_*.png). The animation ticks are driven here, one after another.
+#include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
@@ -20,6 +21,7 @@
 #include "client/room/modPublicDefine.h"
 #include "client/start/frmMain.h"
 #include "client/start/modStart.h"
+#include "core/CommandLine.h"
 #include "core/LaunchArgs.h"
 #include "core/LaunchMarker.h"
 #include "core/modGameMsgDefine.h"
@@ -90,11 +92,13 @@ private:
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: tilelink-animshots OUTDIR\n");
-        return 2;
-    }
-    const std::string dir = argv[1];
+    std::string dir;
+    CLI::App cli(
+        "tilelink-animshots: a removal with a combo and a thrown item on a dealt table, the window's "
+        "picture between animation ticks written into PNG files.",
+        "tilelink-animshots");
+    cli.add_option("OUTDIR", dir, "the folder of the pictures")->required();
+    if (const auto end = CommandLine::ReadOrEnd(cli, argc, argv)) return *end;
     QDir().mkpath(QString::fromStdString(dir));
 
     TableClient client;

@@ -5,21 +5,17 @@
 //   tilelink-resgen --gallery FILE.png   draws the review picture
 //   tilelink-resgen --list               prints the files it writes, relative to the lobby folder
 //   tilelink-resgen --icons DIR          writes the desktop icons, DIR/NxN/apps/tilelink.png
+#include <CLI/CLI.hpp>
 #include <QDir>
 #include <QGuiApplication>
-#include <QStringList>
 #include <cstdio>
 
+#include "core/CommandLine.h"
 #include "tools/resgen/Gallery.h"
 #include "tools/resgen/ResGenerator.h"
 #include "tools/resgen/TableArt.h"
 
 namespace {
-
-int Usage() {
-    std::fputs("usage: tilelink-resgen [--out LOBBY_DIR] [--gallery FILE.png] [--list] [--icons DIR]\n", stderr);
-    return 2;
-}
 
 // The program mark at the sizes desktops look for, in the layout of an icon theme.
 bool WriteIcons(const QString& dir) {
@@ -40,40 +36,38 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
-    QString outDir;
-    QString galleryFile;
-    QString iconDir;
+    std::string outDir, galleryFile, iconDir;
     bool list = false;
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if ((a == QLatin1String("--out") || a == QLatin1String("--gallery")) && i + 1 < args.size()) {
-            (a == QLatin1String("--out") ? outDir : galleryFile) = args[++i];
-        } else if (a == QLatin1String("--icons") && i + 1 < args.size()) {
-            iconDir = args[++i];
-        } else if (a == QLatin1String("--list")) {
-            list = true;
-        } else {
-            return Usage();
-        }
-    }
-    if (outDir.isEmpty() && galleryFile.isEmpty() && iconDir.isEmpty() && !list) return Usage();
-    if (!iconDir.isEmpty() && !WriteIcons(iconDir)) return 1;
-    if (outDir.isEmpty() && galleryFile.isEmpty() && !list) return 0;
+    CLI::App cli(
+        "tilelink-resgen: writes every picture, icon, sound and map of the lobby folder and of the game "
+        "folder's Res/ tree.",
+        "tilelink-resgen");
+    CommandLine::Prepare(cli);
+    cli.add_option("--out", outDir, "writes LOBBY_DIR/res, LOBBY_DIR/UserRes/face, LOBBY_DIR/table/Res")
+        ->type_name("LOBBY_DIR");
+    cli.add_option("--gallery", galleryFile, "draws the review picture")->type_name("FILE.png");
+    cli.add_flag("--list", list, "prints the files it writes, relative to the lobby folder");
+    cli.add_option("--icons", iconDir, "writes the desktop icons, DIR/NxN/apps/tilelink.png")->type_name("DIR");
+    if (const auto end = CommandLine::ReadOrEnd(cli, argc, argv)) return *end;
+    if (outDir.empty() && galleryFile.empty() && iconDir.empty() && !list)
+        return CommandLine::ReadFailure("tilelink-resgen", "nothing to do: give --out, --gallery, --list or --icons",
+                                        false);
+    if (!iconDir.empty() && !WriteIcons(QString::fromLocal8Bit(iconDir.c_str()))) return 1;
+    if (outDir.empty() && galleryFile.empty() && !list) return 0;
 
     const std::vector<ResEntry> entries = ResGenerator::GenerateAll();
     if (list) {
         for (const ResEntry& entry : entries) std::printf("%s\n", entry.path.toUtf8().constData());
     }
-    if (!outDir.isEmpty()) {
-        QString error;
-        if (!ResGenerator::WriteAll(entries, outDir, &error)) {
-            std::fprintf(stderr, "tilelink-resgen: %s\n", error.toLocal8Bit().constData());
+    if (!outDir.empty()) {
+        QString failure;
+        if (!ResGenerator::WriteAll(entries, QString::fromLocal8Bit(outDir.c_str()), &failure)) {
+            std::fprintf(stderr, "tilelink-resgen: %s\n", failure.toLocal8Bit().constData());
             return 1;
         }
     }
-    if (!galleryFile.isEmpty() && !Gallery::Draw(entries).save(galleryFile, "PNG")) {
-        std::fprintf(stderr, "tilelink-resgen: cannot write %s\n", galleryFile.toLocal8Bit().constData());
+    if (!galleryFile.empty() && !Gallery::Draw(entries).save(QString::fromLocal8Bit(galleryFile.c_str()), "PNG")) {
+        std::fprintf(stderr, "tilelink-resgen: cannot write %s\n", galleryFile.c_str());
         return 1;
     }
     return 0;

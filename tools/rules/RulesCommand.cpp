@@ -1,10 +1,13 @@
 #include "tools/rules/RulesCommand.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
+#include <cstdint>
 #include <istream>
 #include <ostream>
 #include <sstream>
 
+#include "core/CommandLine.h"
 #include "core/modLinkSearch.h"
 #include "core/modSolver.h"
 
@@ -12,12 +15,6 @@ namespace RulesCommand {
 namespace {
 
 constexpr std::size_t kMaxBoardText = std::size_t{64} * 1024;
-
-const char kUsage[] =
-    "usage: tilelink-rules check-link R1 C1 R2 C2 < board\n"
-    "       tilelink-rules find-pair < board\n"
-    "       tilelink-rules solvable [--limit N] [--moves] < board\n"
-    "board: 10 lines of 18 blank-separated tile codes (0 empty, 1..39 tiles)\n";
 
 // A whole decimal number of the text, or false.
 bool ParseNumber(const std::string& text, unsigned long long& value) {
@@ -44,43 +41,28 @@ int BadInput(std::ostream& err, const std::string& message) {
     return kExitBadInput;
 }
 
-bool ParseCell(const std::string& rowText, const std::string& colText, CellPos& cell, std::string& error) {
-    unsigned long long r = 0, c = 0;
-    if (!ParseNumber(rowText, r) || r >= static_cast<unsigned>(GameSize::kRows)) {
-        error = "row '" + rowText + "' is not 0..9";
-        return false;
-    }
-    if (!ParseNumber(colText, c) || c >= static_cast<unsigned>(GameSize::kCols)) {
-        error = "column '" + colText + "' is not 0..17";
-        return false;
-    }
-    cell = {static_cast<int>(r), static_cast<int>(c)};
-    return true;
-}
-
 struct SolveOptions {
     std::uint64_t limit = modSolver::kDefaultNodeLimit;
     bool moves = false;
 };
 
-bool ParseSolveOptions(const std::vector<std::string>& args, SolveOptions& options, std::string& error) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--moves") {
-            options.moves = true;
-        } else if (args[i] == "--limit" && i + 1 < args.size()) {
-            unsigned long long n = 0;
-            if (!ParseNumber(args[i + 1], n) || n == 0) {
-                error = "--limit needs a number above 0";
-                return false;
-            }
-            options.limit = n;
-            ++i;
-        } else {
-            error = "unknown option '" + args[i] + "'";
-            return false;
-        }
-    }
-    return true;
+// The commands and their arguments.
+void Describe(CLI::App& app, CellPos& p1, CellPos& p2, SolveOptions& solve) {
+    app.require_subcommand(1);
+    CLI::App* link = app.add_subcommand("check-link", "yes and the path's nodes as ROW,COL, or no");
+    for (auto [name, cell] : {std::pair{"R1", &p1.row}, {"C1", &p1.col}, {"R2", &p2.row}, {"C2", &p2.col}})
+        link->add_option(name, *cell, name[0] == 'R' ? "row 0..9" : "column 0..17")
+            ->required()
+            ->check(CommandLine::Whole(0, (name[0] == 'R' ? GameSize::kRows : GameSize::kCols) - 1));
+    app.add_subcommand("find-pair", "the same for the first linkable pair of the board");
+    CLI::App* solvable = app.add_subcommand(
+        "solvable",
+        "yes, no or unknown (node limit reached), the number of boards the search stood on, then with "
+        "--moves the removals in order");
+    solvable->add_option("--limit", solve.limit, "the most boards the search stands on")
+        ->check(CommandLine::Whole(1, INT64_MAX))
+        ->type_name("N");
+    solvable->add_flag("--moves", solve.moves, "the removals in order");
 }
 
 void PrintSolve(std::ostream& out, const modSolver::SolveResult& result, bool moves) {
@@ -148,32 +130,22 @@ bool ReadBoard(std::istream& in, TileGridT& grid, std::string& error) {
 }
 
 int Run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-    if (args.empty()) {
-        err << kUsage;
-        return kExitBadInput;
-    }
-    const std::string& command = args[0];
-    if (command == "--help" || command == "-h" || command == "help") {
-        out << kUsage;
-        return 0;
-    }
-    if (command != "check-link" && command != "find-pair" && command != "solvable") {
-        err << "tilelink-rules: unknown command '" << command << "'\n" << kUsage;
-        return kExitBadInput;
-    }
-
-    std::string error;
+    CLI::App app(
+        "tilelink-rules: the board rules for a board on standard input: 10 lines of 18 blank-separated "
+        "tile codes (0 empty, 1..39 tiles), row 0 first.",
+        "tilelink-rules");
+    CommandLine::Prepare(app);
     CellPos p1, p2;
     SolveOptions solve;
-    if (command == "check-link") {
-        if (args.size() != 5) return BadInput(err, "check-link needs R1 C1 R2 C2");
-        if (!ParseCell(args[1], args[2], p1, error) || !ParseCell(args[3], args[4], p2, error))
-            return BadInput(err, error);
-    } else if (command == "find-pair") {
-        if (args.size() != 1) return BadInput(err, "find-pair takes no arguments");
-    } else if (!ParseSolveOptions(args, solve, error)) {
-        return BadInput(err, error);
+    Describe(app, p1, p2, solve);
+    std::string error;
+    bool help = false;
+    if (!CommandLine::Read(app, args, error, help)) {
+        if (!help) return BadInput(err, error);
+        out << error;
+        return 0;
     }
+    const std::string command = app.get_subcommands().front()->get_name();
 
     TileGridT grid{};
     if (!ReadBoard(in, grid, error)) return BadInput(err, "bad board: " + error);
