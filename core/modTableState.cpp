@@ -11,6 +11,7 @@ constexpr int kSeats = GameSize::kSeatCount;
 
 // Positions of the snapshot's fixed bytes.
 constexpr std::size_t kPosRunning = 2;
+constexpr std::size_t kPosRecipient = 3;
 // between games
 constexpr std::size_t kPosReady = 4;    // 6 ready flags
 constexpr std::size_t kPosGroups = 10;  // 6 groups
@@ -83,6 +84,12 @@ TableStateResult DecodeRunning(modGameDefine& game, const Bytes& b) {
 }
 
 }  // namespace
+
+bool ReadRecipientSeat(const Bytes& bytData, std::uint8_t& seat) {
+    if (bytData.size() <= kPosRecipient) return false;
+    seat = bytData[kPosRecipient];
+    return true;
+}
 
 TableStateResult DecodeTableState(modGameDefine& game, const Bytes& bytData) {
     const int running = ByteAt(bytData, kPosRunning);
