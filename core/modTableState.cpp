@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/modDaoJuRule.h"
+#include "core/modRoomMsgDefine.h"
 
 namespace modTableState {
 namespace {
@@ -89,6 +90,10 @@ bool ReadRecipientSeat(const Bytes& bytData, std::uint8_t& seat) {
     if (bytData.size() <= kPosRecipient) return false;
     seat = bytData[kPosRecipient];
     return true;
+}
+
+bool ShowsRunningGame(const Bytes& bytData) {
+    return !bytData.empty() && bytData[0] == modRoomMsgDefine::ROOMMSG_TABLESTATE && ByteAt(bytData, kPosRunning) > 0;
 }
 
 TableStateResult DecodeTableState(modGameDefine& game, const Bytes& bytData) {

@@ -26,5 +26,7 @@ TableStateResult DecodeTableState(modGameDefine& game, const Bytes& bytData);
 
 // The seat the snapshot was written for (byte 3); false when the message is shorter.
 bool ReadRecipientSeat(const Bytes& bytData, std::uint8_t& seat);
+// True for a snapshot of a table where a game runs.
+bool ShowsRunningGame(const Bytes& bytData);
 
 }  // namespace modTableState
