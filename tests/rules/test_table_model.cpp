@@ -30,13 +30,10 @@ TileGridT Pairs() {
     return b;
 }
 
+// The path between two tiles of Pairs(), as the link search finds it.
 LinkPath Path(CellPos a, CellPos b) {
     LinkPath p;
-    p.lngNodeCount = 2;
-    p.lngNodePos[0] = a.row;
-    p.lngNodePos[1] = a.col;
-    p.lngNodePos[2] = b.row;
-    p.lngNodePos[3] = b.col;
+    EXPECT_TRUE(modLinkSearch::CheckLink(Pairs(), a, b, p));
     return p;
 }
 
