@@ -69,7 +69,7 @@ TEST(MessageScan, CatchesHandBuiltMessagesAndPassesCoreCalls) {
              "const auto text = modPublicTools::ConvertBytesToStr(msg, 2);",
              "modPublicTools::GetLongFromBytes(score, msg, pos + 2);",
          })
-        EXPECT_EQ(msgscan::Scan(bad).size(), 1u) << bad;
+        EXPECT_FALSE(msgscan::Scan(bad).empty()) << bad;
     // Calls of core, type tests on received messages, frames and comments pass.
     for (const char* good : {
              "client_.SendMessage(GameMessages::RemoveRequest(g.bteCurUserNo, path));",
