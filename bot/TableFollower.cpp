@@ -65,17 +65,8 @@ void TableFollower::ResetTable() {
 }
 
 void TableFollower::SeatFromRecord(const std::vector<std::string>& f, bool withFlags) {
-    using namespace UserRecord;
-    if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
-    if (!modPublicTools::TrimBlanks(f[kWatched]).empty()) return;
-    const std::int32_t chair = LeadingNumber::Long(f[kChair]);
-    auto& s = game_.SeatUser[((chair % kSeats) + kSeats) % kSeats];
-    s.strUserName = f[kName];
-    s.lngIconNo = LeadingNumber::Long(f[kIconNo]);
-    if (withFlags) {
-        s.blnReady = LeadingNumber::Long(f[kReady]) > 0;
-        s.blnNetBreak = LeadingNumber::Long(f[kNetBreak]) > 0;
-    }
+    const int seat = modTableModel::SeatFromRecord(game_, f);
+    if (withFlags) modTableModel::TakeRecordFlags(game_, seat, f);
 }
 
 void TableFollower::LoadList(const std::string& listText) {
@@ -147,13 +138,7 @@ TableFollower::Happening TableFollower::ExecRoomMsg(const Bytes& msg) {
         case ROOMMSG_USERLEAVE: {
             if (sub != 0 || !users_.erase(body)) break;
             const int s = game_.FindSeat(body);
-            if (s >= 0) {
-                auto& seat = game_.SeatUser[s];
-                seat.strUserName.clear();
-                seat.lngIconNo = 0;
-                seat.blnReady = false;
-                seat.blnNetBreak = false;
-            }
+            modTableModel::FreeSeat(game_, s);
             h.kind = Event::SeatsChanged;
             h.seat = s;
             h.text = body;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/LeadingNumber.h"
+#include "core/UserRecord.h"
 #include "core/modDaoJuRule.h"
 #include "core/modPublicTools.h"
 
@@ -18,6 +20,36 @@ bool InPlay(const modGameDefine& game, int seat) {
 }
 
 }  // namespace
+
+int SeatFromRecord(modGameDefine& game, const std::vector<std::string>& record) {
+    using namespace UserRecord;
+    if (record.size() != static_cast<std::size_t>(kFieldCount)) return -1;
+    if (!modPublicTools::TrimBlanks(record[kWatched]).empty()) return -1;
+    // A negative chair is no chair of this table: the record seats nobody.
+    const std::int32_t chair = LeadingNumber::Long(record[kChair]);
+    if (chair < 0) return -1;
+    const int seat = chair % kSeats;
+    auto& s = game.SeatUser[seat];
+    s.strUserName = record[kName];
+    s.lngIconNo = LeadingNumber::Long(record[kIconNo]);
+    return seat;
+}
+
+void TakeRecordFlags(modGameDefine& game, int seat, const std::vector<std::string>& record) {
+    using namespace UserRecord;
+    if (!IsSeat(seat) || record.size() != static_cast<std::size_t>(kFieldCount)) return;
+    game.SeatUser[seat].blnReady = LeadingNumber::Value(record[kReady]) > 0;
+    game.SeatUser[seat].blnNetBreak = LeadingNumber::Value(record[kNetBreak]) > 0;
+}
+
+void FreeSeat(modGameDefine& game, int seat) {
+    if (!IsSeat(seat)) return;
+    auto& s = game.SeatUser[seat];
+    s.strUserName.clear();
+    s.lngIconNo = 0;
+    s.blnReady = false;
+    s.blnNetBreak = false;
+}
 
 StartResult ApplyGameStart(modGameDefine& game, const Bytes& msg) {
     GameMessages::StartHead head;

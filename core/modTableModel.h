@@ -5,6 +5,7 @@
 // through these same steps; each then draws, plays or answers what it applied.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/BroadcastParsers.h"
@@ -13,6 +14,20 @@
 #include "core/modGameDefine.h"
 
 namespace modTableModel {
+
+// ---- seats ----------------------------------------------------------------------------
+
+// The seat a user record (all 16 fields) puts its player in: a record without a watched
+// player and with a chair of 0 or more seats the player at chair mod 6, taking the name
+// and the icon. -1 for a spectator's record and for a record that seats nobody.
+int SeatFromRecord(modGameDefine& game, const std::vector<std::string>& record);
+// The ready and connection flags of a seated player's record in the user list.
+void TakeRecordFlags(modGameDefine& game, int seat, const std::vector<std::string>& record);
+// A player who left the table: the seat is free again (name, icon, ready and connection
+// flags cleared).
+void FreeSeat(modGameDefine& game, int seat);
+
+// ---- the game -------------------------------------------------------------------------
 
 enum class StartResult : std::uint8_t {
     Short,      // the message ends before the board's size: flags and groups only

@@ -117,10 +117,7 @@ void ScriptedClient::Handle(const Bytes& m) {
 
 void ScriptedClient::SeatFromRecord(const std::string& record) {
     const auto f = UserRecord::Fields(record);
-    if (f.empty() || !modPublicTools::TrimBlanks(f[UserRecord::kWatched]).empty()) return;
-    auto& s = table_.SeatUser[LeadingNumber::Long(f[UserRecord::kChair]) % 6];
-    s.strUserName = f[UserRecord::kName];
-    s.blnReady = LeadingNumber::Long(f[UserRecord::kReady]) > 0;
+    modTableModel::TakeRecordFlags(table_, modTableModel::SeatFromRecord(table_, f), f);
 }
 
 void ScriptedClient::HandleRoom(const Bytes& m) {
@@ -143,8 +140,7 @@ void ScriptedClient::HandleRoom(const Bytes& m) {
             if (seat_ >= 0) table_.bteCurUserNo = static_cast<std::uint8_t>(seat_);
             break;
         case ROOMMSG_USERLEAVE: {
-            const int s = table_.FindSeat(RoomMessages::RequestText(m));
-            if (s >= 0) table_.SeatUser[s].strUserName.clear();
+            modTableModel::FreeSeat(table_, table_.FindSeat(RoomMessages::RequestText(m)));
             break;
         }
         case ROOMMSG_GAMESETASK: {

@@ -26,6 +26,7 @@
 #include "core/UserRecord.h"
 #include "core/modPublicTools.h"
 #include "core/modRoomMsgDefine.h"
+#include "core/modTableModel.h"
 #include "core/modTableState.h"
 
 using namespace modRoomMsgDefine;
@@ -164,11 +165,7 @@ void modRoomMsg::ExecUserLeave(const std::string& name) {
     f.ZelChat->ChangeUser("DEL", name);
     const int seat = client_.game.FindSeat(name);
     if (seat < 0) return;
-    auto& s = client_.game.SeatUser[seat];
-    s.strUserName.clear();
-    s.lngIconNo = 0;
-    s.blnReady = false;
-    s.blnNetBreak = false;
+    modTableModel::FreeSeat(client_.game, seat);
     client_.paintUser->PaintUserSeat(seat);
     client_.paintUser->PaintUserHand(seat);
     client_.paintUser->PaintUserNetBreak(seat);
@@ -193,15 +190,10 @@ void modRoomMsg::ResetTable() {
 }
 
 int modRoomMsg::SeatPlayer(const std::vector<std::string>& rec) {
-    if (rec.size() != UserRecord::kFieldCount || !IsBlank(rec[UserRecord::kWatched])) return -1;
-    // A negative chair is no chair of this table: the record seats nobody.
-    const std::int32_t chair = LeadingNumber::Long(rec[UserRecord::kChair]);
-    if (chair < 0) return -1;
-    const int seat = chair % GameSize::kSeatCount;
-    auto& s = client_.game.SeatUser[seat];
-    s.strUserName = rec[UserRecord::kName];
-    s.lngIconNo = LeadingNumber::Long(rec[UserRecord::kIconNo]);
-    s.strUserTitle = client_.publicDefine->GetUserTitle(LeadingNumber::Long(rec[UserRecord::kLevel]));
+    const int seat = modTableModel::SeatFromRecord(client_.game, rec);
+    if (seat >= 0)
+        client_.game.SeatUser[seat].strUserTitle =
+            client_.publicDefine->GetUserTitle(LeadingNumber::Long(rec[UserRecord::kLevel]));
     return seat;
 }
 
@@ -212,11 +204,7 @@ void modRoomMsg::lstUser_OnListLoaded(const std::string& strNames) {
     for (const auto& name : names) f.ZelChat->ChangeUser("ADD", name);
     for (const auto& name : names) {
         const auto rec = UserRecord::Fields(f.lstUser->GetUser(name));
-        const int seat = SeatPlayer(rec);
-        if (seat < 0) continue;
-        auto& s = client_.game.SeatUser[seat];
-        s.blnReady = LeadingNumber::Value(rec[UserRecord::kReady]) > 0;
-        s.blnNetBreak = LeadingNumber::Value(rec[UserRecord::kNetBreak]) > 0;
+        modTableModel::TakeRecordFlags(client_.game, SeatPlayer(rec), rec);
     }
     client_.publicDefine->SetCurSeatInfo();
     f.RedrawAllSeats();

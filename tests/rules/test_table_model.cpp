@@ -4,6 +4,7 @@
 
 #include "core/BroadcastParsers.h"
 #include "core/GameMessages.h"
+#include "core/UserRecord.h"
 #include "core/modTableModel.h"
 
 using namespace modDaoJuDefine;
@@ -181,4 +182,35 @@ TEST(TableModel, GroupsChangeBetweenGamesAndResultsKeepNamedSeats) {
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(results[0].seat, 0);
     EXPECT_EQ(results[1].score, -9);
+}
+
+TEST(TableModel, RecordsSeatPlayersByChairAndNeverANegativeOne) {
+    modGameDefine g;
+    g.InitGameDefine();
+    auto record = [](const std::string& name, const std::string& chair, const std::string& watched = "") {
+        std::vector<std::string> f(UserRecord::kFieldCount, "0");
+        f[UserRecord::kName] = name;
+        f[UserRecord::kChair] = chair;
+        f[UserRecord::kWatched] = watched;
+        f[UserRecord::kIconNo] = "12";
+        f[UserRecord::kReady] = "1";
+        return f;
+    };
+    EXPECT_EQ(modTableModel::SeatFromRecord(g, record("p", "8")), 2);
+    EXPECT_EQ(g.SeatUser[2].strUserName, "p");
+    EXPECT_EQ(g.SeatUser[2].lngIconNo, 12);
+    EXPECT_FALSE(g.SeatUser[2].blnReady);  // the flags come from the user list only
+    modTableModel::TakeRecordFlags(g, 2, record("p", "8"));
+    EXPECT_TRUE(g.SeatUser[2].blnReady);
+    // A spectator, a negative chair and a record cut short seat nobody.
+    EXPECT_EQ(modTableModel::SeatFromRecord(g, record("w", "1", "p")), -1);
+    EXPECT_EQ(modTableModel::SeatFromRecord(g, record("n", "-1")), -1);
+    auto cut = record("c", "3");
+    cut.pop_back();
+    EXPECT_EQ(modTableModel::SeatFromRecord(g, cut), -1);
+    for (int s = 0; s < 6; ++s)
+        if (s != 2) EXPECT_TRUE(g.SeatUser[s].strUserName.empty()) << s;
+    modTableModel::FreeSeat(g, 2);
+    EXPECT_TRUE(g.SeatUser[2].strUserName.empty());
+    EXPECT_FALSE(g.SeatUser[2].blnReady);
 }
