@@ -65,9 +65,11 @@ struct RemoveInfo {
     std::uint8_t comboA = 0;  // the running combo, 0 for none
     std::uint8_t comboB = 0;  // the seat's best combo this game
     ItemCounts counts{};
-    std::uint8_t countsGiven = 0;  // k, the count bytes the message carries (may exceed 9)
-    bool hasPath = false;          // the path is whole: 2..4 nodes, all there, all in the grid
     LinkPath path;
+    // Read from a broadcast: k, the count bytes it carries (may exceed 9), and whether the
+    // path is whole (2..4 nodes, all there, all in the grid).
+    std::uint8_t countsGiven = 0;
+    bool hasPath = false;
 };
 inline constexpr std::size_t kRemoveCountsPos = 6;
 Bytes RemoveBroadcast(const RemoveInfo& r);  // 19
