@@ -8,6 +8,7 @@
 #include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
+#include "core/modTableModel.h"
 #include "core/modTableState.h"
 
 using namespace modGameMsgDefine;
@@ -64,17 +65,8 @@ void TableFollower::ResetTable() {
 }
 
 void TableFollower::SeatFromRecord(const std::vector<std::string>& f, bool withFlags) {
-    using namespace UserRecord;
-    if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
-    if (!modPublicTools::TrimBlanks(f[kWatched]).empty()) return;
-    const std::int32_t chair = LeadingNumber::Long(f[kChair]);
-    auto& s = game_.SeatUser[((chair % kSeats) + kSeats) % kSeats];
-    s.strUserName = f[kName];
-    s.lngIconNo = LeadingNumber::Long(f[kIconNo]);
-    if (withFlags) {
-        s.blnReady = LeadingNumber::Long(f[kReady]) > 0;
-        s.blnNetBreak = LeadingNumber::Long(f[kNetBreak]) > 0;
-    }
+    const int seat = modTableModel::SeatFromRecord(game_, f);
+    if (withFlags) modTableModel::TakeRecordFlags(game_, seat, f);
 }
 
 void TableFollower::LoadList(const std::string& listText) {
@@ -103,7 +95,7 @@ TableFollower::Happening TableFollower::ExecRoomMsg(const Bytes& msg) {
     Happening h;
     if (msg.size() < 2) return h;
     const std::uint8_t sub = msg[1];
-    const std::string body = modPublicTools::ConvertBytesToStr(msg, 2);
+    const std::string body = RoomMessages::RequestText(msg);
     switch (msg[0]) {
         case ROOMMSG_TABLE:
             if (sub == TABLE_RESET) {
@@ -146,13 +138,7 @@ TableFollower::Happening TableFollower::ExecRoomMsg(const Bytes& msg) {
         case ROOMMSG_USERLEAVE: {
             if (sub != 0 || !users_.erase(body)) break;
             const int s = game_.FindSeat(body);
-            if (s >= 0) {
-                auto& seat = game_.SeatUser[s];
-                seat.strUserName.clear();
-                seat.lngIconNo = 0;
-                seat.blnReady = false;
-                seat.blnNetBreak = false;
-            }
+            modTableModel::FreeSeat(game_, s);
             h.kind = Event::SeatsChanged;
             h.seat = s;
             h.text = body;
@@ -163,8 +149,7 @@ TableFollower::Happening TableFollower::ExecRoomMsg(const Bytes& msg) {
         case ROOMMSG_GAMESETAGREE:
             return OnSettingsAgree(msg);
         case ROOMMSG_BROADCAST:
-            h.kind = Event::Notice;
-            h.text = modPublicTools::ConvertBytesToStr(msg, 3);
+            if (BroadcastParsers::ParseBroadcast(msg, h.text)) h.kind = Event::Notice;
             break;
         case ROOMMSG_TABLESTATE:
             return OnTableState(msg);
@@ -239,30 +224,23 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
         }
         case GAMEMSG_START:
             return OnStart(msg);
-        case GAMEMSG_READY: {
-            std::uint8_t seat = 0;
-            if (!BroadcastParsers::ParseReady(msg, seat) || seat >= kSeats) break;
-            game_.SeatUser[seat].blnReady = true;
-            h.kind = Event::Ready;
-            h.seat = seat;
+        case GAMEMSG_READY:
+            h.seat = modTableModel::ApplyReady(game_, msg);
+            if (h.seat >= 0) h.kind = Event::Ready;
             break;
-        }
         case GAMEMSG_REMOVE:
             return OnRemove(msg);
         case GAMEMSG_TIMEOUT: {
             std::uint8_t seat = 0, place = 0;
             if (!BroadcastParsers::ParseTimeOut(msg, seat, place) || IsWatcher() || !GameRunning()) break;
-            if (!SeatInPlay(seat)) break;
-            game_.SeatUser[seat].blnGameOut = true;
-            game_.SeatUser[seat].btePlace = place;
+            if (!modTableModel::PutSeatOut(game_, seat, place)) break;
             h.kind = Event::TimeOut;
             h.seat = seat;
             h.place = place;
             break;
         }
         case GAMEMSG_NOTICE:
-            h.kind = Event::Notice;
-            h.text = modPublicTools::ConvertBytesToStr(msg, 1);
+            if (GameMessages::ParseNotice(msg, h.text)) h.kind = Event::Notice;
             break;
         case GAMEMSG_END:
             return OnEnd(msg);
@@ -275,56 +253,22 @@ TableFollower::Happening TableFollower::ExecGameMsg(const Bytes& msg) {
 }
 
 TableFollower::Happening TableFollower::OnStart(const Bytes& msg) {
-    // Bytes 12..17 the groups, 18 and 19 the board's rows and columns, then the board,
-    // the number of items and their records.
-    constexpr std::size_t kGroups = 12, kRows = 18, kBoard = 20;
     Happening h;
-    game_.ResetBoards();
-    game_.blnGameSetKnown = true;
-    game_.blnGameStopped = false;
-    game_.blnShowStart = false;
-    for (auto& s : game_.SeatUser)
-        if (!s.strUserName.empty()) s.blnGameOut = false;
-    game_.blnCanSelect = !IsWatcher();
-    for (int s = 0; s < kSeats && kGroups + s < msg.size(); ++s) game_.SeatUser[s].bteFenZu = msg[kGroups + s];
+    const auto dealt = modTableModel::ApplyGameStart(game_, msg);
     ++gamesStarted_;
     h.kind = Event::GameStart;
-    if (msg.size() < kBoard) return h;
-    const int rows = msg[kRows], cols = msg[kRows + 1];
-    if (!modGameDefine::BoardSizeFits(rows, cols)) {
+    if (dealt == modTableModel::StartResult::SizeError) {
         // A board that does not fit: the size notice instead of a board, and no turn.
         h.kind = Event::Notice;
         h.text = "服务器发送的方块阵列数据无法处理！尺寸不符！";
-        return h;
     }
-    TileGridT board{};
-    const std::size_t pos = modGameDefine::StoreBoardBytes(board, msg, kBoard, rows, cols);
-    const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(board));
-    for (auto& seat : game_.SeatUser) {
-        seat.TileGrid = board;  // every seat starts with the same board, empty seats too
-        seat.bteDelFkCount = 0;
-        seat.bteLeftFkCount = tiles;
-    }
-    if (pos < msg.size()) modDaoJuRule::ReadDaoJuList(game_, msg, pos + 1, msg[pos], true);
     return h;
-}
-
-void TableFollower::RemovePair(int seat, const LinkPath& path) {
-    auto& s = game_.SeatUser[seat];
-    const CellPos a = path.First(), b = path.Last();
-    s.TileGrid[a.row][a.col] = 0;
-    s.TileGrid[b.row][b.col] = 0;
-    s.bteDelFkCount = static_cast<std::uint8_t>(std::min(255, s.bteDelFkCount + 2));
-    // A counter never wraps below zero, whatever an inconsistent message says.
-    s.bteLeftFkCount = static_cast<std::uint8_t>(std::max(0, s.bteLeftFkCount - 2));
 }
 
 TableFollower::Happening TableFollower::OnRemove(const Bytes& msg) {
     Happening h;
     GameMessages::RemoveInfo r;
-    if (!GameMessages::ParseRemoveBroadcast(msg, r) || r.seat >= kSeats) return h;
-    modDaoJuRule::StoreDaoJuCounts(game_, r.seat, msg, 6, msg[5]);
-    RemovePair(r.seat, r.path);
+    if (!modTableModel::ApplyRemoval(game_, msg, r) || r.seat >= kSeats || !r.hasPath) return h;
     h.kind = Event::Removal;
     h.seat = r.seat;
     h.path = r.path;
@@ -338,39 +282,15 @@ TableFollower::Happening TableFollower::OnItem(const Bytes& msg) {
     BroadcastParsers::ItemConfirm c;
     if (!BroadcastParsers::ParseItemConfirm(msg, c)) return h;
     if (c.item == GameMessages::kGroupChange) {
-        if (!game_.blnGameStopped || c.seat >= kSeats) return h;
-        if (modPublicTools::TrimBlanks(game_.SeatUser[c.seat].strUserName).empty()) return h;
-        game_.SeatUser[c.seat].bteFenZu = c.group;
+        if (!modTableModel::ApplyGroupChange(game_, c)) return h;
         h.kind = Event::GroupChanged;
         h.seat = c.seat;
         return h;
     }
-    if (game_.blnGameStopped || !SeatInPlay(c.seat)) return h;
-    const bool thrown = BroadcastParsers::IsThrownItem(c.item);
-    if (thrown && !SeatInPlay(c.target)) return h;
+    if (!modTableModel::ItemTakesEffect(game_, c)) return h;
     modDaoJuRule::SetDaoJuCount(game_, c.seat, c.item, c.count);
-    switch (c.item) {
-        case DJ_CHONGLIE:
-            game_.SeatUser[c.seat].TileGrid = c.grid;
-            break;
-        case DJ_NAOZHONG:
-            if (c.target == OwnSeat()) lngNaoZhongTurns_ += 5;
-            break;
-        case DJ_ZHADAN:
-            if (c.hasPath) RemovePair(c.seat, c.path);
-            break;
-        case DJ_JINGZI:
-            game_.SeatUser[c.target].TileGrid = c.grid;
-            break;
-        case DJ_ZHANGAI: {
-            auto& t = game_.SeatUser[c.target];
-            t.TileGrid = c.grid;
-            t.bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(c.grid));
-            break;
-        }
-        default:
-            break;  // compass, freeze and blindfold change no board
-    }
+    modTableModel::ApplyItemBoards(game_, c);
+    if (c.item == DJ_NAOZHONG && c.target == OwnSeat()) lngNaoZhongTurns_ += 5;
     h.kind = Event::ItemUsed;
     h.item = c.item;
     h.seat = c.seat;
@@ -382,8 +302,7 @@ TableFollower::Happening TableFollower::OnItem(const Bytes& msg) {
 TableFollower::Happening TableFollower::OnEnd(const Bytes& msg) {
     Happening h;
     game_.blnGameStopped = true;
-    for (const auto& r : GameMessages::ParseEnd(msg))
-        if (SeatNamed(r.seat)) h.results.push_back(r);
+    h.results = modTableModel::NamedResults(game_, msg);
     game_.ResetBoards();
     game_.blnShowStart = !IsWatcher();
     h.kind = Event::GameEnd;

@@ -98,8 +98,6 @@ private:
     void SetCurSeatInfo();
     bool SeatNamed(int seat) const;
     bool SeatInPlay(int seat) const;
-    // The two end cells of a path go from a seat's board.
-    void RemovePair(int seat, const LinkPath& path);
 
     modGameDefine game_;
     std::map<std::string, std::vector<std::string>> users_;  // the user list: name -> record fields

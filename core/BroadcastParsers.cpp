@@ -16,17 +16,6 @@ std::int32_t NumberField(const std::vector<std::string>& f, std::size_t i) {
     return i < f.size() ? LeadingNumber::Long(f[i]) : 0;
 }
 
-// The bomb's pair at pos: 2..4 nodes inside the grid filling the message exactly.
-bool ReadExactPath(const Bytes& msg, std::size_t pos, LinkPath& path) {
-    const int n = msg[pos];
-    if (n < 2 || n > 4 || msg.size() != pos + 1 + 2 * static_cast<std::size_t>(n)) return false;
-    for (int i = 0; i < 2 * n; ++i) path.lngNodePos[i] = msg[pos + 1 + i];
-    path.lngNodeCount = n;
-    for (int i = 0; i < n; ++i)
-        if (path.Node(i).row >= GameSize::kRows || path.Node(i).col >= GameSize::kCols) return false;
-    return true;
-}
-
 }  // namespace
 
 bool ParseSettingsAsk(const Bytes& msg, SettingsAsk& out) {
@@ -93,6 +82,12 @@ bool ParsePlayerQuit(const Bytes& msg, std::uint8_t& seat, std::string& reason) 
     return true;
 }
 
+bool ParseBroadcast(const Bytes& msg, std::string& text) {
+    if (msg.empty() || msg[0] != ROOMMSG_BROADCAST) return false;
+    text = modPublicTools::ConvertBytesToStr(msg, 3);
+    return true;
+}
+
 bool ParseChat(const Bytes& msg, std::vector<std::string>& fields) {
     if (msg.empty() || msg[0] != GAMEMSG_CHAT) return false;
     auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(msg, 1));
@@ -134,7 +129,7 @@ bool ParseItemConfirm(const Bytes& msg, ItemConfirm& out) {
             return true;
         case DJ_ZHADAN:
             if (msg.size() < 10) return false;
-            out.hasPath = ReadExactPath(msg, 5, out.path);
+            out.hasPath = GameMessages::ReadPath(msg, 5, out.path);
             return true;
         case DJ_JINGZI:
         case DJ_ZHANGAI:

@@ -54,6 +54,9 @@ bool ParseFinish(const Bytes& msg, std::uint8_t& seat, std::uint8_t& place);
 // 5: the seat and the reason text.
 bool ParsePlayerQuit(const Bytes& msg, std::uint8_t& seat, std::string& reason);
 
+// 105: the room's broadcast text from byte 3; false for another type.
+bool ParseBroadcast(const Bytes& msg, std::string& text);
+
 // 1: the fields of a relayed chat line; false with fewer than ten.
 bool ParseChat(const Bytes& msg, std::vector<std::string>& fields);
 

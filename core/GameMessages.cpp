@@ -1,5 +1,6 @@
 #include "core/GameMessages.h"
 
+#include "core/ChatFields.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -17,11 +18,13 @@ void AppendPath(Bytes& out, const LinkPath& path) {
     }
 }
 
-// The path at pos: a node count 2..4 and that many in-grid nodes filling the message.
-bool ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path) {
+}  // namespace
+
+bool ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path, bool toEnd) {
     if (pos >= msg.size()) return false;
     const int n = msg[pos];
-    if (n < 2 || n > 4 || msg.size() != pos + 1 + 2 * static_cast<std::size_t>(n)) return false;
+    const std::size_t end = pos + 1 + 2 * static_cast<std::size_t>(n);
+    if (n < 2 || n > 4 || msg.size() < end || (toEnd && msg.size() != end)) return false;
     path.lngNodeCount = n;
     for (int i = 0; i < n; ++i) {
         const int r = msg[pos + 1 + 2 * i], c = msg[pos + 2 + 2 * i];
@@ -31,8 +34,6 @@ bool ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path) {
     }
     return true;
 }
-
-}  // namespace
 
 Bytes TextMessage(std::initializer_list<std::uint8_t> head, const std::string& text) {
     Bytes out(head);
@@ -75,6 +76,14 @@ Bytes Chat(const std::vector<std::string>& fields) {
     return TextMessage({GAMEMSG_CHAT}, modPublicTools::JoinFields(fields));
 }
 
+bool ParseChatRequest(const Bytes& msg, std::vector<std::string>& fields) {
+    if (msg.empty() || msg[0] != GAMEMSG_CHAT) return false;
+    auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(msg, 1));
+    if (f.size() != static_cast<std::size_t>(ChatFields::kFieldCount)) return false;
+    fields = std::move(f);
+    return true;
+}
+
 Bytes PlayerQuit(std::uint8_t seat, const std::string& reason) {
     return TextMessage({GAMEMSG_PLAYERQUIT, 0, seat}, reason);
 }
@@ -112,6 +121,18 @@ bool ParseStart(const Bytes& msg, StartInfo& out) {
     return true;
 }
 
+void ReadStartHead(const Bytes& msg, StartHead& out) {
+    out = StartHead{};
+    for (int s = 0; s < GameSize::kSeatCount && kStartGroupPos + s < msg.size(); ++s) {
+        out.groups[s] = msg[kStartGroupPos + s];
+        out.groupCount = s + 1;
+    }
+    out.sizeRead = msg.size() >= kStartBoardPos;
+    if (!out.sizeRead) return;
+    out.rows = msg[kStartRowsPos];
+    out.cols = msg[kStartRowsPos + 1];
+}
+
 Bytes Ready(std::uint8_t seat) { return {GAMEMSG_READY, seat}; }
 
 Bytes RemoveBroadcast(const RemoveInfo& r) {
@@ -123,20 +144,28 @@ Bytes RemoveBroadcast(const RemoveInfo& r) {
 
 bool ParseRemoveBroadcast(const Bytes& msg, RemoveInfo& out) {
     if (msg.size() < 7 || msg[0] != GAMEMSG_REMOVE) return false;
-    const std::size_t k = msg[5];
-    if (msg.size() < 6 + k + 1) return false;
+    out = RemoveInfo{};
     out.seat = msg[2];
     out.comboA = msg[3];
     out.comboB = msg[4];
-    out.counts.fill(0);
-    for (std::size_t i = 0; i < k && i < out.counts.size(); ++i) out.counts[i] = msg[6 + i];
-    return ReadPath(msg, 6 + k, out.path);
+    out.countsGiven = msg[5];
+    const std::size_t k = out.countsGiven;
+    for (std::size_t i = 0; i < k && i < out.counts.size() && kRemoveCountsPos + i < msg.size(); ++i)
+        out.counts[i] = msg[kRemoveCountsPos + i];
+    out.hasPath = ReadPath(msg, kRemoveCountsPos + k, out.path, false);
+    return true;
 }
 
 Bytes TimeOut(std::uint8_t seat, std::uint8_t place) { return {GAMEMSG_TIMEOUT, 0, seat, place}; }
 Bytes Finish(std::uint8_t seat, std::uint8_t place) { return {GAMEMSG_FINISH, 0, seat, place}; }
 
 Bytes Notice(const std::string& text) { return TextMessage({GAMEMSG_NOTICE}, text); }
+
+bool ParseNotice(const Bytes& msg, std::string& text) {
+    if (msg.empty() || msg[0] != GAMEMSG_NOTICE) return false;
+    text = modPublicTools::ConvertBytesToStr(msg, 1);
+    return true;
+}
 
 Bytes End(const std::vector<EndRecord>& records) {
     Bytes out{GAMEMSG_END, 0};
@@ -160,6 +189,12 @@ std::vector<EndRecord> ParseEnd(const Bytes& msg) {
 }
 
 Bytes WatchFlag(bool allow) { return {GAMEMSG_WATCH, 0, static_cast<std::uint8_t>(allow ? 1 : 0)}; }
+
+bool ParseWatchFlag(const Bytes& msg, bool& allow) {
+    if (msg.size() != 3 || msg[0] != GAMEMSG_WATCH) return false;
+    allow = msg[2] != 0;
+    return true;
+}
 
 Bytes CompassDone(std::uint8_t seat, std::uint8_t count) { return {GAMEMSG_ITEM, ITEMSUB_ZHINANZHEN, 0, seat, count}; }
 

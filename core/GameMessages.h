@@ -26,7 +26,9 @@ bool ReadItemRecord(const Bytes& msg, std::size_t pos, DaoJuDef& item);
 
 // ---- server to client ----------------------------------------------------------------
 
-Bytes Chat(const std::vector<std::string>& fields);              // 1: the ten chat fields
+Bytes Chat(const std::vector<std::string>& fields);  // 1: the ten chat fields
+// A chat line a player sends: exactly the ten fields.
+bool ParseChatRequest(const Bytes& msg, std::vector<std::string>& fields);
 Bytes PlayerQuit(std::uint8_t seat, const std::string& reason);  // 5
 
 struct StartInfo {
@@ -38,7 +40,23 @@ struct StartInfo {
     ItemTable items{};
 };
 Bytes Start(const StartInfo& s);  // 17
+// The whole start of a 10 x 18 table with nine item records; false otherwise.
 bool ParseStart(const Bytes& msg, StartInfo& out);
+
+// The head of a start as a table reads it, whatever its length: the groups of bytes
+// 12..17 as far as they go, and the board's size (bytes 18, 19) when both are there.
+// The board follows from kStartBoardPos, then the item count and the item records.
+inline constexpr std::size_t kStartGroupPos = 12;
+inline constexpr std::size_t kStartRowsPos = 18;
+inline constexpr std::size_t kStartBoardPos = 20;
+struct StartHead {
+    int groupCount = 0;
+    std::array<std::uint8_t, GameSize::kSeatCount> groups{};
+    bool sizeRead = false;
+    int rows = 0;
+    int cols = 0;
+};
+void ReadStartHead(const Bytes& msg, StartHead& out);
 
 Bytes Ready(std::uint8_t seat);  // 18, two bytes
 
@@ -48,13 +66,23 @@ struct RemoveInfo {
     std::uint8_t comboB = 0;  // the seat's best combo this game
     ItemCounts counts{};
     LinkPath path;
+    // Read from a broadcast: k, the count bytes it carries (may exceed 9), and whether the
+    // path is whole (2..4 nodes, all there, all in the grid).
+    std::uint8_t countsGiven = 0;
+    bool hasPath = false;
 };
+inline constexpr std::size_t kRemoveCountsPos = 6;
 Bytes RemoveBroadcast(const RemoveInfo& r);  // 19
+// A removal broadcast of at least 7 bytes (else false): seat, combo and the counts
+// present are read; the path after the k counts sets hasPath when it is whole. Bytes
+// after a whole path are not read (the request, by contrast, must end with its path).
 bool ParseRemoveBroadcast(const Bytes& msg, RemoveInfo& out);
 
 Bytes TimeOut(std::uint8_t seat, std::uint8_t place);  // 20, four bytes
 Bytes Finish(std::uint8_t seat, std::uint8_t place);   // 23, four bytes
 Bytes Notice(const std::string& text);                 // 21
+// 21: the text from byte 1; false for another type.
+bool ParseNotice(const Bytes& msg, std::string& text);
 
 struct EndRecord {
     std::uint8_t seat = 0;
@@ -65,6 +93,8 @@ Bytes End(const std::vector<EndRecord>& records);  // 22
 std::vector<EndRecord> ParseEnd(const Bytes& msg);
 
 Bytes WatchFlag(bool allow);  // 113, three bytes
+// 113 from the server: exactly three bytes, the flag in byte 2.
+bool ParseWatchFlag(const Bytes& msg, bool& allow);
 
 // Item confirmations of 133 (sub-codes 9, 10, 2..7, 8) and the group change (255).
 Bytes CompassDone(std::uint8_t seat, std::uint8_t count);                                // 5 bytes
@@ -100,6 +130,10 @@ bool ParseRemoveRequest(const Bytes& msg, std::uint8_t& seat, LinkPath& path);
 
 // A text message: the header bytes, then the text in GBK; the bare header for an empty text.
 Bytes TextMessage(std::initializer_list<std::uint8_t> head, const std::string& text);
+
+// A path at pos: a node count 2..4, then that many nodes inside the grid; with toEnd the
+// nodes must end the message (requests and the bomb), otherwise later bytes are not read.
+bool ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path, bool toEnd = true);
 
 // A grid as the 180 bytes of a message, row-major.
 void AppendGrid(Bytes& out, const TileGridT& grid);

@@ -92,8 +92,10 @@ Bytes Login(bool allowWatch) {
 
 Bytes LeaveRequest(const std::string& name) { return TextMessage({ROOMMSG_USERLEAVE, 0}, name); }
 
-Bytes GameSetConfirm(const std::string& name, const GameSettings& s) {
-    return TextMessage({ROOMMSG_GAMESETAGREE, 0}, name + "`" + s.ToText());
+Bytes GameSetConfirm(const std::string& name, const GameSettings& s) { return GameSetAnswer(name, s.ToText()); }
+
+Bytes GameSetAnswer(const std::string& name, const std::string& settingsText) {
+    return TextMessage({ROOMMSG_GAMESETAGREE, 0}, name + "`" + settingsText);
 }
 
 Bytes GameSetAccept(const std::string& name) { return TextMessage({ROOMMSG_GAMESETAGREE, 1}, name); }
@@ -110,8 +112,8 @@ bool ParseLogin(const Bytes& msg, bool& allowWatch) {
     return true;
 }
 
-std::vector<std::string> RequestFields(const Bytes& msg) {
-    return modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(msg, 2));
-}
+std::string RequestText(const Bytes& msg) { return modPublicTools::ConvertBytesToStr(msg, 2); }
+
+std::vector<std::string> RequestFields(const Bytes& msg) { return modPublicTools::SplitFields(RequestText(msg)); }
 
 }  // namespace RoomMessages

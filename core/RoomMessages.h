@@ -91,16 +91,18 @@ Bytes TableStateMsg(const TableState& state);
 
 // ---- client to server ----------------------------------------------------------------
 
-Bytes Login(bool allowWatch);                                          // 130/0
-Bytes LeaveRequest(const std::string& name);                           // 110/0
-Bytes GameSetConfirm(const std::string& name, const GameSettings& s);  // 112/0
-Bytes GameSetAccept(const std::string& name);                          // 112/1
-Bytes WatchChange(const std::string& name, bool allow);                // 113/1
+Bytes Login(bool allowWatch);                                                   // 130/0
+Bytes LeaveRequest(const std::string& name);                                    // 110/0
+Bytes GameSetConfirm(const std::string& name, const GameSettings& s);           // 112/0
+Bytes GameSetAnswer(const std::string& name, const std::string& settingsText);  // 112/0, the text as shown
+Bytes GameSetAccept(const std::string& name);                                   // 112/1
+Bytes WatchChange(const std::string& name, bool allow);                         // 113/1
 
 // The login text "400`QZT`<0|1>"; false when the message is no valid login.
 bool ParseLogin(const Bytes& msg, bool& allowWatch);
 
-// The text fields of a room request behind its two header bytes.
+// The text of a room message behind its two header bytes (type, sub-code), and its fields.
+std::string RequestText(const Bytes& msg);
 std::vector<std::string> RequestFields(const Bytes& msg);
 
 }  // namespace RoomMessages

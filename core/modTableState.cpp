@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/modDaoJuRule.h"
+#include "core/modRoomMsgDefine.h"
 
 namespace modTableState {
 namespace {
@@ -11,6 +12,7 @@ constexpr int kSeats = GameSize::kSeatCount;
 
 // Positions of the snapshot's fixed bytes.
 constexpr std::size_t kPosRunning = 2;
+constexpr std::size_t kPosRecipient = 3;
 // between games
 constexpr std::size_t kPosReady = 4;    // 6 ready flags
 constexpr std::size_t kPosGroups = 10;  // 6 groups
@@ -83,6 +85,16 @@ TableStateResult DecodeRunning(modGameDefine& game, const Bytes& b) {
 }
 
 }  // namespace
+
+bool ReadRecipientSeat(const Bytes& bytData, std::uint8_t& seat) {
+    if (bytData.size() <= kPosRecipient) return false;
+    seat = bytData[kPosRecipient];
+    return true;
+}
+
+bool ShowsRunningGame(const Bytes& bytData) {
+    return !bytData.empty() && bytData[0] == modRoomMsgDefine::ROOMMSG_TABLESTATE && ByteAt(bytData, kPosRunning) > 0;
+}
 
 TableStateResult DecodeTableState(modGameDefine& game, const Bytes& bytData) {
     const int running = ByteAt(bytData, kPosRunning);

@@ -24,4 +24,9 @@ namespace modTableState {
 // skipped one by one; the fields they would have set stay as they were.
 TableStateResult DecodeTableState(modGameDefine& game, const Bytes& bytData);
 
+// The seat the snapshot was written for (byte 3); false when the message is shorter.
+bool ReadRecipientSeat(const Bytes& bytData, std::uint8_t& seat);
+// True for a snapshot of a table where a game runs.
+bool ShowsRunningGame(const Bytes& bytData);
+
 }  // namespace modTableState

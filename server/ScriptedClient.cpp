@@ -1,10 +1,13 @@
 #include "server/ScriptedClient.h"
 
+#include "core/BroadcastParsers.h"
 #include "core/LeadingNumber.h"
 #include "core/UserRecord.h"
+#include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modLinkSearch.h"
 #include "core/modPublicTools.h"
+#include "core/modTableModel.h"
 #include "core/modTableState.h"
 
 using namespace modGameMsgDefine;
@@ -114,10 +117,7 @@ void ScriptedClient::Handle(const Bytes& m) {
 
 void ScriptedClient::SeatFromRecord(const std::string& record) {
     const auto f = UserRecord::Fields(record);
-    if (f.empty() || !modPublicTools::TrimBlanks(f[UserRecord::kWatched]).empty()) return;
-    auto& s = table_.SeatUser[LeadingNumber::Long(f[UserRecord::kChair]) % 6];
-    s.strUserName = f[UserRecord::kName];
-    s.blnReady = LeadingNumber::Long(f[UserRecord::kReady]) > 0;
+    modTableModel::TakeRecordFlags(table_, modTableModel::SeatFromRecord(table_, f), f);
 }
 
 void ScriptedClient::HandleRoom(const Bytes& m) {
@@ -126,33 +126,37 @@ void ScriptedClient::HandleRoom(const Bytes& m) {
     switch (m[0]) {
         case ROOMMSG_TABLE:
             if (sub == TABLE_RESET) table_.InitGameDefine();
-            if (sub == TABLE_IDENTITY && f.size() == 2) {
-                name_ = f[0];
-                watcher_ = f[0] != f[1];
-                table_.strSeatUserName = f[1];
+            if (std::string name, seatName; BroadcastParsers::ParseIdentity(m, name, seatName)) {
+                name_ = name;
+                watcher_ = name != seatName;
+                table_.strSeatUserName = seatName;
+                table_.blnIsWatcher = watcher_;
             }
             if (sub == TABLE_USERLIST)
-                for (const auto& r : UserRecord::SplitList(modPublicTools::ConvertBytesToStr(m, 2))) SeatFromRecord(r);
+                for (const auto& r : UserRecord::SplitList(RoomMessages::RequestText(m))) SeatFromRecord(r);
             if (sub == TABLE_PLAYER_IN && f.size() == UserRecord::kFieldCount)
-                SeatFromRecord(modPublicTools::JoinFields(f));
+                SeatFromRecord(RoomMessages::RequestText(m));
             seat_ = table_.FindSeat(table_.strSeatUserName);
+            if (seat_ >= 0) table_.bteCurUserNo = static_cast<std::uint8_t>(seat_);
             break;
         case ROOMMSG_USERLEAVE: {
-            const int s = table_.FindSeat(modPublicTools::ConvertBytesToStr(m, 2));
-            if (s >= 0) table_.SeatUser[s].strUserName.clear();
+            modTableModel::FreeSeat(table_, table_.FindSeat(RoomMessages::RequestText(m)));
             break;
         }
-        case ROOMMSG_GAMESETASK:
-            if (watcher_ || f.size() < 7) break;
-            if (LeadingNumber::Long(f[5]) <= 0) SendRaw(RoomMessages::GameSetAccept(name_));
-            else if (LeadingNumber::Long(f[3]) > 0) SendRaw(RoomMessages::GameSetConfirm(name_, plan_.settings));
-            else if (LeadingNumber::Long(f[6]) > 0) SendRaw(RoomMessages::GameSetAccept(name_));
+        case ROOMMSG_GAMESETASK: {
+            BroadcastParsers::SettingsAsk ask;
+            if (watcher_ || !BroadcastParsers::ParseSettingsAsk(m, ask)) break;
+            if (!ask.answerDue) SendRaw(RoomMessages::GameSetAccept(name_));
+            else if (ask.isMaster) SendRaw(RoomMessages::GameSetConfirm(name_, plan_.settings));
+            else if (ask.masterDecided) SendRaw(RoomMessages::GameSetAccept(name_));
             break;
+        }
         case ROOMMSG_GAMESETAGREE: {
-            if (f.empty()) break;
-            const int s = table_.FindSeat(f[0]);
+            BroadcastParsers::SettingsAgree agree;
+            if (!BroadcastParsers::ParseSettingsAgree(m, agree)) break;
+            const int s = table_.FindSeat(agree.name);
             if (s >= 0) table_.SeatUser[s].blnReady = true;
-            if (!watcher_ && f[0] != name_ && f.size() > 1) SendRaw(RoomMessages::GameSetAccept(name_));
+            if (!watcher_ && agree.name != name_ && agree.carriesSettings) SendRaw(RoomMessages::GameSetAccept(name_));
             break;
         }
         case ROOMMSG_TABLESTATE: {
@@ -177,33 +181,16 @@ bool ScriptedClient::Playing() const {
 
 void ScriptedClient::HandleGame(const Bytes& m) {
     switch (m[0]) {
-        case GAMEMSG_START: {
-            GameMessages::StartInfo info;
-            if (!GameMessages::ParseStart(m, info)) break;
-            table_.ResetBoards();
-            for (auto& s : table_.SeatUser) {
-                s.TileGrid = info.board;
-                s.bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(info.board));
-                s.blnGameOut = s.strUserName.empty();
-            }
-            table_.g_DaoJu = info.items;
-            if (seat_ >= 0)
-                for (int k = 0; k < kItemCount; ++k)
-                    table_.SeatUser[seat_].bteDaoJuCount[k] = info.items[k].bteFreeCount;
+        case GAMEMSG_START:
+            // Followed as the table client follows it.
+            if (modTableModel::ApplyGameStart(table_, m) != modTableModel::StartResult::Dealt) break;
             gameRunning_ = true;
             removalInFlight_ = false;
             ScheduleMove();
             break;
-        }
         case GAMEMSG_REMOVE: {
             GameMessages::RemoveInfo r;
-            if (!GameMessages::ParseRemoveBroadcast(m, r) || r.seat >= 6) break;
-            auto& s = table_.SeatUser[r.seat];
-            const CellPos a = r.path.First(), b = r.path.Last();
-            s.TileGrid[a.row][a.col] = s.TileGrid[b.row][b.col] = 0;
-            s.bteDelFkCount += 2;
-            s.bteLeftFkCount -= 2;
-            s.bteDaoJuCount = r.counts;
+            if (!modTableModel::ApplyRemoval(table_, m, r) || !r.hasPath) break;
             if (r.seat == seat_ && !watcher_) {
                 if (removalInFlight_)
                     latencies_.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sentAt_).count());
@@ -220,12 +207,11 @@ void ScriptedClient::HandleGame(const Bytes& m) {
             }
             break;
         }
-        case GAMEMSG_TIMEOUT:
-            if (m.size() == 4 && m[2] < 6) {
-                table_.SeatUser[m[2]].blnGameOut = true;
-                table_.SeatUser[m[2]].btePlace = m[3];
-            }
+        case GAMEMSG_TIMEOUT: {
+            std::uint8_t seat = 0, place = 0;
+            if (BroadcastParsers::ParseTimeOut(m, seat, place)) modTableModel::PutSeatOut(table_, seat, place);
             break;
+        }
         case GAMEMSG_END:
             lastResults_ = GameMessages::ParseEnd(m);
             ++gamesEnded_;
@@ -234,38 +220,11 @@ void ScriptedClient::HandleGame(const Bytes& m) {
             if (!watcher_ && gamesEnded_ < plan_.games) After(std::chrono::milliseconds(200), [this] { PressReady(); });
             break;
         case GAMEMSG_ITEM: {
-            if (m.size() < 5) break;
-            const int user = m[3];
-            if (user >= 6) break;
-            if (m[1] == ITEMSUB_CHONGLIE && m.size() == 185) {
-                GameMessages::ReadGrid(m, 5, table_.SeatUser[user].TileGrid);
-                if (user == seat_) {
-                    table_.SeatUser[user].bteDaoJuCount[DJ_CHONGLIE] = m[4];
-                    ScheduleMove();
-                }
-            } else if ((m[1] == DJ_JINGZI || m[1] == DJ_ZHANGAI) && m.size() == 186 && m[4] < 6) {
-                auto& t = table_.SeatUser[m[4]];
-                GameMessages::ReadGrid(m, 6, t.TileGrid);
-                t.bteLeftFkCount = static_cast<std::uint8_t>(modGameDefine::CountTiles(t.TileGrid));
-                if (m[4] == seat_) ScheduleMove();
-            } else if (m[1] == DJ_ZHADAN && m.size() >= 10) {
-                LinkPath path;
-                path.lngNodeCount = m[5];
-                if (path.lngNodeCount >= 2 && path.lngNodeCount <= 4 && m.size() == 6u + 2 * path.lngNodeCount) {
-                    for (int i = 0; i < 2 * path.lngNodeCount; ++i) path.lngNodePos[i] = m[6 + i];
-                    auto& s = table_.SeatUser[user];
-                    s.TileGrid[path.First().row][path.First().col] = 0;
-                    s.TileGrid[path.Last().row][path.Last().col] = 0;
-                    s.bteLeftFkCount -= 2;
-                }
-            }
-            if (user == seat_ && m[1] != ITEMSUB_FENZU) {
-                const int k = modDaoJuDefine::ItemOfSubCode(m[1]);
-                const bool thrown =
-                    k == DJ_JINSHOU || k == DJ_NAOZHONG || k == DJ_MENGYAN || k == DJ_JINGZI || k == DJ_ZHANGAI;
-                const std::size_t at = thrown ? 5 : 4;
-                if (k >= 0 && m.size() > at) table_.SeatUser[user].bteDaoJuCount[k] = m[at];
-            }
+            BroadcastParsers::ItemConfirm c;
+            if (!BroadcastParsers::ParseItemConfirm(m, c) || !modTableModel::ItemTakesEffect(table_, c)) break;
+            modDaoJuRule::SetDaoJuCount(table_, c.seat, c.item, c.count);
+            // A new own board (rearranged, mirrored or obstructed) gives a new move.
+            if (modTableModel::ApplyItemBoards(table_, c) && c.item != DJ_ZHADAN && c.target == seat_) ScheduleMove();
             break;
         }
         default:

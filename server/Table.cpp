@@ -568,8 +568,8 @@ void Table::OnGameItem(UserSession& u, const GameMessages::ItemRequest& req) {
 
 void Table::OnChat(UserSession& u, const Bytes& m) {
     using namespace ChatFields;
-    auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 1));
-    if (f.size() != static_cast<std::size_t>(kFieldCount)) return;
+    std::vector<std::string> f;
+    if (!GameMessages::ParseChatRequest(m, f)) return;
     if (!u.TakeChatLine(clock_.Now(), room_.Options().chatPerMinute)) return;  // too many lines: this one is dropped
     for (int i = 0; i < kFieldCount; ++i) f[i] = FirstChars(f[i], i == kText ? kMaxTextChars : 64);
     f[kSender] = u.name;

@@ -34,6 +34,7 @@
 
 #include "core/CommandLine.h"
 #include "core/Ticket.h"
+#include "core/modTableState.h"
 #include "server/ScriptedClient.h"
 #include "tests/faults/kit/BotTable.h"
 #include "tests/faults/kit/PgCluster.h"
@@ -116,7 +117,7 @@ void Watch(asio::io_context& io, const asio::ip::tcp::endpoint& ep, Watcher& w) 
     w.client = std::make_unique<ScriptedClient>(io, ep, plan);
     w.client->onMessage = [&w](ScriptedClient&, const Bytes& m) {
         if (m.empty()) return;
-        if (m[0] == 17 || (m[0] == 109 && m.size() > 2 && m[2] == 1 && !w.inGame)) {
+        if (m[0] == 17 || (modTableState::ShowsRunningGame(m) && !w.inGame)) {
             if (!w.inGame) ++w.starts;
             w.inGame = true;
         } else if (m[0] == 22) {

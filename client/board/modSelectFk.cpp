@@ -11,6 +11,7 @@
 #include "client/paint/modManage_ShanDianObject.h"
 #include "client/platform/SelectFrame.h"
 #include "client/start/frmMain.h"
+#include "core/GameMessages.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -66,13 +67,7 @@ void modSelectFk::SelectTile(CellPos cell) {
     }
     // A legal pair: the turn ends here; the tiles go when the server's broadcast comes.
     client_.gameClock->StopTurnClock();
-    Bytes request{modGameMsgDefine::GAMEMSG_REMOVE, 0, g.bteCurUserNo, static_cast<std::uint8_t>(path.lngNodeCount)};
-    for (int i = 0; i < path.lngNodeCount; ++i) {
-        const CellPos n = path.Node(i);
-        request.push_back(static_cast<std::uint8_t>(n.row));
-        request.push_back(static_cast<std::uint8_t>(n.col));
-    }
-    client_.SendMessage(request);
+    client_.SendMessage(GameMessages::RemoveRequest(g.bteCurUserNo, path));
     ClearSelection();
 }
 

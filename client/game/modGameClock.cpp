@@ -7,7 +7,9 @@
 #include "client/platform/WindowTimer.h"
 #include "client/platform/ZelTimeBarCtrl.h"
 #include "client/start/frmMain.h"
+#include "core/GameMessages.h"
 #include "core/LeadingNumber.h"
+#include "core/RoomMessages.h"
 #include "core/TableExit.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
@@ -54,12 +56,10 @@ void modGameClock::cmdStart_Click() {
     auto& g = client_.game;
     if (g.blnGameSetKnown) {
         if (g.blnIsWatcher) return;
-        client_.SendMessage({modGameMsgDefine::GAMEMSG_READY, g.bteCurUserNo});
+        client_.SendMessage(GameMessages::ReadyRequest(g.bteCurUserNo));
     } else {
         // The table's settings are not known yet: ask for them first.
-        Bytes ask{modRoomMsgDefine::ROOMMSG_GAMESETAGREE, 1};
-        modPublicTools::ConvertStrToBytes(client_.strCurUserName, ask, {modRoomMsgDefine::ROOMMSG_GAMESETAGREE, 1});
-        client_.SendMessage(ask);
+        client_.SendMessage(RoomMessages::GameSetAccept(client_.strCurUserName));
     }
     g.blnShowStart = false;
     UpdateStartButton();
@@ -88,7 +88,7 @@ void modGameClock::ZelTimeBar_OnTimeOut() {
     const auto& me = g.SeatUser[g.bteCurUserNo];
     if (me.blnGameOut || me.strUserName.empty()) return;
     // Only the server's time-out broadcast takes the player out.
-    client_.SendMessage({modGameMsgDefine::GAMEMSG_TIMEOUT, 0, g.bteCurUserNo, 0});
+    client_.SendMessage(GameMessages::TimeOutRequest(g.bteCurUserNo));
 }
 
 void modGameClock::ZelTimeBar_OnTick() {

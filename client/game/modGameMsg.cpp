@@ -18,11 +18,14 @@
 #include "client/platform/ZelChatCtrl.h"
 #include "client/room/modGlobalMsgObject.h"
 #include "client/start/frmMain.h"
+#include "core/BroadcastParsers.h"
 #include "core/ChatFields.h"
+#include "core/GameMessages.h"
 #include "core/TableExit.h"
 #include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
+#include "core/modTableModel.h"
 
 using namespace modGameMsgDefine;
 using namespace modDaoJuDefine;
@@ -30,40 +33,6 @@ using namespace modDaoJuDefine;
 namespace {
 
 constexpr int kSeats = GameSize::kSeatCount;
-
-// Board dimensions and positions in the game start message.
-constexpr std::size_t kStartGroupPos = 12;
-constexpr std::size_t kStartRowsPos = 18;
-constexpr std::size_t kStartBoardPos = 20;
-
-bool InGrid(CellPos c) { return c.row >= 0 && c.row < GameSize::kRows && c.col >= 0 && c.col < GameSize::kCols; }
-
-// Items used on another player carry a target seat; the others act on the user's own
-// board or table.
-bool IsThrownItem(int item) {
-    return item == DJ_JINSHOU || item == DJ_NAOZHONG || item == DJ_MENGYAN || item == DJ_JINGZI || item == DJ_ZHANGAI;
-}
-
-// The exact length of each item confirmation; the bomb's is its least length.
-std::size_t ItemMsgLength(int item) {
-    switch (item) {
-        case DJ_ZHINANZHEN:
-            return 5;
-        case DJ_CHONGLIE:
-            return 5 + kGridBytes;
-        case DJ_JINSHOU:
-        case DJ_NAOZHONG:
-        case DJ_MENGYAN:
-            return 6;
-        case DJ_ZHADAN:
-            return 10;
-        case DJ_JINGZI:
-        case DJ_ZHANGAI:
-            return 6 + kGridBytes;
-        default:
-            return 0;
-    }
-}
 
 }  // namespace
 
@@ -128,65 +97,37 @@ void modGameMsg::ShowGameNotice(const std::string& strNote) {
 }
 
 void modGameMsg::ExecChat(const Bytes& msg) {
-    const auto fields = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(msg, 1));
-    if (fields.size() < ChatFields::kFieldCount) return;
+    std::vector<std::string> fields;
+    if (!BroadcastParsers::ParseChat(msg, fields)) return;
     std::array<std::string, 8> shown;
     for (int i = 0; i < 8; ++i) shown[i] = fields[ChatFields::kSender + i];
     if (ShowChatRecord) ShowChatRecord(shown);
 }
 
 void modGameMsg::ExecPlayerQuit(const Bytes& msg) {
-    if (msg.size() < 3 || msg[2] >= kSeats) return;
-    const int seat = msg[2];
+    std::uint8_t seat = 0;
+    std::string reason;
+    if (!BroadcastParsers::ParsePlayerQuit(msg, seat, reason) || seat >= kSeats) return;
     const auto& g = client_.game;
     if (ShowGameMsgWindow)
-        ShowGameMsgWindow(
-            g.SeatUser[seat].strUserName + " 不能继续玩下去，原因：" + modPublicTools::ConvertBytesToStr(msg, 3),
-            client_.strGameCaption + "系统提示");
+        ShowGameMsgWindow(g.SeatUser[seat].strUserName + " 不能继续玩下去，原因：" + reason,
+                          client_.strGameCaption + "系统提示");
     // The local player cannot go on: the client leaves the table.
     if (IsLocalSeat(seat) && !g.blnIsWatcher && client_.mainForm) client_.mainForm->Unload(TableExit::CannotGoOn);
 }
 
 void modGameMsg::ExecGameStart(const Bytes& msg) {
-    auto& g = client_.game;
-    // 1-2. A fresh game: every named seat plays; a watcher never selects.
-    g.ResetBoards();
-    g.blnGameSetKnown = true;
-    g.blnGameStopped = false;
-    for (auto& s : g.SeatUser)
-        if (!s.strUserName.empty()) s.blnGameOut = false;
-    g.blnCanSelect = !g.blnIsWatcher;
+    // 1-7. A fresh game in the table's store: every named seat plays, a watcher never
+    // selects, the groups, one board for every seat, the item settings.
+    const auto dealt = modTableModel::ApplyGameStart(client_.game, msg);
     client_.selectFk->ClearSelection();
     // The start button has done its work once the game is on; a player whose agreement
     // to the table settings counted as ready never pressed it.
-    g.blnShowStart = false;
     client_.gameClock->UpdateStartButton();
 
-    // 3. Groups of seats 0..5.
-    for (int s = 0; s < kSeats && kStartGroupPos + s < msg.size(); ++s)
-        g.SeatUser[s].bteFenZu = msg[kStartGroupPos + s];
-
-    // 4. The board's size.
-    if (msg.size() < kStartBoardPos) return;
-    const int rows = msg[kStartRowsPos];
-    const int cols = msg[kStartRowsPos + 1];
-    if (!modGameDefine::BoardSizeFits(rows, cols)) {
-        ShowGameNotice(kBoardSizeWrong);
-        return;
-    }
-
-    // 5-6. One board for every seat, empty seats too.
-    TileGridT board{};
-    std::size_t pos = modGameDefine::StoreBoardBytes(board, msg, kStartBoardPos, rows, cols);
-    const auto tiles = static_cast<std::uint8_t>(modGameDefine::CountTiles(board));
-    for (auto& s : g.SeatUser) {
-        s.TileGrid = board;
-        s.bteDelFkCount = 0;
-        s.bteLeftFkCount = tiles;
-    }
-
-    // 7. The table's item settings; the local player starts with the free uses.
-    if (pos < msg.size()) modDaoJuRule::ReadDaoJuList(g, msg, pos + 1, msg[pos], true);
+    // 4. A board that does not fit the grid (or none at all) gives no game to show.
+    if (dealt == modTableModel::StartResult::SizeError) ShowGameNotice(kBoardSizeWrong);
+    if (dealt != modTableModel::StartResult::Dealt) return;
 
     // 8. Sound, the whole window, the first turn.
     client_.mainForm->PlayGameSound(4);
@@ -195,50 +136,20 @@ void modGameMsg::ExecGameStart(const Bytes& msg) {
 }
 
 void modGameMsg::ExecReady(const Bytes& msg) {
-    if (msg.size() != 2 || msg[1] >= kSeats) return;
-    client_.game.SeatUser[msg[1]].blnReady = true;
-    client_.paintUser->PaintUserHand(msg[1]);
-}
-
-bool modGameMsg::ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path) {
-    if (pos >= msg.size()) return false;
-    const int n = msg[pos];
-    if (n < 2 || n > 4 || pos + 1 + 2 * std::size_t(n) > msg.size()) return false;
-    path.lngNodeCount = n;
-    for (int i = 0; i < 2 * n; ++i) path.lngNodePos[i] = msg[pos + 1 + i];
-    for (int i = 0; i < n; ++i)
-        if (!InGrid(path.Node(i))) return false;
-    return true;
-}
-
-void modGameMsg::RemovePair(int seat, const LinkPath& path) {
-    auto& s = client_.game.SeatUser[seat];
-    const CellPos a = path.First(), b = path.Last();
-    s.TileGrid[a.row][a.col] = 0;
-    s.TileGrid[b.row][b.col] = 0;
-    // The counters are bytes: they stop at their ends instead of wrapping round.
-    s.bteDelFkCount = static_cast<std::uint8_t>(std::min(s.bteDelFkCount + 2, 255));
-    s.bteLeftFkCount = static_cast<std::uint8_t>(std::max(s.bteLeftFkCount - 2, 0));
-    client_.paintUser->PaintUserFkCount(seat);
+    const int seat = modTableModel::ApplyReady(client_.game, msg);
+    if (seat >= 0) client_.paintUser->PaintUserHand(seat);
 }
 
 void modGameMsg::ExecRemove(const Bytes& msg) {
-    // 1. Seat, combo, item counts and path must at least begin.
-    if (msg.size() < 7) return;
-    const int seat = msg[2];
+    // 1-4. Seat, combo, item counts and path must at least begin; the mover's counts are
+    // stored and a whole path takes the pair off the seat's board.
+    GameMessages::RemoveInfo r;
+    if (!modTableModel::ApplyRemoval(client_.game, msg, r)) return;
+    const int seat = r.seat;
     const bool validSeat = seat < kSeats;
-
-    // 2. The combo banner's text.
-    strLianJiText = msg[3] != 0 ? std::to_string(msg[3]) + "/" + std::to_string(msg[4]) : std::string();
-
-    // 3. The mover's item counts; counts beyond the ninth are passed over.
-    const std::size_t pathPos = modDaoJuRule::StoreDaoJuCounts(client_.game, seat, msg, 6, msg[5]);
-
-    LinkPath path;
-    const bool validPath = ReadPath(msg, pathPos, path);
-
-    // 4. The pair leaves the seat's board.
-    if (validSeat && validPath) RemovePair(seat, path);
+    const bool removed = validSeat && r.hasPath;
+    strLianJiText = modTableModel::ComboText(r);
+    if (removed) client_.paintUser->PaintUserFkCount(seat);
 
     // 5. The own item bar and the removal sound.
     const bool local = validSeat && IsLocalSeat(seat);
@@ -248,7 +159,7 @@ void modGameMsg::ExecRemove(const Bytes& msg) {
     }
 
     // 6-7. The removal on screen and the combo banner.
-    if (validSeat && validPath) client_.paintFangKuai->ShowRemoval(seat, path);
+    if (removed) client_.paintFangKuai->ShowRemoval(seat, r.path);
     if (validSeat && !strLianJiText.empty()) client_.lianJiObjects->StartLianJiAni(seat, strLianJiText);
 
     // 8. The next turn, unless the own board has no move left.
@@ -262,23 +173,21 @@ void modGameMsg::ExecRemove(const Bytes& msg) {
 
 void modGameMsg::ExecTimeOut(const Bytes& msg) {
     const auto& g = client_.game;
-    if (msg.size() != 4 || g.blnIsWatcher || g.blnGameStopped) return;
-    if (!PutSeatOut(msg[2], msg[3])) return;
-    if (ShowChatNotice) ShowChatNotice(g.SeatUser[msg[2]].strUserName + " 时间耗尽...");
+    std::uint8_t seat = 0, place = 0;
+    if (!BroadcastParsers::ParseTimeOut(msg, seat, place) || g.blnIsWatcher || g.blnGameStopped) return;
+    if (!PutSeatOut(seat, place)) return;
+    if (ShowChatNotice) ShowChatNotice(g.SeatUser[seat].strUserName + " 时间耗尽...");
 }
 
 void modGameMsg::ExecFinish(const Bytes& msg) {
     // The server's chat line tells the table; the board shows the place.
-    if (msg.size() == 4 && !client_.game.blnGameStopped) PutSeatOut(msg[2], msg[3]);
+    std::uint8_t seat = 0, place = 0;
+    if (BroadcastParsers::ParseFinish(msg, seat, place) && !client_.game.blnGameStopped) PutSeatOut(seat, place);
 }
 
 bool modGameMsg::PutSeatOut(int seat, std::uint8_t place) {
-    if (seat >= kSeats) return false;
-    auto& s = client_.game.SeatUser[seat];
-    if (s.strUserName.empty() || s.blnGameOut) return false;
-    s.blnGameOut = true;
-    s.btePlace = place;
-    client_.paintUser->PaintUserScore(seat, s.btePlace, 0);
+    if (!modTableModel::PutSeatOut(client_.game, seat, place)) return false;
+    client_.paintUser->PaintUserScore(seat, place, 0);
     if (IsLocalSeat(seat)) {
         client_.gameClock->StopTurnClock();
         client_.selectFk->ClearSelection();  // no selection is left on a board that is out
@@ -286,7 +195,10 @@ bool modGameMsg::PutSeatOut(int seat, std::uint8_t place) {
     return true;
 }
 
-void modGameMsg::ExecNotice(const Bytes& msg) { ShowGameNotice(modPublicTools::ConvertBytesToStr(msg, 1)); }
+void modGameMsg::ExecNotice(const Bytes& msg) {
+    std::string text;
+    if (GameMessages::ParseNotice(msg, text)) ShowGameNotice(text);
+}
 
 void modGameMsg::ExecGameEnd(const Bytes& msg) {
     auto& g = client_.game;
@@ -307,13 +219,9 @@ void modGameMsg::ExecGameEnd(const Bytes& msg) {
 
     // 3-4. The results, one record of seat, place and score each.
     f.PlayGameSound(1);
-    for (std::size_t pos = 2; pos + 6 <= msg.size(); pos += 6) {
-        const int seat = msg[pos];
-        if (seat >= kSeats || g.SeatUser[seat].strUserName.empty()) continue;
-        std::int32_t score = 0;
-        modPublicTools::GetLongFromBytes(score, msg, pos + 2);
-        client_.paintUser->PaintUserScore(seat, msg[pos + 1], score);
-        if (ShowChatNotice) ShowChatNotice(g.SeatUser[seat].strUserName + "得分：" + std::to_string(score));
+    for (const auto& r : modTableModel::NamedResults(g, msg)) {
+        client_.paintUser->PaintUserScore(r.seat, r.place, r.score);
+        if (ShowChatNotice) ShowChatNotice(g.SeatUser[r.seat].strUserName + "得分：" + std::to_string(r.score));
     }
 
     // 5. Groups shown again; the boards are cleared in the store.
@@ -339,64 +247,55 @@ void modGameMsg::ExecWatch(const Bytes& msg) {
     // The watched player's allow-watch setting: accepted, but nothing on this table
     // depends on it.
     const auto& g = client_.game;
-    if (msg.size() != 3 || !g.blnGameSetKnown || !g.blnIsWatcher) return;
+    bool allow = false;
+    if (!GameMessages::ParseWatchFlag(msg, allow) || !g.blnGameSetKnown || !g.blnIsWatcher) return;
 }
 
 void modGameMsg::ExecItemMsg(const Bytes& msg) {
-    if (msg.size() < 2) return;
-    if (msg[1] == ITEMSUB_FENZU) {
-        ExecFenZu(msg);
+    BroadcastParsers::ItemConfirm c;
+    if (!BroadcastParsers::ParseItemConfirm(msg, c)) return;  // a length that fits no layout
+    if (c.item == GameMessages::kGroupChange) {
+        ExecFenZu(c);
         return;
     }
-    const int item = ItemOfSubCode(msg[1]);
-    if (item < 0 || item == DJ_DITU) return;  // the map choice is the server's matter
-    ExecDaoJu(msg, item);
+    ExecDaoJu(c);
 }
 
-void modGameMsg::ExecDaoJu(const Bytes& msg, int item) {
+void modGameMsg::ExecDaoJu(const BroadcastParsers::ItemConfirm& c) {
     auto& g = client_.game;
-    if (g.blnGameStopped) return;
-    const std::size_t length = ItemMsgLength(item);
-    if (item == DJ_ZHADAN ? msg.size() < length : msg.size() != length) return;
-
-    // 1. The user, and for a thrown item the target, must be playing.
-    const int user = msg[3];
-    const bool thrown = IsThrownItem(item);
-    const int target = thrown ? msg[4] : user;
-    auto playing = [&](int s) { return s < kSeats && !g.SeatUser[s].strUserName.empty() && !g.SeatUser[s].blnGameOut; };
-    if (!playing(user) || !playing(target)) return;
+    // 1. A game runs; the user, and for a thrown item the target, must be playing.
+    if (!modTableModel::ItemTakesEffect(g, c)) return;
+    const int item = c.item, user = c.seat, target = c.target;
 
     // 2-4. The chat line, the sound and the flight of the item.
     const std::string& itemName = g.g_DaoJu[item].strName;
     const std::string line =
-        thrown ? g.SeatUser[user].strUserName + " 对 " + g.SeatUser[target].strUserName + " 使用了道具：" + itemName
-               : g.SeatUser[user].strUserName + " 使用了道具：" + itemName;
+        BroadcastParsers::IsThrownItem(item)
+            ? g.SeatUser[user].strUserName + " 对 " + g.SeatUser[target].strUserName + " 使用了道具：" + itemName
+            : g.SeatUser[user].strUserName + " 使用了道具：" + itemName;
     if (ShowChatNotice) ShowChatNotice(line);
     client_.mainForm->PlayGameSound(2);
     client_.daoJuObjects->StartDaoJuAni(static_cast<std::uint8_t>(item), static_cast<std::uint8_t>(user),
                                         static_cast<std::uint8_t>(target));
 
     // 5-6. The user's new count of the item.
-    modDaoJuRule::SetDaoJuCount(g, user, item, msg[thrown ? 5 : 4]);
+    modDaoJuRule::SetDaoJuCount(g, user, item, c.count);
     if (IsLocalSeat(user)) client_.paintDaoJuButton->PaintDaoJuButton(item);
 
     // 7. The item's own effect.
-    ExecDaoJuEffect(msg, item, user, target);
+    ExecDaoJuEffect(c);
 }
 
-void modGameMsg::ExecDaoJuEffect(const Bytes& msg, int item, int user, int target) {
-    auto& g = client_.game;
+void modGameMsg::ExecDaoJuEffect(const BroadcastParsers::ItemConfirm& c) {
     auto& board = *client_.paintFangKuai;
-    // The whole new grid a rearrange, mirror or obstacle carries.
-    auto takeGrid = [&](int seat, std::size_t pos) {
-        modGameDefine::StoreBoardBytes(g.SeatUser[seat].TileGrid, msg, pos, GameSize::kRows, GameSize::kCols);
-    };
-    switch (item) {
+    const int user = c.seat, target = c.target;
+    // The new grid of a rearrange, mirror or obstacle, or the bomb's pair, in the store.
+    const bool boardChanged = modTableModel::ApplyItemBoards(client_.game, c);
+    switch (c.item) {
         case DJ_ZHINANZHEN:
             if (IsLocalSeat(user)) ShowHint();
             break;
         case DJ_CHONGLIE:
-            takeGrid(user, 5);
             board.DrawSeatBoard(user, false);
             client_.paintUser->PaintUserFkCount(user);
             if (IsLocalSeat(user)) CheckNoSolution(kNoSolutionAgain, true);
@@ -407,32 +306,26 @@ void modGameMsg::ExecDaoJuEffect(const Bytes& msg, int item, int user, int targe
         case DJ_NAOZHONG:
             if (IsLocalSeat(target)) client_.gameClock->lngNaoZhongTurns += 5;
             break;
-        case DJ_ZHADAN: {
+        case DJ_ZHADAN:
             // The bomb's pair goes only when the message holds exactly its path.
-            LinkPath path;
-            if (msg.size() != 6 + 2 * std::size_t(msg[5]) || !ReadPath(msg, 5, path)) break;
-            RemovePair(user, path);
+            if (!boardChanged) break;
+            client_.paintUser->PaintUserFkCount(user);
             client_.mainForm->PlayGameSound(0);
-            board.ShowRemoval(user, path);
+            board.ShowRemoval(user, c.path);
             // The own bomb is followed by the board test; any bomb ends the selection.
             if (!(IsLocalSeat(user) && CheckNoSolution(kNoSolutionHurry, true))) client_.selectFk->ClearSelection();
             break;
-        }
         case DJ_MENGYAN:
             if (IsLocalSeat(target)) client_.daoJuEffect->StartMengYan(5);
             break;
         case DJ_JINGZI:
-            takeGrid(target, 6);
             board.DrawSeatBoardBack(target);
             board.DrawSeatBoard(target, false);
             client_.paintUser->PaintUserFkCount(target);
             break;
         case DJ_ZHANGAI:
-            takeGrid(target, 6);
             board.DrawSeatBoardBack(target);
             board.DrawSeatBoard(target, false);
-            g.SeatUser[target].bteLeftFkCount =
-                static_cast<std::uint8_t>(modGameDefine::CountTiles(g.SeatUser[target].TileGrid));
             client_.paintUser->PaintUserFkCount(target);
             if (IsLocalSeat(target)) CheckNoSolution(kNoSolutionHurry, true);
             break;
@@ -463,13 +356,11 @@ bool modGameMsg::CheckNoSolution(const std::string& strNote, bool blnNeedFiveTil
     return true;
 }
 
-void modGameMsg::ExecFenZu(const Bytes& msg) {
+void modGameMsg::ExecFenZu(const BroadcastParsers::ItemConfirm& c) {
     auto& g = client_.game;
-    if (!g.blnGameStopped || msg.size() != 5 || msg[3] >= kSeats) return;
-    const int seat = msg[3];
-    auto& s = g.SeatUser[seat];
-    if (modPublicTools::TrimBlanks(s.strUserName).empty()) return;
-    s.bteFenZu = msg[4];
+    if (!modTableModel::ApplyGroupChange(g, c)) return;  // during a game, or no such player
+    const int seat = c.seat;
+    const auto& s = g.SeatUser[seat];
     client_.paintUser->PaintUserFenZu(seat);
     // A watcher has no group buttons.
     if (!g.blnIsWatcher) client_.paintFenZuBut->RefreshFenZuBut();

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "core/BroadcastParsers.h"
 #include "core/Bytes.h"
 #include "core/modLinkSearch.h"
 
@@ -56,16 +57,10 @@ private:
     void ExecGameEnd(const Bytes& msg);
     void ExecWatch(const Bytes& msg);
     void ExecItemMsg(const Bytes& msg);
-    void ExecDaoJu(const Bytes& msg, int item);
-    void ExecDaoJuEffect(const Bytes& msg, int item, int user, int target);
-    void ExecFenZu(const Bytes& msg);
+    void ExecDaoJu(const BroadcastParsers::ItemConfirm& c);
+    void ExecDaoJuEffect(const BroadcastParsers::ItemConfirm& c);
+    void ExecFenZu(const BroadcastParsers::ItemConfirm& c);
 
-    // The path of a message: the node count at pos, then the nodes; false unless it
-    // holds 2..4 nodes, all present and all inside the grid.
-    static bool ReadPath(const Bytes& msg, std::size_t pos, LinkPath& path);
-    // A removed pair on a seat's board: its two end cells cleared, the counters moved,
-    // the tiles-left box redrawn.
-    void RemovePair(int seat, const LinkPath& path);
     // The compass's answer on the own board: the hint, or the notice that none exists.
     void ShowHint();
     void ShowGameNotice(const std::string& strNote);

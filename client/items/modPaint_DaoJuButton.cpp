@@ -13,6 +13,7 @@
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
 #include "client/start/frmMain.h"
+#include "core/GameMessages.h"
 #include "core/LeadingNumber.h"
 #include "core/modDaoJuRule.h"
 #include "core/modGameMsgDefine.h"
@@ -225,10 +226,10 @@ void modPaint_DaoJuButton::UseSelfItem(int k) {
                 ShowNotice(kCompassNoPair);
                 return;
             }
-            SendRequest(ItemSubCode(k), {0});
+            SendRequest(k);
             return;
         case DJ_CHONGLIE:
-            if (playing) SendRequest(ItemSubCode(k), {});
+            if (playing) SendRequest(k);
             return;
         case DJ_ZHADAN: {
             if (!playing) return;
@@ -236,17 +237,7 @@ void modPaint_DaoJuButton::UseSelfItem(int k) {
                 ShowNotice(modGameMsg::kNoSolutionHurry);
                 return;
             }
-            Bytes request{modGameMsgDefine::GAMEMSG_ITEM,
-                          ItemSubCode(k),
-                          0,
-                          g.bteCurUserNo,
-                          0,
-                          static_cast<std::uint8_t>(path.lngNodeCount)};
-            for (int i = 0; i < path.lngNodeCount; ++i) {
-                request.push_back(static_cast<std::uint8_t>(path.Node(i).row));
-                request.push_back(static_cast<std::uint8_t>(path.Node(i).col));
-            }
-            client_.SendMessage(request);
+            SendRequest(k, 0, 0, path);
             return;
         }
         case DJ_DITU:
@@ -267,7 +258,7 @@ void modPaint_DaoJuButton::ChooseMap() {
     intLastMapIdx = chosen;
     // The window may have gone while the dialog was open.
     if (!client_.mainForm || client_.mainForm->Unloaded()) return;
-    SendRequest(ItemSubCode(DJ_DITU), {static_cast<std::uint8_t>(chosen)});
+    SendRequest(DJ_DITU, 0, static_cast<std::uint8_t>(chosen));
 }
 
 void modPaint_DaoJuButton::SendItemToUser(std::uint8_t bteDaoJuNo, std::uint8_t bteDstUserNo) {
@@ -277,21 +268,23 @@ void modPaint_DaoJuButton::SendItemToUser(std::uint8_t bteDaoJuNo, std::uint8_t 
         case DJ_JINSHOU:
         case DJ_NAOZHONG:
         case DJ_MENGYAN:
-            SendRequest(bteDaoJuNo, {bteDstUserNo, 0});
-            break;
         case DJ_JINGZI:
         case DJ_ZHANGAI:
-            SendRequest(bteDaoJuNo, {bteDstUserNo});
+            SendRequest(bteDaoJuNo, bteDstUserNo);
             break;
         default:
             break;  // no other item is thrown
     }
 }
 
-bool modPaint_DaoJuButton::SendRequest(std::uint8_t sub, std::initializer_list<std::uint8_t> rest) {
-    Bytes request{modGameMsgDefine::GAMEMSG_ITEM, sub, 0, client_.game.bteCurUserNo};
-    for (std::uint8_t b : rest) request.push_back(b);
-    return client_.SendMessage(request);
+bool modPaint_DaoJuButton::SendRequest(int item, std::uint8_t target, std::uint8_t value, const LinkPath& path) {
+    GameMessages::ItemRequest request;
+    request.item = item;
+    request.seat = client_.game.bteCurUserNo;
+    request.target = target;
+    request.value = value;
+    request.path = path;
+    return client_.SendMessage(GameMessages::ItemRequestMsg(request));
 }
 
 void modPaint_DaoJuButton::ShowNotice(const std::string& strNote) {

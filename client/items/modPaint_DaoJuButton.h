@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/Bytes.h"
+#include "core/modLinkSearch.h"
 
 class TableClient;
 class PictureBox;
@@ -61,7 +62,7 @@ private:
     void UseSelfItem(int k);
     // The map choice between games: the dialog, then the request with the chosen map.
     void ChooseMap();
-    bool SendRequest(std::uint8_t sub, std::initializer_list<std::uint8_t> rest);
+    bool SendRequest(int item, std::uint8_t target = 0, std::uint8_t value = 0, const LinkPath& path = {});
     void ShowNotice(const std::string& strNote);
 
     TableClient& client_;

@@ -5,6 +5,7 @@
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
 #include "client/start/frmMain.h"
+#include "core/GameMessages.h"
 #include "core/LeadingNumber.h"
 #include "core/modGameMsgDefine.h"
 
@@ -105,6 +106,9 @@ void modPaint_FenZuBut::picFenZuBut_MouseUp(int group, int button, int x, int y)
     // 3. The request; the buttons change when the server confirms it.
     if (g.blnIsWatcher || g.bteCurUserNo >= GameSize::kSeatCount) return;
     if (g.SeatUser[g.bteCurUserNo].strUserName.empty()) return;
-    client_.SendMessage({modGameMsgDefine::GAMEMSG_ITEM, modGameMsgDefine::ITEMSUB_FENZU, 0, g.bteCurUserNo,
-                         static_cast<std::uint8_t>(group)});
+    GameMessages::ItemRequest change;
+    change.item = GameMessages::kGroupChange;
+    change.seat = g.bteCurUserNo;
+    change.value = static_cast<std::uint8_t>(group);
+    client_.SendMessage(GameMessages::ItemRequestMsg(change));
 }

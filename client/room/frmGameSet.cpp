@@ -17,6 +17,7 @@
 #include "client/platform/WindowTimer.h"
 #include "client/start/frmMain.h"
 #include "core/LeadingNumber.h"
+#include "core/RoomMessages.h"
 #include "core/modPublicTools.h"
 #include "core/modRoomMsgDefine.h"
 
@@ -180,11 +181,11 @@ void frmGameSet::cmdUser_Click(int index) {
     if (unloaded_) return;
     tmrDelay->SetEnabled(false);
     if (index == 1) {
-        Send(client_.strCurUserName, modRoomMsgDefine::ROOMMSG_USERLEAVE, 0);
+        Send(RoomMessages::LeaveRequest(client_.strCurUserName));
         return;
     }
     if (!blnDeskMaster) {
-        Send(client_.strCurUserName, modRoomMsgDefine::ROOMMSG_GAMESETAGREE, 1);
+        Send(RoomMessages::GameSetAccept(client_.strCurUserName));
         return;
     }
     const QPointer<frmGameSet> self(this);
@@ -194,13 +195,12 @@ void frmGameSet::cmdUser_Click(int index) {
         if (self && !unloaded_) tmrDelay->SetEnabled(true);
         return;
     }
-    Send(client_.strCurUserName + "`" + BuildGameSetInfo(), modRoomMsgDefine::ROOMMSG_GAMESETAGREE, 0);
+    Send(RoomMessages::GameSetAnswer(client_.strCurUserName, BuildGameSetInfo()));
 }
 
-void frmGameSet::Send(const std::string& text, std::uint8_t bteHead0, std::uint8_t bteHead1) {
-    Bytes cmd;
-    if (modPublicTools::ConvertStrToBytes(text, cmd, {bteHead0, bteHead1}) && client_.mainForm)
-        client_.mainForm->SendGameSetResult(cmd);
+void frmGameSet::Send(const Bytes& cmd) {
+    // A message without a text (no name yet) is not sent.
+    if (cmd.size() > 2 && client_.mainForm) client_.mainForm->SendGameSetResult(cmd);
     Unload();
 }
 

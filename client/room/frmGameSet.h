@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "core/Bytes.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -61,7 +63,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Send(const std::string& text, std::uint8_t bteHead0, std::uint8_t bteHead1);
+    void Send(const Bytes& cmd);
 
     TableClient& client_;
     bool unloaded_ = false;

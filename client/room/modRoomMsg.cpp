@@ -18,12 +18,15 @@
 #include "client/room/modGlobalMsgObject.h"
 #include "client/room/modPublicDefine.h"
 #include "client/start/frmMain.h"
+#include "core/BroadcastParsers.h"
 #include "core/ChatFields.h"
+#include "core/GameMessages.h"
 #include "core/LeadingNumber.h"
+#include "core/RoomMessages.h"
 #include "core/UserRecord.h"
-#include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 #include "core/modRoomMsgDefine.h"
+#include "core/modTableModel.h"
 #include "core/modTableState.h"
 
 using namespace modRoomMsgDefine;
@@ -44,23 +47,24 @@ void modRoomMsg::ExecRoomMsg(const Bytes& msg) {
     const std::uint8_t sub = msg[1];
     switch (msg[0]) {
         case ROOMMSG_TABLE:
-            ExecTableMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2));
+            ExecTableMsg(msg);
             break;
         case ROOMMSG_USERSTATE:
-            ExecUserStateMsg(sub, modPublicTools::ConvertBytesToStr(msg, 2));
+            ExecUserStateMsg(sub, RoomMessages::RequestText(msg));
             break;
         case ROOMMSG_USERLEAVE:
-            if (sub == 0) ExecUserLeave(modPublicTools::ConvertBytesToStr(msg, 2));
+            if (sub == 0) ExecUserLeave(RoomMessages::RequestText(msg));
             break;
         case ROOMMSG_GAMESETASK:
-            ExecGameSetAsk(SplitFields(modPublicTools::ConvertBytesToStr(msg, 2)));
+            ExecGameSetAsk(msg);
             break;
         case ROOMMSG_GAMESETAGREE:
-            ExecGameSetAgree(sub, SplitFields(modPublicTools::ConvertBytesToStr(msg, 2)));
+            ExecGameSetAgree(msg);
             break;
         case ROOMMSG_BROADCAST: {
-            const std::string text = modPublicTools::ConvertBytesToStr(msg, 3);
-            if (!text.empty()) client_.mainForm->ZelChat->ShowBroadcast(text);
+            std::string text;
+            if (BroadcastParsers::ParseBroadcast(msg, text) && !text.empty())
+                client_.mainForm->ZelChat->ShowBroadcast(text);
             break;
         }
         case ROOMMSG_TABLESTATE:
@@ -71,9 +75,10 @@ void modRoomMsg::ExecRoomMsg(const Bytes& msg) {
     }
 }
 
-void modRoomMsg::ExecTableMsg(std::uint8_t sub, const std::string& text) {
+void modRoomMsg::ExecTableMsg(const Bytes& msg) {
     frmMain& f = *client_.mainForm;
-    switch (sub) {
+    const std::string text = RoomMessages::RequestText(msg);
+    switch (msg[1]) {
         case TABLE_WATCHER_IN: {
             const auto rec = UserRecord::Fields(text);
             if (rec.empty() || IsBlank(rec[UserRecord::kWatched])) return;
@@ -92,12 +97,12 @@ void modRoomMsg::ExecTableMsg(std::uint8_t sub, const std::string& text) {
             f.lstUser->LoadList(text);
             break;
         case TABLE_IDENTITY: {
-            const auto fields = SplitFields(text);
-            if (fields.size() != 2) return;
-            client_.strCurUserName = fields[0];
-            client_.game.strSeatUserName = fields[1];
-            f.lstUser->SetLocalUser(fields[0]);
-            f.ZelChat->SetCurUserName(fields[0]);
+            std::string name, seatName;
+            if (!BroadcastParsers::ParseIdentity(msg, name, seatName)) return;
+            client_.strCurUserName = name;
+            client_.game.strSeatUserName = seatName;
+            f.lstUser->SetLocalUser(name);
+            f.ZelChat->SetCurUserName(name);
             break;
         }
         case TABLE_PLAYER_IN: {
@@ -160,11 +165,7 @@ void modRoomMsg::ExecUserLeave(const std::string& name) {
     f.ZelChat->ChangeUser("DEL", name);
     const int seat = client_.game.FindSeat(name);
     if (seat < 0) return;
-    auto& s = client_.game.SeatUser[seat];
-    s.strUserName.clear();
-    s.lngIconNo = 0;
-    s.blnReady = false;
-    s.blnNetBreak = false;
+    modTableModel::FreeSeat(client_.game, seat);
     client_.paintUser->PaintUserSeat(seat);
     client_.paintUser->PaintUserHand(seat);
     client_.paintUser->PaintUserNetBreak(seat);
@@ -189,15 +190,10 @@ void modRoomMsg::ResetTable() {
 }
 
 int modRoomMsg::SeatPlayer(const std::vector<std::string>& rec) {
-    if (rec.size() != UserRecord::kFieldCount || !IsBlank(rec[UserRecord::kWatched])) return -1;
-    // A negative chair is no chair of this table: the record seats nobody.
-    const std::int32_t chair = LeadingNumber::Long(rec[UserRecord::kChair]);
-    if (chair < 0) return -1;
-    const int seat = chair % GameSize::kSeatCount;
-    auto& s = client_.game.SeatUser[seat];
-    s.strUserName = rec[UserRecord::kName];
-    s.lngIconNo = LeadingNumber::Long(rec[UserRecord::kIconNo]);
-    s.strUserTitle = client_.publicDefine->GetUserTitle(LeadingNumber::Long(rec[UserRecord::kLevel]));
+    const int seat = modTableModel::SeatFromRecord(client_.game, rec);
+    if (seat >= 0)
+        client_.game.SeatUser[seat].strUserTitle =
+            client_.publicDefine->GetUserTitle(LeadingNumber::Long(rec[UserRecord::kLevel]));
     return seat;
 }
 
@@ -208,11 +204,7 @@ void modRoomMsg::lstUser_OnListLoaded(const std::string& strNames) {
     for (const auto& name : names) f.ZelChat->ChangeUser("ADD", name);
     for (const auto& name : names) {
         const auto rec = UserRecord::Fields(f.lstUser->GetUser(name));
-        const int seat = SeatPlayer(rec);
-        if (seat < 0) continue;
-        auto& s = client_.game.SeatUser[seat];
-        s.blnReady = LeadingNumber::Value(rec[UserRecord::kReady]) > 0;
-        s.blnNetBreak = LeadingNumber::Value(rec[UserRecord::kNetBreak]) > 0;
+        modTableModel::TakeRecordFlags(client_.game, SeatPlayer(rec), rec);
     }
     client_.publicDefine->SetCurSeatInfo();
     f.RedrawAllSeats();
@@ -258,43 +250,39 @@ void modRoomMsg::ExecUserMenu(int lngUserMenuItemIdx) {
 }
 
 void modRoomMsg::ZelChat_OnSendChat(const std::array<std::string, 10>& fields) {
-    Bytes msg;
-    if (modPublicTools::ConvertStrToBytes(modPublicTools::JoinFields({fields.begin(), fields.end()}), msg,
-                                          {modGameMsgDefine::GAMEMSG_CHAT}))
-        client_.SendMessage(msg);
+    client_.SendMessage(GameMessages::Chat({fields.begin(), fields.end()}));
 }
 
-void modRoomMsg::ExecGameSetAsk(const std::vector<std::string>& f) {
-    if (f.size() < 6) return;
-    auto number = [&f](std::size_t i) { return i < f.size() ? LeadingNumber::Long(f[i]) : 0; };
+void modRoomMsg::ExecGameSetAsk(const Bytes& msg) {
+    BroadcastParsers::SettingsAsk ask;
+    if (!BroadcastParsers::ParseSettingsAsk(msg, ask)) return;  // fewer than six fields
     auto& g = client_.game;
-    const bool master = number(3) > 0;
-    if (number(5) <= 0) {  // nothing to settle: the start button is armed
+    if (!ask.answerDue) {  // nothing to settle: the start button is armed
         g.blnGameSetKnown = false;
         g.blnShowStart = true;
         client_.gameClock->UpdateStartButton();
         return;
     }
-    const std::string info = modPublicTools::JoinFields(f, 7);
-    if (master) OpenGameSet(true, info);
-    else if (number(6) == 0)
+    if (ask.isMaster) OpenGameSet(true, ask.settingsText);
+    else if (!ask.masterDecided)
         client_.msgObjects->ShowMsgWindow(0, client_.mainForm.get(), 0, "等待桌主进行本桌游戏设置...", "", 0, "", "",
                                           false);
-    else OpenGameSet(false, info);
+    else OpenGameSet(false, ask.settingsText);
 }
 
-void modRoomMsg::ExecGameSetAgree(std::uint8_t sub, const std::vector<std::string>& f) {
-    if (f.empty()) return;
+void modRoomMsg::ExecGameSetAgree(const Bytes& msg) {
+    BroadcastParsers::SettingsAgree agree;
+    if (!BroadcastParsers::ParseSettingsAgree(msg, agree)) return;  // no name
     auto& g = client_.game;
-    const int seat = g.FindSeat(f[0]);
+    const int seat = g.FindSeat(agree.name);
     if (seat < 0) return;
     g.SeatUser[seat].blnReady = true;
     client_.paintUser->PaintUserHand(seat);
     client_.msgObjects->CloseMsgWindows(0);
-    if (f[0] != client_.strCurUserName && f.size() > 1) {
-        if (!OpenGameSet(false, modPublicTools::JoinFields(f, 1))) return;  // the player has left
+    if (agree.name != client_.strCurUserName && agree.carriesSettings) {
+        if (!OpenGameSet(false, agree.settingsText)) return;  // the player has left
     }
-    if (sub > 1) {
+    if (agree.sub > 1) {
         for (int s = 0; s < GameSize::kSeatCount; ++s) {
             g.SeatUser[s].blnReady = false;
             client_.paintUser->PaintUserHand(s);
@@ -321,9 +309,8 @@ bool modRoomMsg::OpenGameSet(bool blnDeskMaster, const std::string& strAllGameSe
         return true;
     }
     w->Unload();
-    Bytes leave;
-    if (modPublicTools::ConvertStrToBytes(client_.strCurUserName, leave, {ROOMMSG_USERLEAVE, 0}))
-        client_.SendMessage(leave);
+    // A name is never empty once seated; before that there is nobody to take away.
+    if (!client_.strCurUserName.empty()) client_.SendMessage(RoomMessages::LeaveRequest(client_.strCurUserName));
     return false;
 }
 

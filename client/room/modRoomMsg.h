@@ -40,11 +40,11 @@ public:
     frmUserMenu* UserMenu() const { return userMenu_.get(); }
 
 private:
-    void ExecTableMsg(std::uint8_t bteSub, const std::string& strText);
+    void ExecTableMsg(const Bytes& msg);
     void ExecUserStateMsg(std::uint8_t bteSub, const std::string& strText);
     void ExecUserLeave(const std::string& strName);
-    void ExecGameSetAsk(const std::vector<std::string>& fields);
-    void ExecGameSetAgree(std::uint8_t bteSub, const std::vector<std::string>& fields);
+    void ExecGameSetAsk(const Bytes& msg);
+    void ExecGameSetAgree(const Bytes& msg);
     void ExecTableState(const Bytes& msg);
     void ResetTable();
     // Seats the player of a record (watched-player field blank); the seat, or -1.

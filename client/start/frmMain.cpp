@@ -39,7 +39,9 @@
 #include "client/start/frmUserSet.h"
 #include "client/start/modSound.h"
 #include "client/start/modUserSet.h"
+#include "core/GameMessages.h"
 #include "core/LeadingNumber.h"
+#include "core/RoomMessages.h"
 #include "core/TableExit.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
@@ -257,17 +259,12 @@ void frmMain::ConnectRoomServer() {
 
 void frmMain::ZelSckClient_OnConnected() {
     connected_ = true;
-    Bytes login;
-    const std::string text = std::string(modRoomMsgDefine::kLoginVersion) + "`" + modRoomMsgDefine::kGameKindTag + "`" +
-                             std::to_string(unsigned(client_.bteAllowWatch));
-    if (modPublicTools::ConvertStrToBytes(text, login, {modRoomMsgDefine::ROOMMSG_TABLE, 0}))
-        client_.SendMessage(login);
+    client_.SendMessage(RoomMessages::Login(client_.bteAllowWatch != 0));
 }
 
 void frmMain::ZelSckClient_OnDataArrival(const Bytes& data) {
     if (data.empty() || unloaded_) return;
-    if (!seated_ && data[0] == modGameMsgDefine::GAMEMSG_NOTICE)
-        noticeBeforeSeat_ = modPublicTools::ConvertBytesToStr(data, 1);
+    if (!seated_) GameMessages::ParseNotice(data, noticeBeforeSeat_);
     if (MsgRoute::IsGameMessage(data[0])) client_.gameMsg->ExecGameMsg(data);
     else client_.roomMsg->ExecRoomMsg(data);
     // The first table snapshot places the client: the launcher waits for this line.

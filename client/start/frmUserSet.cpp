@@ -6,6 +6,7 @@
 
 #include "client/TableClient.h"
 #include "client/start/modUserSet.h"
+#include "core/RoomMessages.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -58,11 +59,7 @@ void frmUserSet::cmdUser_Click(int index) {
         client_.bteWrongPrompt = on(4);
         client_.userSet->SaveUserSet();
         if (client_.bteAllowWatch != allowWatchAtOpening_) {
-            Bytes msg;
-            if (modPublicTools::ConvertStrToBytes(
-                    client_.strCurUserName + "`" + std::to_string(unsigned(client_.bteAllowWatch)), msg,
-                    {modGameMsgDefine::GAMEMSG_WATCH, 1}))
-                client_.SendMessage(msg);
+            client_.SendMessage(RoomMessages::WatchChange(client_.strCurUserName, client_.bteAllowWatch != 0));
         }
     }
     close();

@@ -1,4 +1,5 @@
 // The computer player's copy of the table, kept from the server's messages.
+// Forges raw messages: removals with short count lists and cut paths, at the computer player.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -2,6 +2,7 @@
 // seats 4 and 5 free), the boards laid out where the window draws them, and recorders for
 // the message windows and chat lines; plus builders for the server's game messages.
 #pragma once
+// Forges raw messages: starts with boards of any size and removals with any count list or path.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -7,15 +7,14 @@
 #include "ClientHarness.h"
 #include "client/platform/FrmZelListGm.h"
 #include "client/platform/ZelChatCtrl.h"
+#include "core/GameMessages.h"
 #include "core/modPublicTools.h"
 
 namespace roomkit {
 
 // A message: type, sub-code, then the text in GBK.
 inline Bytes Msg(std::uint8_t type, std::uint8_t sub, const std::string& text) {
-    Bytes out;
-    if (!modPublicTools::ConvertStrToBytes(text, out, {type, sub})) out = {type, sub};
-    return out;
+    return GameMessages::TextMessage({type, sub}, text);
 }
 
 struct Rec {

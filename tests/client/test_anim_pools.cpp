@@ -3,6 +3,7 @@
 // minimised window, the release at unload, and the starts from the game messages.
 #include "AnimTable.h"
 #include "GameTable.h"
+#include "core/GameMessages.h"
 
 using namespace animtable;
 
@@ -221,7 +222,7 @@ TEST(AniPools, TheGameMessagesStartRemovalComboHintAndFlight) {
 
     // The own compass: the flight of its icon at the own seat; its pair touches, so no
     // lightning, but the marks.
-    t.h.Receive(Bytes{133, 9, 0, 0, 4});
+    t.h.Receive(GameMessages::CompassDone(0, 4));
     ASSERT_EQ(t.EnabledTimers(), before + 3);
     EXPECT_EQ(t.timers().g_AniTimerTask[2].bteAniType, ANITYPE_DAOJU);
     EXPECT_EQ(t.c().daoJuObjects->g_DaoJuObj[0].lngStepCount, 0);

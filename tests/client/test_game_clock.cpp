@@ -4,6 +4,8 @@
 
 #include "GameTable.h"
 #include "client/platform/WindowTimer.h"
+#include "core/GameMessages.h"
+#include "core/RoomMessages.h"
 #include "core/TableExit.h"
 
 using namespace gametable;
@@ -92,15 +94,15 @@ TEST(TurnClock, TwoAlarmClocksShortenTheNextTenTurnsAcrossAGameEnd) {
     Table t;
     t.Deal(Pairs());
     EXPECT_EQ(t.bar().TotalSeconds(), 30);
-    t.Receive({133, 3, 0, 1, 0, 0});
-    t.Receive({133, 3, 0, 2, 0, 0});
+    t.Receive(GameMessages::TargetDone(modDaoJuDefine::DJ_NAOZHONG, 1, 0, 0));
+    t.Receive(GameMessages::TargetDone(modDaoJuDefine::DJ_NAOZHONG, 2, 0, 0));
     std::vector<int> turns;
     auto removeOwn = [&](int row, int col) {
         t.Receive(RemoveMsg(0, {{row, col}, {row, col + 1}}));
         turns.push_back(t.bar().TotalSeconds());
     };
     for (int i = 0; i < 5; ++i) removeOwn(0, 2 * i);
-    t.Receive({22, 0});
+    t.Receive(GameMessages::End({}));
     t.Deal(Pairs());
     turns.push_back(t.bar().TotalSeconds());
     for (int i = 0; i < 5; ++i) removeOwn(1, 2 * i);
@@ -140,7 +142,7 @@ TEST(StartButton, CountdownBeginsWithAReadyPlayerAndClosesTheWindowAtZero) {
     for (int i = 0; i < 5; ++i) t.c().gameClock->tmrStart_Timer();
     EXPECT_EQ(f.cmdStart->text().toStdString(), "可以开始");
 
-    t.Receive({18, 2});
+    t.Receive(GameMessages::Ready(2));
     t.c().gameClock->tmrStart_Timer();
     EXPECT_EQ(f.cmdStart->text().toStdString(), "可以开始 29");
     for (int i = 0; i < 28; ++i) t.c().gameClock->tmrStart_Timer();
@@ -158,15 +160,13 @@ TEST(StartButton, PressStopsTheCountdownAndAsksToPlay) {
     auto& f = t.h.Main();
     t.game().blnShowStart = true;
     t.c().gameClock->UpdateStartButton();
-    t.Receive({18, 2});
+    t.Receive(GameMessages::Ready(2));
     for (int i = 0; i < 10; ++i) t.c().gameClock->tmrStart_Timer();
     f.cmdStart->click();
     EXPECT_FALSE(f.cmdStart->isVisible());
     EXPECT_FALSE(f.tmrStart->Enabled());
-    Bytes ask{112, 1};
-    for (char ch : std::string("tester")) ask.push_back(static_cast<std::uint8_t>(ch));
     ASSERT_EQ(t.h.sent.size(), 1u);
-    EXPECT_EQ(t.h.sent[0], ask);  // the table's settings are not known yet
+    EXPECT_EQ(t.h.sent[0], RoomMessages::GameSetAccept("tester"));  // the table's settings are not known yet
 
     t.game().blnGameSetKnown = true;
     t.c().gameClock->cmdStart_Click();

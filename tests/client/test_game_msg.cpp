@@ -1,5 +1,6 @@
 // Game messages as the server sends them: the deal, ready marks, removals with combos and
 // item counts, time-outs, chat, a player who cannot go on, notices and the game end.
+// Forges raw messages: cut, scrambled and odd-sized game messages, at the client.
 #include <QPushButton>
 #include <QTimer>
 #include <tuple>

@@ -5,6 +5,7 @@
 
 #include "ItemsKit.h"
 #include "client/items/frmDaoJuToolTip.h"
+#include "core/GameMessages.h"
 
 using namespace gametable;
 using namespace itemskit;
@@ -464,9 +465,9 @@ TEST(GroupBut, ReleaseAsksForTheGroupOnlyBetweenGamesAndNotForTheOwn) {
     EXPECT_EQ(t.h.sent, (std::vector<Bytes>{{133, 255, 0, 0, 2}, {133, 255, 0, 0, 3}}));
     // The old group stays selected until the confirmation.
     EXPECT_EQ(t.group(0).Tag, "2");
-    t.Receive({133, 255, 0, 1, 3});  // another seat's change
+    t.Receive(GameMessages::GroupDone(1, 3));  // another seat's change
     EXPECT_EQ(t.group(0).Tag, "2");
-    t.Receive({133, 255, 0, 0, 2});
+    t.Receive(GameMessages::GroupDone(0, 2));
     EXPECT_EQ(t.group(2).Tag, "2");
     EXPECT_EQ(t.group(0).Tag, "0");
 

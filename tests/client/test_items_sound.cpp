@@ -7,6 +7,7 @@
 #include "PaintFixtures.h"
 #include "client/platform/WavePlayer.h"
 #include "client/start/modSound.h"
+#include "core/GameMessages.h"
 
 using namespace gametable;
 
@@ -100,7 +101,7 @@ TEST(Sound, GameEventsPlayTheirSounds) {
     t.Receive(StartMsg(board));
     t.Press(0, 0);
     t.Receive(RemoveMsg(0, {{0, 0}, {0, 1}}));
-    t.Receive({133, 9, 0, 1, 0});  // 李四's compass
+    t.Receive(GameMessages::CompassDone(1, 0));  // 李四's compass
     EXPECT_EQ(t.heard, (std::vector<std::string>{"Res/Sound/Start.wav", "Res/Sound/SelectFk.wav", "Res/Sound/DelFk.wav",
                                                  "Res/Sound/DaoJu.wav"}));
 }

@@ -12,6 +12,7 @@
 #include "client/platform/PictureBox.h"
 #include "client/room/modGlobalMsgObject.h"
 #include "client/start/frmUserSet.h"
+#include "core/RoomMessages.h"
 
 using paintfix::HelpCellColor;
 using paintfix::SystemCellColor;
@@ -118,7 +119,7 @@ TEST(CaptionStrip, LogoAndCaptionStayOverTheBackground) {
         EXPECT_EQ(h.Main().Image.pixel(10 + 8, 7 + 8), kLogo) << round;
         EXPECT_GT(captionInk(), 20) << round;  // "tilelink" in light blue
         EXPECT_EQ(h.Main().Image.pixel(5, 30), paintfix::BackColor(5, 30)) << round;
-        h.Receive({130, 1});  // the table reset paints the background again
+        h.Receive(RoomMessages::TableReset());  // the table reset paints the background again
     }
 }
 

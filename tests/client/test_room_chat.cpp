@@ -8,6 +8,7 @@
 #include "RoomTestKit.h"
 #include "client/room/modRoomMsg.h"
 #include "core/ChatFields.h"
+#include "core/GameMessages.h"
 
 using roomkit::Table;
 
@@ -22,8 +23,8 @@ TEST(Chat, TypedLineGoesOutAsGameMessageOneWithTenFields) {
     const Bytes& m = t.h.sent[0];
     ASSERT_GT(m.size(), 1u);
     EXPECT_EQ(m[0], 1);
-    const auto f = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 1));
-    ASSERT_EQ(f.size(), 10u);
+    std::vector<std::string> f;
+    ASSERT_TRUE(GameMessages::ParseChatRequest(m, f));
     EXPECT_EQ(f[ChatFields::kTarget], "李四");
     EXPECT_EQ(f[ChatFields::kPrivate], "1");
     EXPECT_EQ(f[ChatFields::kSender], "tester");
@@ -44,9 +45,8 @@ TEST(Chat, SendChatJoinsTheFieldsBehindOneHeaderByte) {
     Table t;
     t.c().roomMsg->ZelChat_OnSendChat({"所有人", "0", "me", "所有人", "12:00:00", "255", "0", "0", "a中b", "-"});
     ASSERT_EQ(t.h.sent.size(), 1u);
-    Bytes expected;
-    ASSERT_TRUE(modPublicTools::ConvertStrToBytes("所有人`0`me`所有人`12:00:00`255`0`0`a中b`-", expected, {1}));
-    EXPECT_EQ(t.h.sent[0], expected);
+    EXPECT_EQ(t.h.sent[0],
+              GameMessages::Chat({"所有人", "0", "me", "所有人", "12:00:00", "255", "0", "0", "a中b", "-"}));
     // "a中b" travels as GBK: 0x61 0xD6 0xD0 0x62 before the last field.
     const Bytes& m = t.h.sent[0];
     const Bytes tail(m.end() - 6, m.end());
@@ -94,7 +94,9 @@ TEST(Chat, AddresseeBoxFollowsTheUsers) {
     chat.txtInput->setText("hi");
     chat.SendInput();
     ASSERT_EQ(t.h.sent.size(), 1u);
-    EXPECT_EQ(modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(t.h.sent[0], 1))[1], "0");
+    std::vector<std::string> fields;
+    ASSERT_TRUE(GameMessages::ParseChatRequest(t.h.sent[0], fields));
+    EXPECT_EQ(fields[ChatFields::kPrivate], "0");
 }
 
 TEST(Chat, RelayedLinesNoticesAndBroadcastsShowInTheHistory) {

@@ -1,5 +1,6 @@
 // Users, seats and the user list: the room messages of entering, watching, dropping and
 // leaving, the full list load, the local seat, the title look-up and the user card.
+// Forges raw messages: cut, unknown and odd-sized room messages and snapshots, at the client.
 #include <gtest/gtest.h>
 #include <QContextMenuEvent>
 #include <QFontMetrics>

@@ -10,9 +10,11 @@
 #include "client/start/frmUserSet.h"
 #include "core/Framing.h"
 #include "core/GameMessages.h"
+#include "core/RoomMessages.h"
 #include "core/TableExit.h"
 #include "core/modPublicTools.h"
 
+// Forges raw messages: pins the login's wire bytes as the server reads them.
 using harness::Harness;
 
 namespace {
@@ -98,9 +100,7 @@ TEST(Settings, SpectatorOptionChangeTellsTheServer) {
         w->cmdUser_Click(1);
     }
     ASSERT_EQ(h.sent.size(), 1u);
-    Bytes expected;
-    ASSERT_TRUE(modPublicTools::ConvertStrToBytes("tester`0", expected, {113, 1}));
-    EXPECT_EQ(h.sent[0], expected);
+    EXPECT_EQ(h.sent[0], RoomMessages::WatchChange("tester", false));
     std::ifstream in(h.AppFolder() + "UserSet.ini", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "0\r\n0\r\n1\r\n1\r\n1\r\n");
     {
@@ -185,7 +185,9 @@ TEST_F(ListenerTest, TheExitStatusSaysWhyTheWindowEnded) {
         bool leave = false;         // the player leaves the table first
         int status;
     };
-    const Bytes snapshot = {109, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};  // no game, seat 3
+    RoomMessages::TableState noGame;
+    noGame.recipientSeat = 3;
+    const Bytes snapshot = RoomMessages::TableStateMsg(noGame);  // no game, seat 3
     const std::vector<Case> cases = {
         {"turned away at the door", {GameMessages::Notice("这张桌子已经坐满了。")}, false, TableExit::Refused},
         {"lost after being seated", {snapshot}, false, TableExit::ConnectionLost},
@@ -205,9 +207,7 @@ TEST_F(ListenerTest, TheExitStatusSaysWhyTheWindowEnded) {
         s->flush();
         QTest::qWait(100);
         if (c.leave) {
-            Bytes leave;
-            ASSERT_TRUE(modPublicTools::ConvertStrToBytes("tester", leave, {110, 0}));
-            EXPECT_TRUE(h.client->SendMessage(leave));
+            EXPECT_TRUE(h.client->SendMessage(RoomMessages::LeaveRequest("tester")));
         }
         s->close();
         for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
@@ -231,5 +231,5 @@ TEST(StartUp, NotConnectedControlRefusesToSend) {
     Harness h;
     h.client->RecordSends = nullptr;
     ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", 1)));
-    EXPECT_FALSE(h.client->SendMessage(Bytes{18, 0}));
+    EXPECT_FALSE(h.client->SendMessage(GameMessages::ReadyRequest(0)));
 }

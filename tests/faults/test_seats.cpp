@@ -8,6 +8,7 @@
 #include <random>
 
 #include "FaultFixture.h"
+#include "core/GameMessages.h"
 #include "core/RoomMessages.h"
 #include "server/ScriptedClient.h"
 
@@ -72,7 +73,7 @@ TEST_F(SeatFaultTest, TheConnectionCapKeepsADescriptorReserve) {
     auto master = Player("甲", 1);
     auto other = Player("乙", 1);
     StartPairGame(*master, *other);
-    other->Send({20, 0, static_cast<std::uint8_t>(other->Seat()), 0});
+    other->Send(GameMessages::TimeOutRequest(static_cast<std::uint8_t>(other->Seat())));
     ASSERT_TRUE(master->Await(GAMEMSG_END));
     server_.Stop();
     EXPECT_EQ(Record("甲").wins, 1);

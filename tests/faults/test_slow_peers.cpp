@@ -1,6 +1,7 @@
 // Slow and greedy peers against the real server: a client that stops reading, one that
 // sends half a frame and waits, a flood of chat, and a thousand connections at once.
 // Each ends at worst its own connection; the computer players' table plays on.
+// Forges raw messages: frames that never complete or carry junk, from slow peers.
 #include "FaultFixture.h"
 #include "core/BroadcastParsers.h"
 #include "core/ChatFields.h"

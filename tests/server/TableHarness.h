@@ -65,7 +65,7 @@ struct FakeOutbox : Outbox {
     std::vector<std::string> Notices() const {
         std::vector<std::string> texts;
         for (const Bytes& m : All(modGameMsgDefine::GAMEMSG_NOTICE))
-            texts.push_back(modPublicTools::ConvertBytesToStr(m, 1));
+            if (std::string text; GameMessages::ParseNotice(m, text)) texts.push_back(text);
         return texts;
     }
 };

@@ -26,7 +26,7 @@ inline std::unique_ptr<RawClient> Player(ServerHarness& h, const std::string& na
 inline std::vector<std::string> LastFields(const RawClient& c, std::uint8_t type, std::uint8_t sub = 255) {
     for (auto it = c.messages.rbegin(); it != c.messages.rend(); ++it)
         if ((*it)[0] == type && (sub == 255 || (it->size() > 1 && (*it)[1] == sub)))
-            return modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(*it, 2));
+            return RoomMessages::RequestFields(*it);
     return {};
 }
 

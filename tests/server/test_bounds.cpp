@@ -1,5 +1,6 @@
 // Whatever a client sends ends at worst its own connection: oversized frames, floods,
 // silence before the login, not reading, and random bytes. The other tables play on.
+// Forges raw messages: frames of every wrong length, cut and empty, at the server.
 #include <random>
 
 #include "RawClient.h"

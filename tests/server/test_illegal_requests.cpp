@@ -1,6 +1,7 @@
 // Every request a table client must not make is refused and changes nothing: wrong
 // pairs, another seat's number, forged item targets, items without count or price, group
 // changes during a game, and anything before the login.
+// Forges raw messages: requests a client may not send (wrong seats, watchers' moves), at the server.
 #include "RawClient.h"
 #include "ServerHarness.h"
 #include "core/GameMessages.h"

@@ -28,11 +28,10 @@ struct GameOfThree {
     }
     // The player at `seat` reports its time-out and takes the worst free place.
     void TimeOut(RawClient& p, std::uint8_t seat, std::uint8_t place) {
-        p.Send({20, 0, seat, 0});
+        p.Send(GameMessages::TimeOutRequest(seat));
         EXPECT_TRUE(h.RunUntil([&] {
-            return std::any_of(a->messages.begin(), a->messages.end(), [&](const Bytes& m) {
-                return m == Bytes{20, 0, seat, place};
-            });
+            return std::any_of(a->messages.begin(), a->messages.end(),
+                               [&](const Bytes& m) { return m == GameMessages::TimeOut(seat, place); });
         }));
     }
     void Leave(std::unique_ptr<RawClient>& p, const std::string& name) {
@@ -111,7 +110,9 @@ TEST(Seats, MapChoicesSpendTheChatBudget) {
     ServerHarness h;
     auto a = Player(h, "a");
     auto b = Player(h, "b");
-    for (int i = 0; i < 20; ++i) a->Send({133, 8, 0, 0, 0});
+    GameMessages::ItemRequest map;
+    map.item = modDaoJuDefine::DJ_DITU;
+    for (int i = 0; i < 20; ++i) a->Send(GameMessages::ItemRequestMsg(map));
     h.RunFor(300ms);
     // Five lines at once, like chat; the flood is not relayed.
     const auto choices =

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "TablePlayer.h"
+#include "core/BroadcastParsers.h"
 #include "core/ChatFields.h"
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
@@ -126,7 +127,7 @@ TEST(TableFlow, HiddenBoardsStayHiddenFromSpectators) {
     std::vector<Bytes> seen;
     watcher->onMessage = [&](ScriptedClient&, const Bytes& m) { seen.push_back(m); };
     ASSERT_TRUE(h.RunUntil([&] { return watcher->Received().count(113) > 0; }));
-    EXPECT_EQ(seen.back(), (Bytes{113, 0, 0}));  // the watched player does not allow it
+    EXPECT_EQ(seen.back(), GameMessages::WatchFlag(false));  // the watched player does not allow it
 
     open->Send(RoomMessages::GameSetAccept("open"));
     ASSERT_TRUE(h.RunUntil([&] { return open->Got(17, 0) && watcher->InGame(); }));
@@ -138,7 +139,8 @@ TEST(TableFlow, HiddenBoardsStayHiddenFromSpectators) {
     // Allowing it: the flag is relayed and the board shows up.
     shy->Send(RoomMessages::WatchChange("shy", true));
     ASSERT_TRUE(h.RunUntil([&] { return modGameDefine::CountTiles(watcher->Grid(0)) > 0; }));
-    const bool relayed = std::any_of(seen.begin(), seen.end(), [](const Bytes& m) { return m == Bytes{113, 0, 1}; });
+    const bool relayed =
+        std::any_of(seen.begin(), seen.end(), [](const Bytes& m) { return m == GameMessages::WatchFlag(true); });
     EXPECT_TRUE(relayed);
 }
 
@@ -152,7 +154,8 @@ TEST(TableFlow, ChatCarriesTheRealSenderCapsTheTextAndKeepsSecrets) {
         kEveryone, "0", "impostor", kEveryone, "12:00:00", "0", "0", "0", std::string(500, 'z'), "-"};
     a->Send(GameMessages::Chat(f));
     ASSERT_TRUE(h.RunUntil([&] { return CountOf(*b, 1) == 1 && CountOf(*c, 1) == 1; }));
-    const auto got = modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(b->messages.back(), 1));
+    std::vector<std::string> got;
+    ASSERT_TRUE(BroadcastParsers::ParseChat(b->messages.back(), got));
     ASSERT_EQ(got.size(), 10u);
     EXPECT_EQ(got[kSender], "a");
     EXPECT_EQ(got[kText].size(), static_cast<std::size_t>(kMaxTextChars));
@@ -195,6 +198,8 @@ TEST(TableFlow, OperatorBroadcastsAndNotices) {
     EXPECT_NE(reply.find("table 1: [0] a"), std::string::npos);
     ASSERT_TRUE(h.RunUntil([&] { return a->Got(105, 0) && CountOf(*a, 21) == 1; }));
     const auto bc = std::find_if(a->messages.begin(), a->messages.end(), [](const Bytes& m) { return m[0] == 105; });
-    EXPECT_EQ(modPublicTools::ConvertBytesToStr(*bc, 3), "服务器将在五分钟后重启");
+    std::string text;
+    EXPECT_TRUE(BroadcastParsers::ParseBroadcast(*bc, text));
+    EXPECT_EQ(text, "服务器将在五分钟后重启");
     EXPECT_FALSE(OperatorCommands::Run(*h.room, "quit", reply));
 }

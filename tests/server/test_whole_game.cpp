@@ -7,6 +7,7 @@
 #include <set>
 
 #include "ServerHarness.h"
+#include "core/RoomMessages.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
 
@@ -55,9 +56,7 @@ TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
         // What the master's table client hears about the dropping player.
         std::vector<int> dropNews;
         players[0]->onMessage = [&](ScriptedClient&, const Bytes& m) {
-            if (m.size() > 2 && m[0] == 108 &&
-                modPublicTools::SplitFields(modPublicTools::ConvertBytesToStr(m, 2))[0] == names[3])
-                dropNews.push_back(m[1]);
+            if (m.size() > 2 && m[0] == 108 && RoomMessages::RequestFields(m)[0] == names[3]) dropNews.push_back(m[1]);
         };
         ScriptPlan wp;
         wp.ticket = h.TicketFor("旁观者", 1, names[0]);

@@ -22,6 +22,7 @@
 #include "client/start/frmMain.h"
 #include "client/start/modStart.h"
 #include "core/CommandLine.h"
+#include "core/GameMessages.h"
 #include "core/LaunchArgs.h"
 #include "core/LaunchMarker.h"
 #include "core/modGameMsgDefine.h"
@@ -140,12 +141,12 @@ int main(int argc, char** argv) {
     shots.Save("dealt");
 
     // The own removal along a path with two corners, with a combo of 3 out of 5.
-    Bytes remove{modGameMsgDefine::GAMEMSG_REMOVE, 0, 0, 3, 5, 0, static_cast<std::uint8_t>(path.lngNodeCount)};
-    for (int i = 0; i < path.lngNodeCount; ++i) {
-        remove.push_back(static_cast<std::uint8_t>(path.Node(i).row));
-        remove.push_back(static_cast<std::uint8_t>(path.Node(i).col));
-    }
-    f.ZelSckClient_OnDataArrival(remove);
+    GameMessages::RemoveInfo remove;
+    remove.comboA = 3;
+    remove.comboB = 5;
+    remove.counts = g.SeatUser[0].bteDaoJuCount;  // the item bar stays as it is
+    remove.path = path;
+    f.ZelSckClient_OnDataArrival(GameMessages::RemoveBroadcast(remove));
     shots.HoldTimers();
     shots.Tick();
     shots.Tick();
@@ -156,7 +157,7 @@ int main(int argc, char** argv) {
     shots.Save("removal_done");
 
     // 李四 throws a freeze at the own board: the sign, and the icon flying there.
-    f.ZelSckClient_OnDataArrival(Bytes{133, 2, 0, 1, 0, 3});
+    f.ZelSckClient_OnDataArrival(GameMessages::TargetDone(modDaoJuDefine::DJ_JINSHOU, 1, 0, 3));
     shots.HoldTimers();
     for (int t = 1; t <= 6; ++t) shots.Tick();
     shots.Save("flight_tick6");

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 
+#include "core/BroadcastParsers.h"
 #include "core/ChatLine.h"
 #include "core/GameMessages.h"
 #include "core/RoomMessages.h"
@@ -174,21 +175,36 @@ int FaultClient::Count(std::uint8_t type, int sub) const {
     return n;
 }
 
-std::string FaultClient::TextOf(const Bytes& m, std::size_t from) { return modPublicTools::ConvertBytesToStr(m, from); }
+std::string FaultClient::TextOf(const Bytes& m) { return RoomMessages::RequestText(m); }
 
 // ---- the game ---------------------------------------------------------------------------
+
+namespace {
+
+BroadcastParsers::ItemConfirm Confirm(const Bytes& m) {
+    BroadcastParsers::ItemConfirm c;
+    if (!BroadcastParsers::ParseItemConfirm(m, c)) c.item = -1;
+    return c;
+}
+
+// A rearrange confirmed for the seat, carrying its new board.
+bool IsOwnRearrange(const Bytes& m, int seat) {
+    const auto c = Confirm(m);
+    return c.item == modDaoJuDefine::DJ_CHONGLIE && c.hasGrid && c.seat == seat;
+}
+
+TileGridT RearrangedGrid(const Bytes& m) { return Confirm(m).grid; }
+
+}  // namespace
 
 void FaultClient::Take(const Bytes& m) {
     if (m.empty()) return;
     switch (m[0]) {
         case ROOMMSG_TABLE:
-            if (m.size() > 1 && m[1] == TABLE_IDENTITY) {
-                const auto f = RoomMessages::RequestFields(m);
-                if (!f.empty()) name_ = f[0];
-            }
+            if (std::string name, seatName; BroadcastParsers::ParseIdentity(m, name, seatName)) name_ = name;
             break;
         case ROOMMSG_TABLESTATE:
-            if (m.size() > 3) seat_ = m[3] % GameSize::kSeatCount;
+            if (std::uint8_t seat = 0; modTableState::ReadRecipientSeat(m, seat)) seat_ = seat % GameSize::kSeatCount;
             snapshot_.InitGameDefine();
             snapshot_.blnGameSetKnown = true;
             snapshot_.ResetBoards();
@@ -204,14 +220,14 @@ void FaultClient::Take(const Bytes& m) {
         }
         case GAMEMSG_REMOVE: {
             GameMessages::RemoveInfo r;
-            if (!GameMessages::ParseRemoveBroadcast(m, r) || r.seat != seat_) break;
+            if (!GameMessages::ParseRemoveBroadcast(m, r) || !r.hasPath || r.seat != seat_) break;
             const CellPos a = r.path.First(), b = r.path.Last();
             board_[a.row][a.col] = board_[b.row][b.col] = 0;
             break;
         }
         case GAMEMSG_ITEM:
-            // The own rearranged board: 133, 10, 0, seat, count, 180 cells.
-            if (m.size() == 185 && m[1] == ITEMSUB_CHONGLIE && m[3] == seat_) GameMessages::ReadGrid(m, 5, board_);
+            // The own rearranged board.
+            if (IsOwnRearrange(m, seat_)) board_ = RearrangedGrid(m);
             break;
         default:
             break;
@@ -225,7 +241,7 @@ int FaultClient::PlayPairs(int pairs, Ms limit) {
     const auto seat = static_cast<std::uint8_t>(seat_);
     auto ownRemoval = [seat](const Bytes& m) {
         GameMessages::RemoveInfo r;
-        return !m.empty() && m[0] == GAMEMSG_REMOVE && GameMessages::ParseRemoveBroadcast(m, r) && r.seat == seat;
+        return GameMessages::ParseRemoveBroadcast(m, r) && r.hasPath && r.seat == seat;
     };
     int done = 0;
     while (done < pairs && TilesLeft() > 0 && Clock::now() < end) {
@@ -240,9 +256,7 @@ int FaultClient::PlayPairs(int pairs, Ms limit) {
         req.item = modDaoJuDefine::DJ_CHONGLIE;
         req.seat = seat;
         Send(GameMessages::ItemRequestMsg(req));
-        if (!Await([seat](const Bytes& m) { return m.size() == 185 && m[0] == GAMEMSG_ITEM && m[3] == seat; },
-                   Left(end)))
-            break;
+        if (!Await([seat](const Bytes& m) { return IsOwnRearrange(m, seat); }, Left(end))) break;
     }
     return done;
 }

@@ -59,8 +59,8 @@ public:
     const std::vector<Bytes>& Log() const { return log_; }
     int Count(std::uint8_t type, int sub = -1) const;
     std::size_t BytesReceived() const { return bytesIn_; }
-    // The text of a message from byte `from` on, GBK read as UTF-8.
-    static std::string TextOf(const Bytes& m, std::size_t from = 2);
+    // The text of a room message behind its two header bytes, GBK read as UTF-8.
+    static std::string TextOf(const Bytes& m);
 
     // ---- the game, as the server tells it ----
     const std::string& Name() const { return name_; }
