@@ -173,6 +173,7 @@ std::string FrmZelListGm::GetUser(const std::string& name) const {
 
 std::vector<std::string> FrmZelListGm::RowNames() const {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(lstView_->topLevelItemCount()));
     for (int i = 0; i < lstView_->topLevelItemCount(); ++i)
         names.push_back(lstView_->topLevelItem(i)->data(0, kNameRole).toString().toStdString());
     return names;
