@@ -67,6 +67,8 @@ bool TableClient::SendMessage(const Bytes& message) {
     return mainForm->ZelSckClient->SendData(message, 0, message.size() - 1);
 }
 
+TableCanvas* TableClient::Canvas() const { return mainForm.get(); }
+
 std::string TableClient::ResPath(const std::string& relative) const {
     std::string path = strAppPath;
     for (char c : relative) path.push_back(c == '\\' ? '/' : c);

@@ -7,10 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "client/platform/EventWait.h"
 #include "core/Bytes.h"
 #include "core/modGameDefine.h"
 
 class frmMain;
+class TableCanvas;
 class modStart;
 class modUserSet;
 class modSound;
@@ -33,7 +35,7 @@ class modManage_BlastObject;
 class modManage_LianJiObject;
 class modManage_DaoJuObject;
 
-class TableClient {
+class TableClient : public ProgramEnd {
 public:
     TableClient();
     ~TableClient();
@@ -50,7 +52,7 @@ public:
     std::string strReserveArgs[2];
     std::string strCurUserName;
     std::uint8_t bteScoreKind = 0;  // non-zero: experience wording, zero: points wording
-    bool blnQuitFlag = false;
+    // blnQuitFlag, EndProgram and blnProgramEnded: the program's end (ProgramEnd).
     // The program's exit status (TableExit::Code): why the window ended.
     int exitStatus = 0;
     // The player asked to leave the table: the connection's end is no loss.
@@ -68,6 +70,8 @@ public:
 
     // The main window; created by the start-up's InitGameEnvironment.
     std::unique_ptr<frmMain> mainForm;
+    // What the drawing modules draw on: the main window's canvas; nullptr before it exists.
+    TableCanvas* Canvas() const;
 
     // Modules.
     std::unique_ptr<modStart> start;
@@ -98,11 +102,6 @@ public:
 
     // A file below the program folder, given with '\' or '/' separators ("Res\\GameBack.bmp").
     std::string ResPath(const std::string& relative) const;
-
-    // Ends the program at once (after the main window has unloaded). The program's own
-    // exit by default; tests replace it.
-    std::function<void()> EndProgram;
-    bool blnProgramEnded = false;
 
     // Test seam: when set before start-up, the socket control reports the connection at
     // once and hands every sent message here instead of to a server.

@@ -14,7 +14,7 @@ Outcome Fetch(const std::string& host, int port, std::chrono::milliseconds timeo
     Outcome outcome = Outcome::Unreachable;
     error = "no answer in time";
     resolver.async_resolve(
-        host, std::to_string(port), [&](std::error_code ec, asio::ip::tcp::resolver::results_type r) {
+        host, std::to_string(port), [&](std::error_code ec, const asio::ip::tcp::resolver::results_type& r) {
             if (ec) {
                 error = "cannot resolve " + host + ": " + ec.message();
                 return;

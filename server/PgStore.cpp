@@ -120,6 +120,7 @@ bool PgStore::Ready(std::string& error) {
 PgStore::Result PgStore::Run(const char* sql, const std::vector<std::string>& params, std::string& error) {
     if (!Ready(error)) return Result();
     std::vector<const char*> values;
+    values.reserve(params.size());
     for (const auto& p : params) values.push_back(p.c_str());
     // Without parameters a text may hold many statements (the migrations do).
     PGresult* r = params.empty() ? PQexec(conn_, sql)

@@ -16,6 +16,7 @@ std::vector<Result> Score(const std::vector<Entry>& entries, std::int32_t baseSc
         if (!fresh) it->second = std::min(it->second, static_cast<int>(e.place));
     }
     std::vector<std::pair<int, int>> order;  // (best place, side)
+    order.reserve(sideBest.size());
     for (auto [side, best] : sideBest) order.push_back({best, side});
     std::sort(order.begin(), order.end());
     std::map<int, int> rank;

@@ -15,7 +15,7 @@ using namespace modRoomMsgDefine;
 using namespace modDaoJuDefine;
 
 ScriptedClient::ScriptedClient(asio::io_context& io, asio::ip::tcp::endpoint server, ScriptPlan plan)
-    : io_(io), server_(server), plan_(std::move(plan)), alive_(std::make_shared<bool>(true)) {
+    : io_(io), server_(std::move(server)), plan_(std::move(plan)), alive_(std::make_shared<bool>(true)) {
     table_.InitGameDefine();
 }
 

@@ -72,7 +72,7 @@ bool Queue(std::mutex& m, std::condition_variable& cv, std::deque<std::function<
 
 }  // namespace
 
-void StoreWorker::Load(const std::string& name, LoadDone done) {
+void StoreWorker::Load(const std::string& name, const LoadDone& done) {
     auto read = [this, name, done](Store& s) {
         UserStats u;
         std::string error = "the database is away";
@@ -83,7 +83,7 @@ void StoreWorker::Load(const std::string& name, LoadDone done) {
         Post([done, name] { done(false, UserStats{}, "too many reads wait for the database"); });
 }
 
-void StoreWorker::Exists(const std::string& name, std::function<void(bool)> done) {
+void StoreWorker::Exists(const std::string& name, const std::function<void(bool)>& done) {
     auto read = [this, name, done](Store& s) {
         bool exists = false;
         std::string error;
@@ -93,7 +93,7 @@ void StoreWorker::Exists(const std::string& name, std::function<void(bool)> done
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, read)) Post([done] { done(false); });
 }
 
-void StoreWorker::TakeSession(const std::string& name, std::function<void(bool)> done) {
+void StoreWorker::TakeSession(const std::string& name, const std::function<void(bool)>& done) {
     auto write = [this, name, done](Store& s) {
         std::string error;
         const bool ok = !away_ && s.TakeSession(name, room_.id, error);

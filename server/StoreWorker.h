@@ -48,9 +48,9 @@ public:
     // Reads; the answers come on the io context. A read that fails (or finds the queue
     // full, or the database away) answers with ok = false and the reason.
     using LoadDone = std::function<void(bool ok, const UserStats& stats, const std::string& error)>;
-    void Load(const std::string& name, LoadDone done);
-    void Exists(const std::string& name, std::function<void(bool exists)> done);
-    void TakeSession(const std::string& name, std::function<void(bool ok)> done);
+    void Load(const std::string& name, const LoadDone& done);
+    void Exists(const std::string& name, const std::function<void(bool exists)>& done);
+    void TakeSession(const std::string& name, const std::function<void(bool ok)>& done);
     void EndSession(const std::string& name);
     // Every heartbeat: the names whose session lease this room still holds.
     std::function<void(const std::vector<std::string>& held)> onLeases;

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -77,7 +78,8 @@ pid_t StartServer(const std::string& bin, int& port) {
 
 double Percentile(std::vector<double>& v, double q) {
     if (v.empty()) return 0;
-    const std::size_t k = std::min(v.size() - 1, static_cast<std::size_t>(q * (v.size() - 1) + 0.5));
+    const std::size_t k =
+        std::min(v.size() - 1, static_cast<std::size_t>(std::lround(q * static_cast<double>(v.size() - 1))));
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
     return v[k];
 }

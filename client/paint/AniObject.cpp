@@ -2,15 +2,15 @@
 
 #include "client/TableClient.h"
 #include "client/board/modPaint_FangKuai.h"
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
-QImage* clsAniObject::Window() const { return client_.mainForm ? &client_.mainForm->Image : nullptr; }
+QImage* clsAniObject::Window() const { return client_.Canvas() ? &client_.Canvas()->Image : nullptr; }
 
 QImage* clsAniObject::Back() const {
-    if (!client_.mainForm || !client_.mainForm->picGameBack) return nullptr;
-    return &client_.mainForm->picGameBack->Image;
+    if (!client_.Canvas() || !client_.Canvas()->picGameBack) return nullptr;
+    return &client_.Canvas()->picGameBack->Image;
 }
 
 void clsAniObject::RestoreFromBack(int x, int y, int w, int h) const {
@@ -20,7 +20,7 @@ void clsAniObject::RestoreFromBack(int x, int y, int w, int h) const {
 }
 
 void clsAniObject::RefreshWindow() const {
-    if (client_.mainForm) client_.mainForm->Refresh();
+    if (client_.Canvas()) client_.Canvas()->Refresh();
 }
 
 void clsAniObject::OwnCellOrigin(std::int32_t row, std::int32_t col, std::int32_t& x, std::int32_t& y) const {

@@ -1,14 +1,14 @@
 #include "client/paint/GameSurfaces.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 
 GameSurfaces::GameSurfaces(TableClient& client) : client_(client) {
-    if (!client_.mainForm) return;
-    window_ = &client_.mainForm->Image;
-    if (client_.mainForm->picGameBack) back_ = &client_.mainForm->picGameBack->Image;
+    if (!client_.Canvas()) return;
+    window_ = &client_.Canvas()->Image;
+    if (client_.Canvas()->picGameBack) back_ = &client_.Canvas()->picGameBack->Image;
 }
 
 QImage GameSurfaces::Load(const std::string& resName) const {
@@ -63,11 +63,11 @@ void GameSurfaces::CopyToBack(int x, int y, int w, int h) {
 }
 
 void GameSurfaces::RefreshWindow() {
-    if (client_.mainForm) client_.mainForm->Refresh();
+    if (client_.Canvas()) client_.Canvas()->Refresh();
 }
 
 void GameSurfaces::RefreshBack() {
-    if (client_.mainForm && client_.mainForm->picGameBack) client_.mainForm->picGameBack->Refresh();
+    if (client_.Canvas() && client_.Canvas()->picGameBack) client_.Canvas()->picGameBack->Refresh();
 }
 
 void GameSurfaces::Refresh() {

@@ -1,10 +1,10 @@
 #include "client/paint/clsAni_Blast.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/clsPaintImageByNullBack.h"
 #include "client/paint/modManage_BlastObject.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
 clsAni_Blast::clsAni_Blast(TableClient& client) : clsAniObject(client) {}
 
@@ -39,8 +39,8 @@ void clsAni_Blast::DispCurAni() {
 }
 
 void clsAni_Blast::DrawBlastFrame(int n) {
-    if (!Ready() || !client_.mainForm->picTmpBuf) return;
-    frmMain& f = *client_.mainForm;
+    if (!Ready() || !client_.Canvas()->picTmpBuf) return;
+    TableCanvas& f = *client_.Canvas();
     const QImage& frame = client_.blastObjects->BlastFrame(BlastFileName(n));
     if (frame.isNull()) return;  // a missing frame is left out
     f.imgTmpBuf = frame;

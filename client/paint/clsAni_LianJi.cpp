@@ -1,13 +1,13 @@
 #include "client/paint/clsAni_LianJi.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/clsPaintImageByNullBack.h"
 #include "client/paint/clsTransparency.h"
 #include "client/paint/modManage_LianJiObject.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 
 clsAni_LianJi::clsAni_LianJi(TableClient& client) : clsAniObject(client) {}
 
@@ -18,15 +18,15 @@ void clsAni_LianJi::Class_Initialize() {
 }
 
 PictureBox* clsAni_LianJi::Composition() const {
-    if (!client_.mainForm || lngID < 0 || static_cast<std::size_t>(lngID) >= client_.mainForm->picLianJi.size())
+    if (!client_.Canvas() || lngID < 0 || static_cast<std::size_t>(lngID) >= client_.Canvas()->picLianJi.size())
         return nullptr;
-    return client_.mainForm->picLianJi[static_cast<std::size_t>(lngID)];
+    return client_.Canvas()->picLianJi[static_cast<std::size_t>(lngID)];
 }
 
 QImage* clsAni_LianJi::Banner() const {
-    if (!client_.mainForm || lngID < 0 || static_cast<std::size_t>(lngID) >= client_.mainForm->imgLianJi.size())
+    if (!client_.Canvas() || lngID < 0 || static_cast<std::size_t>(lngID) >= client_.Canvas()->imgLianJi.size())
         return nullptr;
-    return &client_.mainForm->imgLianJi[static_cast<std::size_t>(lngID)];
+    return &client_.Canvas()->imgLianJi[static_cast<std::size_t>(lngID)];
 }
 
 bool clsAni_LianJi::InitAniInfo(std::int32_t lngID_, std::int32_t lngInterval_, std::int32_t lngStepCount_,
@@ -69,8 +69,8 @@ void clsAni_LianJi::DrawLianJiStep(std::int32_t ox, std::int32_t oy, std::int32_
     QImage* window = Window();
     PictureBox* pic = Composition();
     QImage* banner = Banner();
-    if (!window || !pic || !banner || !client_.mainForm->picTmpBuf) return;
-    frmMain& f = *client_.mainForm;
+    if (!window || !pic || !banner || !client_.Canvas()->picTmpBuf) return;
+    TableCanvas& f = *client_.Canvas();
     // The old place and the new one get their clean background, then the banner goes on.
     RestoreFromBack(ox, oy, kWidth, kHeight);
     RestoreFromBack(nx, ny, kWidth, kHeight);

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
 namespace {
 // Where a segment runs inside the cells it joins: the vertical strip 4 pixels right of the
@@ -65,7 +65,7 @@ int clsAni_ShanDian::RandomPiece(int count) { return std::uniform_int_distributi
 void clsAni_ShanDian::DrawShanDianLine(LineKind kind, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                                        std::int32_t y2) {
     QImage* window = Window();
-    if (!window || !client_.mainForm->picShanDian[0] || !client_.mainForm->picShanDian[1]) return;
+    if (!window || !client_.Canvas()->picShanDian[0] || !client_.Canvas()->picShanDian[1]) return;
     const bool vertical = x1 == x2 && y1 != y2;
     const bool horizontal = y1 == y2 && x1 != x2;
     if (!vertical && !horizontal) return;  // a diagonal or a single point
@@ -95,7 +95,7 @@ void clsAni_ShanDian::DrawShanDianLine(LineKind kind, std::int32_t x1, std::int3
         else RestoreFromBack(low, across, high - low, thickness);
         return;
     }
-    const QImage& strip = client_.mainForm->picShanDian[vertical ? 1 : 0]->Image;
+    const QImage& strip = client_.Canvas()->picShanDian[vertical ? 1 : 0]->Image;
     std::int32_t at = low;
     for (std::int32_t k = 0; k < pieces && at < high; ++k) {
         const int piece = RandomPiece(vertical ? kVsPieceCount : kHzPieceCount);

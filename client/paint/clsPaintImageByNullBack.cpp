@@ -1,8 +1,8 @@
 #include "client/paint/clsPaintImageByNullBack.h"
 
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
 clsPaintImageByNullBack::~clsPaintImageByNullBack() { ReleaseMasks(); }
 
@@ -64,9 +64,9 @@ void clsPaintImageByNullBack::PictureBox_PaintImageByNullBack(PictureBox& picBac
         picBack.Refresh();
 }
 
-void clsPaintImageByNullBack::Form_PaintImageByNullBack(frmMain& FormBack, const QImage& ShowImage, PictureBox& picTmp,
-                                                        std::uint32_t lngShowImageBackColor, std::int32_t lngDstX,
-                                                        std::int32_t lngDstY) {
+void clsPaintImageByNullBack::Form_PaintImageByNullBack(TableCanvas& FormBack, const QImage& ShowImage,
+                                                        PictureBox& picTmp, std::uint32_t lngShowImageBackColor,
+                                                        std::int32_t lngDstX, std::int32_t lngDstY) {
     // The main window always draws persistently.
     if (PaintOnto(FormBack.Image, ShowImage, picTmp, lngShowImageBackColor, lngDstX, lngDstY)) FormBack.Refresh();
 }

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 class PictureBox;
-class frmMain;
+class TableCanvas;
 
 class clsPaintImageByNullBack {
 public:
@@ -22,7 +22,7 @@ public:
     void PictureBox_PaintImageByNullBack(PictureBox& picBack, const QImage& ShowImage, PictureBox& picTmp,
                                          std::uint32_t lngShowImageBackColor, std::int32_t lngDstX,
                                          std::int32_t lngDstY);
-    void Form_PaintImageByNullBack(frmMain& FormBack, const QImage& ShowImage, PictureBox& picTmp,
+    void Form_PaintImageByNullBack(TableCanvas& FormBack, const QImage& ShowImage, PictureBox& picTmp,
                                    std::uint32_t lngShowImageBackColor, std::int32_t lngDstX, std::int32_t lngDstY);
 
 private:

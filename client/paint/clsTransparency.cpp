@@ -1,8 +1,8 @@
 #include "client/paint/clsTransparency.h"
 
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
 void clsTransparency::ShowTransparencyInPictureBox(const PictureBox& picSrc, PictureBox& picDst, std::uint8_t bteLevel,
                                                    std::int32_t lngSrcX, std::int32_t lngSrcY, std::int32_t lngSrcWidth,
@@ -14,7 +14,7 @@ void clsTransparency::ShowTransparencyInPictureBox(const PictureBox& picSrc, Pic
     picDst.Refresh();
 }
 
-void clsTransparency::ShowTransparencyInForm(const PictureBox& picSrc, frmMain& frmDst, std::uint8_t bteLevel,
+void clsTransparency::ShowTransparencyInForm(const PictureBox& picSrc, TableCanvas& frmDst, std::uint8_t bteLevel,
                                              std::int32_t lngSrcX, std::int32_t lngSrcY, std::int32_t lngSrcWidth,
                                              std::int32_t lngSrcHeight, std::int32_t lngDstX, std::int32_t lngDstY,
                                              std::int32_t lngDstWidth, std::int32_t lngDstHeight) {

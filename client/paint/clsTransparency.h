@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class PictureBox;
-class frmMain;
+class TableCanvas;
 
 class clsTransparency {
 public:
@@ -12,8 +12,8 @@ public:
                                       std::int32_t lngSrcX, std::int32_t lngSrcY, std::int32_t lngSrcWidth,
                                       std::int32_t lngSrcHeight, std::int32_t lngDstX, std::int32_t lngDstY,
                                       std::int32_t lngDstWidth, std::int32_t lngDstHeight);
-    void ShowTransparencyInForm(const PictureBox& picSrc, frmMain& frmDst, std::uint8_t bteLevel, std::int32_t lngSrcX,
-                                std::int32_t lngSrcY, std::int32_t lngSrcWidth, std::int32_t lngSrcHeight,
-                                std::int32_t lngDstX, std::int32_t lngDstY, std::int32_t lngDstWidth,
-                                std::int32_t lngDstHeight);
+    void ShowTransparencyInForm(const PictureBox& picSrc, TableCanvas& frmDst, std::uint8_t bteLevel,
+                                std::int32_t lngSrcX, std::int32_t lngSrcY, std::int32_t lngSrcWidth,
+                                std::int32_t lngSrcHeight, std::int32_t lngDstX, std::int32_t lngDstY,
+                                std::int32_t lngDstWidth, std::int32_t lngDstHeight);
 };

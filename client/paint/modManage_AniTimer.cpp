@@ -1,13 +1,15 @@
 #include "client/paint/modManage_AniTimer.h"
 
+#include <QWidget>
+
 #include "client/TableClient.h"
 #include "client/items/modManage_DaoJuObject.h"
 #include "client/paint/AniObject.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/modManage_BlastObject.h"
 #include "client/paint/modManage_LianJiObject.h"
 #include "client/paint/modManage_ShanDianObject.h"
 #include "client/platform/WindowTimer.h"
-#include "client/start/frmMain.h"
 
 namespace {
 // One step of the single animation a task of type 2, 4 or 6 drives; true when it has
@@ -33,26 +35,26 @@ bool StepIfRunning(const Pool& pool, int index) {
 modManage_AniTimer::modManage_AniTimer(TableClient& client) : client_(client) {}
 
 void modManage_AniTimer::WireTimer(int index) {
-    WindowTimer* timer = client_.mainForm->tmrAni[static_cast<std::size_t>(index)];
+    WindowTimer* timer = client_.Canvas()->tmrAni[static_cast<std::size_t>(index)];
     timer->OnTimer = [this, index] { ExecAniTimer(index); };
 }
 
 void modManage_AniTimer::InitAniTimer() {
     g_AniTimerTask.assign(1, AniTimerTask{});
-    if (!client_.mainForm || client_.mainForm->tmrAni.empty()) return;
-    client_.mainForm->tmrAni[0]->SetEnabled(false);
+    if (!client_.Canvas() || client_.Canvas()->tmrAni.empty()) return;
+    client_.Canvas()->tmrAni[0]->SetEnabled(false);
     WireTimer(0);
 }
 
 int modManage_AniTimer::GetFreeAniTimer() {
-    if (!client_.mainForm || client_.mainForm->tmrAni.empty()) return -1;
-    auto& timers = client_.mainForm->tmrAni;
+    if (!client_.Canvas() || client_.Canvas()->tmrAni.empty()) return -1;
+    auto& timers = client_.Canvas()->tmrAni;
     for (std::size_t i = 0; i < timers.size(); ++i)
         if (!timers[i]->Enabled()) {
             if (g_AniTimerTask.size() <= i) g_AniTimerTask.resize(i + 1);
             return static_cast<int>(i);
         }
-    timers.push_back(new WindowTimer(client_.mainForm.get()));
+    timers.push_back(new WindowTimer(client_.Canvas()->Owner()));
     const int index = static_cast<int>(timers.size()) - 1;
     WireTimer(index);
     g_AniTimerTask.resize(timers.size());
@@ -60,8 +62,8 @@ int modManage_AniTimer::GetFreeAniTimer() {
 }
 
 void modManage_AniTimer::ReleaseAniTimer() {
-    if (client_.mainForm) {
-        auto& timers = client_.mainForm->tmrAni;
+    if (client_.Canvas()) {
+        auto& timers = client_.Canvas()->tmrAni;
         while (timers.size() > 1) {
             delete timers.back();
             timers.pop_back();
@@ -76,7 +78,7 @@ int modManage_AniTimer::StartAniTask(const AniTimerTask& task, int lngInterval) 
     const int index = GetFreeAniTimer();
     if (index < 0) return -1;
     g_AniTimerTask[static_cast<std::size_t>(index)] = task;
-    WindowTimer* timer = client_.mainForm->tmrAni[static_cast<std::size_t>(index)];
+    WindowTimer* timer = client_.Canvas()->tmrAni[static_cast<std::size_t>(index)];
     timer->SetInterval(lngInterval);
     timer->SetEnabled(true);
     return index;
@@ -92,12 +94,12 @@ bool modManage_AniTimer::StartObjectTask(std::uint8_t bteAniType, int objIndex, 
 }
 
 bool modManage_AniTimer::AniAllowed() const {
-    return client_.mainForm && !client_.mainForm->Unloaded() && !client_.mainForm->IsMinimized();
+    return client_.Canvas() && !client_.Canvas()->Unloaded() && !client_.Canvas()->IsMinimized();
 }
 
 void modManage_AniTimer::StopTimer(int index) {
-    if (!client_.mainForm) return;
-    auto& timers = client_.mainForm->tmrAni;
+    if (!client_.Canvas()) return;
+    auto& timers = client_.Canvas()->tmrAni;
     if (index >= 0 && static_cast<std::size_t>(index) < timers.size())
         timers[static_cast<std::size_t>(index)]->SetEnabled(false);
 }

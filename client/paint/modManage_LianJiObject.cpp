@@ -1,9 +1,9 @@
 #include "client/paint/modManage_LianJiObject.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/modManage_AniTimer.h"
 #include "client/platform/PictureBox.h"
-#include "client/start/frmMain.h"
 
 namespace {
 void PrepareComposition(PictureBox& pic) {
@@ -23,18 +23,18 @@ void modManage_LianJiObject::InitLianJiObject() {
     udtLianJiPos[0] = {46, 500};
     for (int p = 1; p < 6; ++p) udtLianJiPos[static_cast<std::size_t>(p)] = {18 + 119 * (p - 1), 55};
     EnsureControls(0);
-    if (client_.mainForm) {
-        PrepareComposition(*client_.mainForm->picLianJi[0]);
-        client_.mainForm->imgLianJi[0] = QImage();
+    if (client_.Canvas()) {
+        PrepareComposition(*client_.Canvas()->picLianJi[0]);
+        client_.Canvas()->imgLianJi[0] = QImage();
     }
     g_LianJiObj.Init();
 }
 
 void modManage_LianJiObject::EnsureControls(int index) {
-    if (!client_.mainForm || index < 0) return;
-    frmMain& f = *client_.mainForm;
+    if (!client_.Canvas() || index < 0) return;
+    TableCanvas& f = *client_.Canvas();
     while (f.picLianJi.size() <= static_cast<std::size_t>(index)) {
-        auto* pic = new PictureBox(&f);
+        auto* pic = new PictureBox(f.Owner());
         PrepareComposition(*pic);
         f.picLianJi.push_back(pic);
     }
@@ -48,8 +48,8 @@ int modManage_LianJiObject::GetFreeLianJiObject() {
 }
 
 void modManage_LianJiObject::ReleaseLianJiObject() {
-    if (client_.mainForm) {
-        frmMain& f = *client_.mainForm;
+    if (client_.Canvas()) {
+        TableCanvas& f = *client_.Canvas();
         while (f.picLianJi.size() > 1) {
             delete f.picLianJi.back();
             f.picLianJi.pop_back();

@@ -1,5 +1,5 @@
 // The pool of combo banners, each entry with its own hidden composition area
-// (frmMain::picLianJi) and banner picture (frmMain::imgLianJi) of the same index, and
+// (TableCanvas::picLianJi) and banner picture (TableCanvas::imgLianJi) of the same index, and
 // the starter of a banner over a seat's board.
 #pragma once
 #include <array>

@@ -3,18 +3,18 @@
 #include <cstdlib>
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/modManage_AniTimer.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 
 modManage_ShanDianObject::modManage_ShanDianObject(TableClient& client) : g_ShanDianObj(client), client_(client) {}
 
 modManage_ShanDianObject::~modManage_ShanDianObject() = default;
 
 void modManage_ShanDianObject::InitShanDianObject() {
-    if (client_.mainForm) {
+    if (client_.Canvas()) {
         struct Strip {
             const char* file;
             int width, height;
@@ -22,7 +22,7 @@ void modManage_ShanDianObject::InitShanDianObject() {
         const Strip strips[2] = {{"Res\\hz_flash.bmp", kHzStripWidth, kHzStripHeight},
                                  {"Res\\vs_flash.bmp", kVsStripWidth, kVsStripHeight}};
         for (int i = 0; i < 2; ++i) {
-            PictureBox* strip = client_.mainForm->picShanDian[i];
+            PictureBox* strip = client_.Canvas()->picShanDian[i];
             if (!strip) continue;
             strip->AutoRedraw = true;
             strip->hide();

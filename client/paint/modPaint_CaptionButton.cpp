@@ -1,10 +1,10 @@
 #include "client/paint/modPaint_CaptionButton.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 #include "core/LeadingNumber.h"
 
 modPaint_CaptionButton::modPaint_CaptionButton(TableClient& client) : client_(client) {}
@@ -18,8 +18,8 @@ void modPaint_CaptionButton::InitCaptionButton() {
     lngSysButTop = 5;
     lngSysButWidth = 21;
     lngSysButHeight = 21;
-    if (!client_.mainForm) return;
-    frmMain& f = *client_.mainForm;
+    if (!client_.Canvas()) return;
+    TableCanvas& f = *client_.Canvas();
     f.bteWindowMode = 0;
     for (PictureBox* b : f.picHelpBut) {
         b->AutoRedraw = false;
@@ -37,8 +37,8 @@ void modPaint_CaptionButton::InitCaptionButton() {
 }
 
 void modPaint_CaptionButton::LayoutCaptionButton() {
-    if (!client_.mainForm) return;
-    frmMain& f = *client_.mainForm;
+    if (!client_.Canvas()) return;
+    TableCanvas& f = *client_.Canvas();
     int left = lngHelpButLeft;
     for (PictureBox* b : f.picHelpBut) {
         b->Place(left, lngHelpButTop, lngHelpButWidth, lngHelpButHeight);
@@ -56,20 +56,20 @@ int modPaint_CaptionButton::SystemButtonPicture(int index) const {
         case 0:
             return 0;  // minimise
         case 1:
-            return client_.mainForm && client_.mainForm->bteWindowMode == 2 ? 2 : 1;  // back to window / full screen
+            return client_.Canvas() && client_.Canvas()->bteWindowMode == 2 ? 2 : 1;  // back to window / full screen
         default:
             return 3;  // close
     }
 }
 
 void modPaint_CaptionButton::PaintHelpButton(int index) {
-    if (index < 0 || index > 1 || !client_.mainForm) return;
-    PaintCell(*client_.mainForm->picHelpBut[index], "Res\\HelpBut.bmp", 2 * index, lngHelpButWidth, lngHelpButHeight);
+    if (index < 0 || index > 1 || !client_.Canvas()) return;
+    PaintCell(*client_.Canvas()->picHelpBut[index], "Res\\HelpBut.bmp", 2 * index, lngHelpButWidth, lngHelpButHeight);
 }
 
 void modPaint_CaptionButton::PaintSystemButton(int index) {
-    if (index < 0 || index > 2 || !client_.mainForm) return;
-    PaintCell(*client_.mainForm->picSystemBut[index], "Res\\SystemBut.bmp", 2 * SystemButtonPicture(index),
+    if (index < 0 || index > 2 || !client_.Canvas()) return;
+    PaintCell(*client_.Canvas()->picSystemBut[index], "Res\\SystemBut.bmp", 2 * SystemButtonPicture(index),
               lngSysButWidth, lngSysButHeight);
 }
 

@@ -1,16 +1,16 @@
 #include "client/paint/modPaint_GameBack.h"
 
 #include "client/TableClient.h"
+#include "client/paint/TableCanvas.h"
 #include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 
 modPaint_GameBack::modPaint_GameBack(TableClient& client) : client_(client) {}
 
 void modPaint_GameBack::InitGameBack() {
-    if (!client_.mainForm || !client_.mainForm->picGameBack) return;
-    PictureBox& back = *client_.mainForm->picGameBack;
+    if (!client_.Canvas() || !client_.Canvas()->picGameBack) return;
+    PictureBox& back = *client_.Canvas()->picGameBack;
     back.hide();
     back.AutoRedraw = true;
     back.Place(0, 0, kWidth, kHeight);

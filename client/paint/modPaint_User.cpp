@@ -5,10 +5,10 @@
 #include "client/TableClient.h"
 #include "client/board/modPaint_FangKuai.h"
 #include "client/paint/GameSurfaces.h"
+#include "client/paint/TableCanvas.h"
 #include "client/paint/clsPaintImageByNullBack.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
-#include "client/start/frmMain.h"
 
 namespace {
 // Sheets and cells.
@@ -44,15 +44,15 @@ void modPaint_User::InitUserPaint() {
     lngFkCountColorOther = Gdi::RGB(115, 166, 255);
     lngFkCountColorCur = Gdi::RGB(49, 77, 115);
     udtSeatResult.fill(SeatResult{});
-    if (client_.mainForm && client_.mainForm->picScoreTmpBuf) {
-        PictureBox& scratch = *client_.mainForm->picScoreTmpBuf;
+    if (client_.Canvas() && client_.Canvas()->picScoreTmpBuf) {
+        PictureBox& scratch = *client_.Canvas()->picScoreTmpBuf;
         scratch.AutoRedraw = true;
         scratch.hide();
     }
 }
 
 bool modPaint_User::PanelOf(int seat, int& position, Point& origin) const {
-    if (seat < 0 || seat > 5 || !client_.mainForm) return false;
+    if (seat < 0 || seat > 5 || !client_.Canvas()) return false;
     position = client_.game.bteSeatPosNo[seat];
     if (position > 5) return false;
     origin = udtUserPanelPos[position];
@@ -128,7 +128,7 @@ void modPaint_User::PaintUserNetBreak(int seat) {
     if (!PanelOf(seat, p, o) || !SeatTaken(seat)) return;
     if (client_.game.SeatUser[seat].blnNetBreak) {
         GameSurfaces surfaces(client_);
-        surfaces.DrawPicture(client_.mainForm->imgNetBreak, p == 0 ? o.x + 140 : o.x + 83,
+        surfaces.DrawPicture(client_.Canvas()->imgNetBreak, p == 0 ? o.x + 140 : o.x + 83,
                              p == 0 ? o.y + 13 : o.y + 106);
         surfaces.Refresh();
     } else {
@@ -155,7 +155,7 @@ void modPaint_User::ForgetUserScore(int seat) {
 
 void modPaint_User::PaintResultPicture(const char* resName, Gdi::ColorRef key, int x, int y, int sx, int sy, int w,
                                        int h) {
-    frmMain& f = *client_.mainForm;
+    TableCanvas& f = *client_.Canvas();
     const QImage picture = PictureFile::LoadPicture(client_.ResPath(resName));
     if (picture.isNull()) return;
     if (w < 0) {

@@ -4,8 +4,6 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include "client/TableClient.h"
-
 namespace {
 QElapsedTimer& TickClock() {
     static QElapsedTimer clock = [] {
@@ -19,7 +17,7 @@ QElapsedTimer& TickClock() {
 
 std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(TickClock().elapsed()); }
 
-bool ProcessEventsAndCheckEnd(TableClient& client) {
+bool ProcessEventsAndCheckEnd(ProgramEnd& client) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (client.blnQuitFlag) {
         if (!client.blnProgramEnded) {
@@ -31,7 +29,7 @@ bool ProcessEventsAndCheckEnd(TableClient& client) {
     return true;
 }
 
-bool DelayMilliseconds(TableClient& client, std::int32_t lngTime) {
+bool DelayMilliseconds(ProgramEnd& client, std::int32_t lngTime) {
     const std::uint32_t start = GetTickCount();
     while (static_cast<std::int32_t>(GetTickCount() - start) < lngTime) {
         if (!ProcessEventsAndCheckEnd(client)) return false;

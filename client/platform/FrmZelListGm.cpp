@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/LeadingNumber.h"
 #include "core/UserRecord.h"
@@ -120,9 +121,8 @@ void FrmZelListGm::SetColumnWidths(const std::string& widths) {
     }
 }
 
-void FrmZelListGm::SetTitleTable(const std::string& table) {
-    titleTable_ = modPublicDefine::ParseTitleTable(table);
-    haveTitleTable_ = !table.empty();
+void FrmZelListGm::SetLevelTitles(std::function<std::string(std::int32_t)> titleOfLevel) {
+    titleOfLevel_ = std::move(titleOfLevel);
     for (int i = 0; i < lstView_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = lstView_->topLevelItem(i);
         FillRow(row, row->data(0, kRecordRole).toString().toStdString());
@@ -173,6 +173,7 @@ std::string FrmZelListGm::GetUser(const std::string& name) const {
 
 std::vector<std::string> FrmZelListGm::RowNames() const {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(lstView_->topLevelItemCount()));
     for (int i = 0; i < lstView_->topLevelItemCount(); ++i)
         names.push_back(lstView_->topLevelItem(i)->data(0, kNameRole).toString().toStdString());
     return names;
@@ -212,9 +213,9 @@ void FrmZelListGm::FillRow(QTreeWidgetItem* row, const std::string& record) {
     for (int c = 0; c < lstView_->columnCount() && c < UserRecord::kFieldCount; ++c) {
         std::string text = fields[c];
         QVariant sortKey;
-        if (c == UserRecord::kLevel && haveTitleTable_) {
+        if (c == UserRecord::kLevel && titleOfLevel_) {
             sortKey = LeadingNumber::Value(fields[c]);
-            text = modPublicDefine::LookUpTitle(titleTable_, LeadingNumber::Long(fields[c]));
+            text = titleOfLevel_(LeadingNumber::Long(fields[c]));
         } else if (IsNumberText(text)) {
             sortKey = LeadingNumber::Value(text);
         }

@@ -1,6 +1,6 @@
 // The user list: one row per user of the table (players and spectators), built from
 // the 16-field user records, with the column headers and widths the main window gives,
-// the level column shown as the title of the title table, the local user in bold, and
+// the level column shown as the title its owner gives for the level, the local user in bold, and
 // sorting by a click on a column header. A click on a row names the user; a right
 // click is the context click for the user card.
 #pragma once
@@ -9,8 +9,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "client/room/modPublicDefine.h"
 
 class QLabel;
 class QTreeWidget;
@@ -31,7 +29,9 @@ public:
     // The 16 header names joined by backquotes; the first columnCount are shown.
     void SetColumnHeaders(const std::string& headers, int columnCount);
     void SetColumnWidths(const std::string& widths);
-    void SetTitleTable(const std::string& table);
+    // The title shown for a level value in the level column; without one (an empty
+    // function) the column shows the number.
+    void SetLevelTitles(std::function<std::string(std::int32_t)> titleOfLevel);
     bool BoolOption = false;
 
     void ClearList();
@@ -69,8 +69,7 @@ private:
     QTreeWidget* lstView_ = nullptr;
     std::string localUser_;
     std::string scoreCaption_;
-    std::vector<modPublicDefine::TitleEntry> titleTable_;
-    bool haveTitleTable_ = false;
+    std::function<std::string(std::int32_t)> titleOfLevel_;
     int sortColumn_ = -1;
     bool sortDescending_ = false;
 };

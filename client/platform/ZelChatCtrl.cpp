@@ -148,6 +148,7 @@ std::vector<std::string> ZelChatCtrl::HistoryLines() const {
 
 std::vector<std::string> ZelChatCtrl::Addressees() const {
     std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(cboTalkTo->count()));
     for (int i = 0; i < cboTalkTo->count(); ++i) names.push_back(cboTalkTo->itemText(i).toStdString());
     return names;
 }

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 ZelTimeBarCtrl::ZelTimeBarCtrl(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -69,8 +70,9 @@ QColor ZelTimeBarCtrl::BarColor(double fractionLeft) {
     const QColor green(40, 200, 60), orange(255, 160, 0), red(230, 30, 30);
     auto mix = [](const QColor& a, const QColor& b, double t) {
         t = std::clamp(t, 0.0, 1.0);
-        return QColor(int(a.red() + (b.red() - a.red()) * t + 0.5), int(a.green() + (b.green() - a.green()) * t + 0.5),
-                      int(a.blue() + (b.blue() - a.blue()) * t + 0.5));
+        return QColor(int(std::lround(a.red() + (b.red() - a.red()) * t)),
+                      int(std::lround(a.green() + (b.green() - a.green()) * t)),
+                      int(std::lround(a.blue() + (b.blue() - a.blue()) * t)));
     };
     if (fractionLeft >= 0.5) return mix(orange, green, (fractionLeft - 0.5) * 2.0);
     return mix(red, orange, fractionLeft * 2.0);
@@ -84,6 +86,6 @@ void ZelTimeBarCtrl::paintEvent(QPaintEvent*) {
     p.drawRect(all.adjusted(0, 0, -1, -1));
     const double left = FractionLeft();
     const int inner = all.width() - 2;
-    const int filled = int(inner * left + 0.5);
+    const int filled = int(std::lround(inner * left));
     if (filled > 0) p.fillRect(1, 1, filled, all.height() - 2, BarColor(left));
 }

@@ -35,6 +35,7 @@
 #include "client/platform/ZelSckClientMain.h"
 #include "client/platform/ZelTimeBarCtrl.h"
 #include "client/room/modGlobalMsgObject.h"
+#include "client/room/modPublicDefine.h"
 #include "client/room/modRoomMsg.h"
 #include "client/start/frmUserSet.h"
 #include "client/start/modSound.h"
@@ -153,7 +154,10 @@ void frmMain::Form_Load() {
                                   "`级别`旁观对象`总局数`胜率`逃跑率`胜`输`和`人物类型`图标号`实际椅子号`举手`掉线",
                               11);
     lstUser->SetColumnWidths("100`90`70`80`80`60`50`50`50`50`50");
-    lstUser->SetTitleTable(client_.strUserTitleTable);
+    if (!client_.strUserTitleTable.empty()) {
+        lstUser->SetLevelTitles([table = modPublicDefine::ParseTitleTable(client_.strUserTitleTable)](
+                                    std::int32_t level) { return modPublicDefine::LookUpTitle(table, level); });
+    }
     lstUser->BoolOption = false;
 
     // 7. The chat panel.

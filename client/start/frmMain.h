@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "client/paint/TableCanvas.h"
 #include "core/Bytes.h"
 
 class TableClient;
@@ -28,7 +29,7 @@ class SelectFrame;
 class DisplayMode;
 class frmUserSet;
 
-class frmMain : public QWidget {
+class frmMain : public QWidget, public TableCanvas {
     Q_OBJECT
 public:
     explicit frmMain(TableClient& client);
@@ -42,7 +43,7 @@ public:
     // Asks the window to unload (close button, lost connection, start countdown...); the
     // first reason given becomes the program's exit status (TableExit::Code).
     void Unload(int exitStatus = 0);
-    bool Unloaded() const { return unloaded_; }
+    bool Unloaded() const override { return unloaded_; }
 
     void ConnectRoomServer();
     void RedrawAllSeats();
@@ -52,7 +53,7 @@ public:
     // Display mode.
     void SetDisplayMode(std::int32_t lngWidth, std::int32_t lngHeight, std::int32_t lngBits);
     void SaveDisplayMode();
-    bool IsMinimized() const;
+    bool IsMinimized() const override;
     // Centres the window on the screen (the start-up's placement).
     void CenterWindow();
     // Hands a press on the caption strip to the window system, which drags the window.
@@ -82,39 +83,25 @@ public:
     // caption strip's logo and caption over it.
     void PaintWindowBack();
 
-    // The window's persistent image: everything the drawing modules paint on the window.
-    // The drawing calls note the rectangles they change; drawing by other means must call
-    // Gdi::Changed for what it changed.
-    QImage Image;
-    // Shows what changed in the persistent image since the last refresh: the union of the
-    // changed rectangles is repainted once, at the next turn of the event loop, and the
-    // controls over the window that it does not touch are left alone.
-    void Refresh();
+    // Shows what changed in the persistent image (TableCanvas::Image) since the last
+    // refresh: the union of the changed rectangles is repainted once, at the next turn of
+    // the event loop, and the controls over the window that it does not touch are left alone.
+    void Refresh() override;
+    QWidget* Owner() override { return this; }
     // The part of the image changed since the last refresh.
     const QRegion& ChangedArea() const { return changedArea_; }
     // Every refresh repaints the whole window (the way to compare with partial repaints);
     // on from the start when the environment variable TILELINK_FULL_REPAINT is set.
     bool FullRepaint = false;
 
-    // Controls.
-    std::array<PictureBox*, 3> picSystemBut{};
-    std::array<PictureBox*, 2> picHelpBut{};
-    PictureBox* picGameBack = nullptr;
-    PictureBox* picTmpBuf = nullptr;
-    PictureBox* picScoreTmpBuf = nullptr;
-    std::array<PictureBox*, 2> picShanDian{};
-    std::vector<PictureBox*> picLianJi;
+    // Controls (the drawing modules' ones are TableCanvas's).
     std::array<PictureBox*, 9> picDaoJuBut{};
     std::array<PictureBox*, 4> picFenZuBut{};
-    QImage imgTmpBuf;
-    QImage imgNetBreak;
     QImage imgLogo;
     std::vector<QImage> imgDaoJu;
-    std::vector<QImage> imgLianJi;
     QPushButton* cmdStart = nullptr;
     SelectFrame* shpSelectFlag = nullptr;
     WindowTimer* tmrStart = nullptr;
-    std::vector<WindowTimer*> tmrAni;
     WindowTimer* tmrJinShou = nullptr;
     WindowTimer* tmrMengYan = nullptr;
     ZelSckClientMain* ZelSckClient = nullptr;
@@ -127,7 +114,6 @@ public:
     std::int32_t lngOldScreenHeight = 0;
     std::int32_t lngOldScreenBits = 0;
     bool blnDisplayChanged = false;
-    std::uint8_t bteWindowMode = 0;  // 0 window mode, 2 full-screen mode
     // The display the window is shown on (full-screen play shows the scene scaled).
     std::unique_ptr<DisplayMode> displayMode;
 

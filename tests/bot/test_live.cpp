@@ -52,7 +52,7 @@ std::vector<CellPos> PathNodes(const std::string& text) {
 
 // A fresh log file: what an earlier run left must not be read as this run's.
 std::string TracePath(const std::string& name) {
-    const std::string path = testing::TempDir() + "bot_live_" + name + ".log";
+    std::string path = testing::TempDir() + "bot_live_" + name + ".log";
     std::remove(path.c_str());
     return path;
 }

@@ -52,7 +52,8 @@ inline Bytes StartMsg(const TileGridT& board, int rows = 10, int cols = 18,
 }
 
 // A removal broadcast: seat, combo a/b, the seat's item counts, the path.
-inline Bytes RemoveMsg(int seat, std::vector<Node> path, int a = 0, int b = 0, std::vector<std::uint8_t> counts = {}) {
+inline Bytes RemoveMsg(int seat, const std::vector<Node>& path, int a = 0, int b = 0,
+                       const std::vector<std::uint8_t>& counts = {}) {
     Bytes m{modGameMsgDefine::GAMEMSG_REMOVE, 0,
             static_cast<std::uint8_t>(seat),  static_cast<std::uint8_t>(a),
             static_cast<std::uint8_t>(b),     static_cast<std::uint8_t>(counts.size())};

@@ -28,7 +28,7 @@ TEST(LaunchPlan, NineArgumentsThatSurviveTheCommandLineSplit) {
     EXPECT_EQ(LaunchArgs::CheckLaunchArgs(split), LaunchArgs::LaunchCheck::Ok);
     EXPECT_EQ(split[3], "47800");
     EXPECT_EQ(split[8], "张三");
-    const std::string address = split[2];
+    const std::string& address = split[2];
     ASSERT_EQ(address.rfind("10.0.0.7#", 0), 0u);
     Ticket::SeatTicket t;
     ASSERT_EQ(Ticket::Check(address.substr(9), &secret, 1001, &t), Ticket::Verdict::Ok);

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lobby/ChildProcess.h"
@@ -52,7 +53,7 @@ struct CertPair {
 class RecordingProxy {
 public:
     RecordingProxy(asio::io_context& io, asio::ip::tcp::endpoint target)
-        : io_(io), target_(target), acceptor_(io, {asio::ip::make_address("127.0.0.1"), 0}) {
+        : io_(io), target_(std::move(target)), acceptor_(io, {asio::ip::make_address("127.0.0.1"), 0}) {
         Accept();
     }
     unsigned short Port() const { return acceptor_.local_endpoint().port(); }
@@ -77,7 +78,7 @@ private:
             Accept();
         });
     }
-    void Pump(std::shared_ptr<Pipe> pipe, asio::ip::tcp::socket& from, asio::ip::tcp::socket& to,
+    void Pump(const std::shared_ptr<Pipe>& pipe, asio::ip::tcp::socket& from, asio::ip::tcp::socket& to,
               std::array<char, 4096>& buf) {
         from.async_read_some(asio::buffer(buf), [this, pipe, &from, &to, &buf](std::error_code ec, std::size_t n) {
             std::error_code ignored;

@@ -52,6 +52,7 @@ QByteArray Encode(const std::vector<QImage>& images) {
     LittleEndian::Put16(out, 1);  // icon, not cursor
     LittleEndian::Put16(out, static_cast<quint16>(images.size()));
     std::vector<QByteArray> bodies;
+    bodies.reserve(images.size());
     for (const QImage& image : images) bodies.push_back(EncodeImage(image));
     quint32 offset = 6 + 16 * static_cast<quint32>(images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {

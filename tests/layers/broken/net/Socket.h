@@ -1,0 +1,3 @@
+// Sockets over the ground rules (allowed).
+#pragma once
+#include "core/Rules.h"
