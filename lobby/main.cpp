@@ -5,7 +5,8 @@
 //          a window that closes for another reason than the person's own close opens
 //          again; a later `play` takes a free seat or opens a table of its own;
 //   serve  runs a room server with computer players for other machines to join;
-//   join   starts a table window against a room server.
+//   join   starts a table window against a room server (logged in with --password-file);
+//   tables, register: the room's lobby from the command line (LobbyCommands).
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@
 #include "lobby/CertPin.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
+#include "lobby/LobbyCommands.h"
 #include "lobby/PlayRoom.h"
 #include "lobby/PlaySession.h"
 #include "lobby/RoomProcesses.h"
@@ -53,6 +55,9 @@ int Usage(std::FILE* to = stderr) {
         "  tilelink-lobby serve [--listen HOST:PORT] [--bots N] [--level LEVEL] [--tables T] [--secret-file FILE] "
         "[--db FILE]\n"
         "  tilelink-lobby join  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
+        "  tilelink-lobby join  --server HOST:PORT --name NAME --password-file FILE [--table T] [--watch PLAYER]\n"
+        "  tilelink-lobby tables --server HOST:PORT\n"
+        "  tilelink-lobby register --server HOST:PORT --name NAME --password-file FILE\n"
         "  tilelink-lobby args  --server HOST:PORT --name NAME [--table T] [--watch PLAYER] [--secret-file FILE]\n"
         "LEVEL of the computer players: %s (default normal).\n"
         "A second `play` while one runs takes a free seat at its table, else opens a new table\n"
@@ -62,8 +67,9 @@ int Usage(std::FILE* to = stderr) {
 }
 
 struct Options {
-    std::string server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal";
+    std::string server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal", passwordFile;
     int table = 1, bots = 5, tables = 1;
+    bool tableGiven = false;
     bool ok = true;
 };
 
@@ -83,7 +89,8 @@ Options ParseOptions(int argc, char** argv) {
         else if (opt == "--secret-file") o.secretFile = val;
         else if (opt == "--db") o.db = val;
         else if (opt == "--level") o.level = val;
-        else if (opt == "--table") o.table = std::atoi(val.c_str());
+        else if (opt == "--password-file") o.passwordFile = val;
+        else if (opt == "--table") o.table = std::atoi(val.c_str()), o.tableGiven = true;
         else if (opt == "--bots") o.bots = std::atoi(val.c_str());
         else if (opt == "--tables") o.tables = std::atoi(val.c_str());
         else o.ok = false;
@@ -378,9 +385,14 @@ std::optional<LaunchPlan::Request> JoinRequest(const Options& o, int& status) {
     return r;
 }
 
+LobbyCommands::Options LobbyOptions(const Options& o) {
+    return {o.server, o.name, o.passwordFile, o.watch, o.tableGiven ? o.table : 0};
+}
+
 int RunJoin(const Options& o) {
     int status = 0;
-    const auto r = JoinRequest(o, status);
+    const auto r =
+        o.passwordFile.empty() ? JoinRequest(o, status) : LobbyCommands::SeatRequest(LobbyOptions(o), status);
     if (!r) return status;
     const std::string address = o.server;
     TableWindow window;
@@ -437,5 +449,7 @@ int main(int argc, char** argv) {
     if (cmd == "play") return RunPlay(o);
     if (cmd == "serve") return RunServe(o);
     if (cmd == "join") return RunJoin(o);
+    if (cmd == "tables") return LobbyCommands::Tables(LobbyOptions(o));
+    if (cmd == "register") return LobbyCommands::Register(LobbyOptions(o));
     return Usage();
 }

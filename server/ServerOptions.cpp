@@ -83,6 +83,13 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             std::string secret;
             if (!CommandLine::ReadSecretOption(val, secret, error)) return false;
             out.secret = secret;
+            out.secretFile = val;
+        } else if (opt == "--guests") {
+            if (val != "yes" && val != "no") {
+                error = "--guests wants yes or no";
+                return false;
+            }
+            out.guests = val == "yes";
         } else if (opt == "--tls-cert") {
             out.tlsCert = val;
         } else if (opt == "--tls-key") {

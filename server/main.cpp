@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
             stderr,
             "tilelink-server: %s\nusage: tilelink-server --listen HOST:PORT [--tls-cert FILE --tls-key FILE] [--db "
             "FILE|postgresql://...] [--spill FILE]"
-            " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--max-waiting GAMES]"
+            " [--room-id ID] [--room-name NAME] [--advertise HOST:PORT] [--room-tickets yes|no] [--guests yes|no] "
+            "[--max-waiting GAMES]"
             " [--secret-file FILE]"
             " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
             " [--ready-time SECONDS] [--idle-time SECONDS]"
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
     if (options.dbPath.empty())
         options.dbPath = UserFolders::FileFor(dir, UserFolders::Kind::Data, "tilelink-server.db").string();
     if (options.mapsDir.empty()) options.mapsDir = dir + "/Res/Map";
+    if (options.botProgram.empty() && access((dir + "/tilelink-bot").c_str(), X_OK) == 0)
+        options.botProgram = dir + "/tilelink-bot";
     // Games the database has not taken yet wait beside an SQLite file; a server of a shared
     // database keeps its own spill file, named after its room.
     if (options.spillPath.empty() && options.dbPath != ":memory:") {
