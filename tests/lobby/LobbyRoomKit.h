@@ -14,6 +14,7 @@
 
 #include "core/CommandLine.h"
 #include "lobby/ChildProcess.h"
+#include "tests/LiveServer.h"
 
 class ConsoleServer {
 public:
@@ -29,16 +30,7 @@ public:
                                    fifo + "'";
         if (!proc_.Start("/bin/sh", {"-c", script}, true)) return;
         console_ = ::open(fifo.c_str(), O_WRONLY);
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = proc_.ReadLine(std::chrono::seconds(1));
-            if (!line) continue;
-            const auto at = line->find("listening on ");
-            if (at != std::string::npos) {
-                address_ = line->substr(at + 13);
-                return;
-            }
-        }
+        address_ = ListeningAddress(proc_, std::chrono::seconds(20));
     }
     ~ConsoleServer() {
         if (console_ >= 0) ::close(console_);

@@ -10,6 +10,7 @@
 #include "core/Ticket.h"
 #include "lobby/LobbyClient.h"
 #include "lobby/LobbyCommands.h"
+#include "lobby/TableWindow.h"
 
 using namespace std::chrono_literals;
 namespace LM = LobbyMessages;
@@ -271,4 +272,44 @@ TEST(LobbyModeration, MuteIgnoreKickAndAdminStepsAreKeptWithWhoWhomAndWhy) {
                         "SELECT COUNT(*) FROM moderation WHERE actor='hank' AND target='jack' AND at>0 AND "
                         "((action='mute' AND reason='flooding' AND until>at) OR (action='kick' AND reason='rude'))"),
               2);
+}
+
+TEST(LobbyTables, ATableWithComputerPlayersComesWithItsOwnerAndGoesWhenTheOwnerLeaves) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ConsoleServer server;
+    ASSERT_FALSE(server.Address().empty());
+    auto owner = Lobby(server);
+    ASSERT_TRUE(owner->Ask(LM::Plain(LM::kGuest)));
+    auto watcher = Lobby(server);
+    const auto unknown = owner->Ask(LM::OpenTable(2, "no-such-level"));
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->type, LM::kAnswer);
+    const auto seat = owner->Ask(LM::OpenTable(2, "easy"));
+    ASSERT_TRUE(seat && seat->type == LM::kSeat);
+    // The table window with the room's ticket, as the lobby starts it.
+    LaunchPlan::Request r;
+    r.port = server.Port();
+    r.name = owner->Me();
+    r.table = seat->table;
+    r.ticket = seat->ticket;
+    TableWindow window;
+    ASSERT_EQ(window.Open(std::string(TILELINK_TABLE_DIR) + "/tilelink-table", r, 20s, {}),
+              TableWindow::Placing::Seated);
+    EXPECT_EQ(window.Seat(), 0);  // the owner sits first: the table's master
+    auto seatedCount = [&] {
+        const auto it = watcher->Tables().find(seat->table);
+        int n = 0;
+        if (it != watcher->Tables().end())
+            for (const auto& s : it->second.seats) n += !s.name.empty();
+        return n;
+    };
+    for (int i = 0; i < 200 && seatedCount() < 3; ++i) watcher->Next(100ms);
+    ASSERT_EQ(seatedCount(), 3);
+    const auto& seats = watcher->Tables().at(seat->table).seats;
+    EXPECT_EQ(seats[0].name, owner->Me());
+    EXPECT_EQ(seats[1].name.rfind("电脑", 0), 0u) << seats[1].name;
+    // The owner closes the window: the computer players go and the table with them.
+    window.Stop();
+    for (int i = 0; i < 200 && watcher->Tables().count(seat->table); ++i) watcher->Next(100ms);
+    EXPECT_EQ(watcher->Tables().count(seat->table), 0u);
 }
