@@ -291,10 +291,19 @@ void WriteLobbySeeds() {
     namespace LM = LobbyMessages;
     ServerScript s;
     s.session.Step(LM::Hello());
+    // Password hashes take their time: waits until the answer is there.
+    auto answered = [&](std::size_t count) {
+        auto answers = [&] {
+            std::size_t n = 0;
+            for (const Bytes& m : s.session.Received()) n += !m.empty() && m[0] == LM::kAnswer;
+            return n;
+        };
+        for (int i = 0; i < 100 && answers() < count; ++i) s.Wait();
+    };
     s.Send(LM::Register("tester2", "a password"));
-    s.Wait(10);
+    answered(1);
     s.Send(LM::LogIn("tester2", "a password"));
-    s.Wait(10);
+    answered(2);
     s.Send(LM::Chat("大家好"));
     s.Send(LM::Sit(0));
     s.Send(LM::Watch("tester"));
