@@ -14,7 +14,7 @@ SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
 DEB_PACKAGES := cmake ninja-build g++ pkg-config \
-  qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libpq-dev postgresql libssl-dev \
+  qt6-base-dev qt6-multimedia-dev libasio-dev libsqlite3-dev libsodium-dev libpq-dev postgresql libssl-dev \
   fonts-wqy-microhei libgtest-dev libgmock-dev libbenchmark-dev \
   xvfb xdotool imagemagick clang libclang-rt-14-dev \
   lintian dpkg-dev fakeroot libcli11-dev libspdlog-dev clang-format clang-tidy

@@ -11,7 +11,7 @@ std::vector<std::string> Arguments(const Request& r, std::int64_t now) {
     t.name = r.name;
     t.watched = r.watch;
     t.expiry = now + r.ticketLifetime;
-    const std::string ticket = Ticket::Make(t, r.secret ? &*r.secret : nullptr);
+    const std::string ticket = !r.ticket.empty() ? r.ticket : Ticket::Make(t, r.secret ? &*r.secret : nullptr);
     return {
         LaunchMarker::kText,
         r.host + "#" + ticket + (r.fingerprint.empty() ? "" : "#" + r.fingerprint),

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/TitleTable.h"
+
 namespace LaunchPlan {
 
 struct Request {
@@ -18,10 +20,11 @@ struct Request {
     std::optional<std::string> secret;        // signs the ticket when present
     std::string fingerprint;                  // the server's pinned certificate; empty: plain TCP
     std::int64_t ticketLifetime = 12 * 3600;  // seconds
+    std::string ticket;                       // a ticket the room server issued; empty: made here
 };
 
 inline constexpr char kGameCaption[] = "tilelink";
-inline constexpr char kTitleTable[] = "长工_100`短工_200`佃农_500`贫农_1000`中农_2000`富农_4000`地主_8000`恶霸_12000";
+inline constexpr const char* kTitleTable = TitleTable::kText;
 
 // The nine arguments, in order.
 std::vector<std::string> Arguments(const Request& r, std::int64_t now);

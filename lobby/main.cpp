@@ -5,7 +5,8 @@
 //          a window that closes for another reason than the person's own close opens
 //          again; a later `play` takes a free seat or opens a table of its own;
 //   serve  runs a room server with computer players for other machines to join;
-//   join   starts a table window against a room server.
+//   join   starts a table window against a room server (logged in with --password-file);
+//   tables, register: the room's lobby from the command line (LobbyCommands).
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@
 #include "lobby/CertPin.h"
 #include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
+#include "lobby/LobbyCommands.h"
 #include "lobby/PlayRoom.h"
 #include "lobby/PlaySession.h"
 #include "lobby/RoomProcesses.h"
@@ -50,8 +52,9 @@ void OnSignal(int) { g_stop = 1; }
 constexpr const char* kProgram = "tilelink-lobby";
 
 struct Options {
-    std::string command, server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal";
+    std::string command, server, listen = "0.0.0.0:47800", name, watch, secretFile, db, level = "normal", passwordFile;
     int table = 1, bots = 5, tables = 1;
+    bool tableGiven = false;
     ProgramLog::Level logLevel = ProgramLog::Level::Info;
 };
 
@@ -86,10 +89,22 @@ void Describe(CLI::App& app, Options& o) {
                                                      : "print the table client's nine launch arguments, one a line");
         CommandLine::AddAddress(*cmd, "--server", o.server, 1, "the room server")->required();
         cmd->add_option("--name", o.name, "your name")->required();
-        CommandLine::AddTable(*cmd, o.table);
+        CommandLine::AddTable(*cmd, o.table)->each([&o](const std::string&) { o.tableGiven = true; });
         cmd->add_option("--watch", o.watch, "watch this player instead of sitting down")->type_name("PLAYER");
         CommandLine::AddSecretFile(*cmd, o.secretFile);
+        if (std::string(name) == "join")
+            cmd->add_option("--password-file", o.passwordFile,
+                            "log in to the room's lobby with this account's password")
+                ->type_name("FILE");
     }
+    CLI::App* tables = app.add_subcommand("tables", "list the room's tables that have anyone, one a line");
+    CommandLine::AddAddress(*tables, "--server", o.server, 1, "the room server")->required();
+    CLI::App* reg = app.add_subcommand("register", "register an account in the room");
+    CommandLine::AddAddress(*reg, "--server", o.server, 1, "the room server")->required();
+    reg->add_option("--name", o.name, "the account's name")->required();
+    reg->add_option("--password-file", o.passwordFile, "the file whose first line is the password")
+        ->required()
+        ->type_name("FILE");
 }
 
 fs::path LobbyFolder() {
@@ -379,9 +394,14 @@ std::optional<LaunchPlan::Request> JoinRequest(const Options& o, int& status) {
     return r;
 }
 
+LobbyCommands::Options LobbyOptions(const Options& o) {
+    return {o.server, o.name, o.passwordFile, o.watch, o.tableGiven ? o.table : 0};
+}
+
 int RunJoin(const Options& o) {
     int status = 0;
-    const auto r = JoinRequest(o, status);
+    const auto r =
+        o.passwordFile.empty() ? JoinRequest(o, status) : LobbyCommands::SeatRequest(LobbyOptions(o), status);
     if (!r) return status;
     const std::string address = o.server;
     TableWindow window;
@@ -431,5 +451,7 @@ int main(int argc, char** argv) {
     if (o.command == "args") return RunArgs(o);
     if (o.command == "play") return RunPlay(o);
     if (o.command == "serve") return RunServe(o);
+    if (o.command == "tables") return LobbyCommands::Tables(LobbyOptions(o));
+    if (o.command == "register") return LobbyCommands::Register(LobbyOptions(o));
     return RunJoin(o);
 }

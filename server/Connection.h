@@ -61,6 +61,7 @@ public:
     // outbox's session).
     std::optional<std::string> ticket;
     bool helloSeen = false;
+    bool lobby = false;         // opened with the lobby hello: the lobby's connection
     bool loginStarted = false;  // the login waits for the user's record
 
 private:

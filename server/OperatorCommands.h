@@ -2,6 +2,11 @@
 //   broadcast TEXT       the room broadcast (105) to every user
 //   notice TABLE TEXT    a notice (21) to everybody at one table
 //   status               the tables, their players and games
+//   kick NAME [REASON]            ends the user's table and lobby sessions
+//   ban NAME MINUTES [REASON]     and refuses its logins until then; unban NAME
+//   mute NAME MINUTES [REASON]    drops its chat lines (it is told); unmute NAME
+//   bans                          the bans and mutes in force
+//   admin NAME [yes|no]           lets the account moderate from the lobby
 //   quit                 ends the server
 #pragma once
 #include <string>

@@ -73,6 +73,24 @@ CREATE TABLE sessions (
 );
 CREATE INDEX sessions_by_room ON sessions(room_id);
 )sql",
+    R"sql(
+CREATE TABLE accounts (
+    name TEXT PRIMARY KEY,
+    password_hash TEXT NOT NULL,
+    admin INTEGER NOT NULL DEFAULT 0,
+    created BIGINT NOT NULL
+);
+CREATE TABLE moderation (
+    id BIGSERIAL PRIMARY KEY,
+    action TEXT NOT NULL,
+    actor TEXT NOT NULL,
+    target TEXT NOT NULL,
+    at BIGINT NOT NULL,
+    until BIGINT NOT NULL,
+    reason TEXT NOT NULL
+);
+CREATE INDEX moderation_by_target ON moderation(target);
+)sql",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == Store::kSchemaVersion);
 
@@ -205,7 +223,8 @@ bool PgStore::Load(const std::string& name, UserStats& u, std::string& error) {
 }
 
 bool PgStore::Exists(const std::string& name, bool& exists, std::string& error) {
-    const Result q = Run("SELECT 1 FROM users WHERE name=$1", {name}, error);
+    const Result q =
+        Run("SELECT 1 FROM users WHERE name=$1 UNION ALL SELECT 1 FROM accounts WHERE name=$1", {name}, error);
     exists = q.Rows() > 0;
     return q.Ok();
 }
@@ -287,4 +306,53 @@ bool PgStore::TakeSession(const std::string& name, const std::string& room, std:
 
 bool PgStore::EndSession(const std::string& name, const std::string& room, std::string& error) {
     return Exec("DELETE FROM sessions WHERE name=$1 AND room_id=$2", {name, room}, error);
+}
+
+bool PgStore::CreateAccount(const Account& a, bool& created, std::string& error) {
+    created = false;
+    if (!Exec("BEGIN", {}, error)) return false;
+    const Result ins = Run(
+        "INSERT INTO accounts(name, password_hash, admin, created) VALUES($1,$2,$3,$4) ON CONFLICT (name) DO NOTHING",
+        {a.name, a.passwordHash, a.admin ? "1" : "0", Now()}, error);
+    bool ok = ins.Ok();
+    created = ok && ins.Changed() == 1;
+    if (ok && created)
+        ok = Exec("INSERT INTO users(name, created) VALUES($1, $2) ON CONFLICT (name) DO NOTHING", {a.name, Now()},
+                  error);
+    if (!ok) {
+        created = false;
+        Rollback();
+        return false;
+    }
+    return Exec("COMMIT", {}, error);
+}
+
+bool PgStore::FindAccount(const std::string& name, Account& out, bool& found, std::string& error) {
+    const Result q = Run("SELECT name, password_hash, admin FROM accounts WHERE name=$1", {name}, error);
+    found = q.Rows() == 1;
+    if (found) out = Account{q.Text(0, 0), q.Text(0, 1), q.Int(0, 2) != 0};
+    return q.Ok();
+}
+
+bool PgStore::SetAdmin(const std::string& name, bool admin, bool& found, std::string& error) {
+    const Result q = Run("UPDATE accounts SET admin=$2 WHERE name=$1", {name, admin ? "1" : "0"}, error);
+    found = q.Changed() == 1;
+    return q.Ok();
+}
+
+bool PgStore::RecordModeration(const ModerationAction& m, std::string& error) {
+    return Exec("INSERT INTO moderation(action, actor, target, at, until, reason) VALUES($1,$2,$3,$4,$5,$6)",
+                {m.action, m.actor, m.target, std::to_string(m.at), std::to_string(m.until), m.reason}, error);
+}
+
+bool PgStore::ActiveSanctions(std::int64_t now, std::vector<ModerationAction>& out, std::string& error) {
+    const Result q =
+        Run("SELECT action, actor, target, at, until, reason FROM moderation m WHERE action IN ('ban','mute')"
+            " AND until>$1 AND NOT EXISTS (SELECT 1 FROM moderation l WHERE l.target=m.target AND l.id>m.id"
+            " AND l.action IN (m.action, 'un' || m.action)) ORDER BY id",
+            {std::to_string(now)}, error);
+    out.clear();
+    for (int i = 0; i < q.Rows(); ++i)
+        out.push_back({q.Text(i, 0), q.Text(i, 1), q.Text(i, 2), q.Text(i, 5), q.Int(i, 3), q.Int(i, 4)});
+    return q.Ok();
 }

@@ -29,6 +29,11 @@ public:
     bool LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) override;
     bool TakeSession(const std::string& name, const std::string& room, std::string& error) override;
     bool EndSession(const std::string& name, const std::string& room, std::string& error) override;
+    bool CreateAccount(const Account& account, bool& created, std::string& error) override;
+    bool FindAccount(const std::string& name, Account& out, bool& found, std::string& error) override;
+    bool SetAdmin(const std::string& name, bool admin, bool& found, std::string& error) override;
+    bool RecordModeration(const ModerationAction& action, std::string& error) override;
+    bool ActiveSanctions(std::int64_t now, std::vector<ModerationAction>& out, std::string& error) override;
 
     class Result;
 

@@ -7,10 +7,12 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "bot/BotLevel.h"
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
 #include "core/modRoomMsgDefine.h"
 #include "net/TlsContext.h"
+#include "net/TlsIdentity.h"
 #include "server/ServerLog.h"
 #include "server/Table.h"
 #include "server/UserNames.h"
@@ -64,7 +66,8 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
       clock_(io),
       acceptor_(io),
       acceptTimer_(io),
-      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {
+      connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))),
+      lobby_(*this, io) {
     records_.onLeases = [this](const std::vector<std::string>& held) { CheckLeases(held); };
 }
 
@@ -102,6 +105,11 @@ bool RoomServer::Listen(std::string& error) {
     if (!records_.Start(entry, error)) return false;
     if (options_.secret)
         ticketKey_ = options_.roomTickets ? Ticket::RoomSecret(*options_.secret, entry.id) : *options_.secret;
+    // The bans and mutes in force: a banned name is refused from the first login on.
+    records_.Sanctions([this](bool ok, const std::vector<ModerationAction>& list) {
+        if (!ok) ServerLog("the bans and mutes in force cannot be read now");
+        for (const auto& step : list) moderation_.Apply(step);
+    });
     Accept();
     return true;
 }
@@ -114,6 +122,7 @@ asio::ip::tcp::endpoint RoomServer::LocalEndpoint() const {
 void RoomServer::Stop() {
     if (stopped_) return;
     stopped_ = true;
+    lobby_.Stop();
     std::error_code ec;
     acceptor_.close(ec);
     acceptTimer_.cancel();
@@ -161,7 +170,12 @@ void RoomServer::OnMessage(Connection& c, const Bytes& m) {
         TableOf(c.session->table).OnMessage(*c.session, m);
         return;
     }
+    if (c.lobby) {
+        lobby_.OnMessage(c, m);
+        return;
+    }
     if (c.loginStarted) return;  // the record is on its way
+    if (OpensLobby(c, m)) return;
     // Before the login only one hello and then the login itself are accepted.
     std::string ticket;
     if (!c.helloSeen && Framing::ParseHello(m, ticket)) {
@@ -178,6 +192,10 @@ void RoomServer::OnClosed(Connection& c) {
                 c.session ? c.session->name.c_str() : "not logged in", c.CloseReason());
     auto keep = connections_[c.Id()];
     connections_.erase(c.Id());
+    if (c.lobby) {
+        lobby_.OnClosed(c);
+        return;
+    }
     UserSession* u = c.session;
     if (!u || u->conn.get() != &c) return;
     c.session = nullptr;
@@ -223,6 +241,10 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     c.loginStarted = true;
     const auto conn = connections_[c.Id()];
     if (!c.ticket) {
+        if (!options_.guests) {
+            Refuse(c, "a guest", "这个房间不接待游客，请从大厅登录。", "the room takes no guests");
+            return;
+        }
         AdmitGuest(conn, allowWatch);
         return;
     }
@@ -242,6 +264,33 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         Refuse(c, "\"" + seat.name + "\"", "这个用户名不能使用。", "the name cannot be used");
         return;
     }
+    if (const auto until = moderation_.BannedUntil(seat.name, std::time(nullptr))) {
+        Refuse(c, "\"" + seat.name + "\"", "这个帐号被封禁了。", "the name is banned");
+        return;
+    }
+    // A ticket the room issued after a lobby login: the account (or the lobby's guest) it names.
+    if (const auto issued = issued_.find(*c.ticket); issued != issued_.end() && issued->second.name == seat.name) {
+        if (issued->second.guest) Admit(c, seat, allowWatch, UserStats{}, true);
+        else LoadAndAdmit(conn, seat, allowWatch);
+        return;
+    }
+    // Any other ticket may not claim a registered account's name.
+    records_.IsAccount(
+        seat.name, [this, weak = std::weak_ptr<Connection>(conn), seat, allowWatch](bool ok, bool account) {
+            const auto c = StillOpen(weak);
+            if (!c) return;
+            if (account) {
+                Refuse(*c, "\"" + seat.name + "\"", "这个用户名已经注册，请从大厅登录。",
+                       "the name is an account and the ticket was not issued by this room");
+                return;
+            }
+            if (!ok) ServerLog("whether %s is an account cannot be read now: the ticket is taken", seat.name.c_str());
+            LoadAndAdmit(c, seat, allowWatch);
+        });
+}
+
+void RoomServer::LoadAndAdmit(const std::shared_ptr<Connection>& conn, const Ticket::SeatTicket& seat,
+                              bool allowWatch) {
     // The login goes on when the record is there; meanwhile the connection waits.
     records_.Load(seat.name, [this, weak = std::weak_ptr<Connection>(conn), seat, allowWatch](
                                  bool ok, const UserStats& stats, const std::string& error) {
@@ -251,31 +300,38 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
             ServerLogAt(ProgramLog::Level::Warn,
                         "the record of %s cannot be read now (%s): the user plays, and the results are kept by name",
                         seat.name.c_str(), error.c_str());
-        Admit(*c, seat, allowWatch, stats);
+        Admit(*c, seat, allowWatch, stats, false);
+    });
+}
+
+void RoomServer::PickGuestName(std::function<void(const std::string&)> done) {
+    std::string name;
+    do name = "游客" + std::to_string(++guestNo_);
+    while (!UserNames::Acceptable(name) || users_.count(name) || lobby_.HasUser(name));
+    // A guest never takes the name of a stored user or an account.
+    records_.Exists(name, [this, name, done](bool stored) {
+        if (stopped_) return;
+        if (stored || users_.count(name) || lobby_.HasUser(name)) {
+            PickGuestName(done);
+            return;
+        }
+        done(name);
     });
 }
 
 void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowWatch) {
-    std::string name;
-    do name = "游客" + std::to_string(++guestNo_);
-    while (!UserNames::Acceptable(name) || users_.count(name));
-    // A guest never takes the name of a stored user.
-    records_.Exists(name, [this, weak = std::weak_ptr<Connection>(conn), name, allowWatch](bool stored) {
+    PickGuestName([this, weak = std::weak_ptr<Connection>(conn), allowWatch](const std::string& name) {
         const auto c = StillOpen(weak);
         if (!c) return;
-        if (stored || users_.count(name)) {
-            AdmitGuest(c, allowWatch);
-            return;
-        }
         Ticket::SeatTicket seat;
         seat.name = name;
         seat.table = FreeTable();
-        Admit(*c, seat, allowWatch, UserStats{});
+        Admit(*c, seat, allowWatch, UserStats{}, true);
     });
 }
 
-void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats) {
-    const bool guest = !c.ticket;
+void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats,
+                       bool guest) {
     if (auto it = users_.find(seat.name); it != users_.end()) {
         UserSession& old = *it->second;
         if (old.guest) {
@@ -325,6 +381,7 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
         if (table.Empty()) TableEmptied(seat.table);
         return;
     }
+    StartPendingBots(u);
     if (guest) return;
     // One session per account across every room server: this one takes the lease.
     records_.TakeSession(u.name, [this, name = u.name, session = &u](bool ok) {
@@ -359,7 +416,11 @@ void RoomServer::Release(UserSession& u) {
     if (it == users_.end() || it->second.get() != &u) return;
     released_.push_back(std::move(it->second));
     users_.erase(it);
-    if (released_.size() == 1) asio::post(io_, [this] { released_.clear(); });
+    if (released_.size() == 1)
+        asio::post(io_, [this] {
+            released_.clear();
+            CheckBotTables();
+        });
 }
 
 UserSession* RoomServer::FindUser(const std::string& name) {
@@ -392,4 +453,164 @@ std::string RoomServer::Status() const {
                     " users, " + std::to_string(tables_.size()) + " tables\n";
     for (const auto& [n, t] : tables_) s += t->Describe() + "\n";
     return s;
+}
+
+// ---- the lobby ------------------------------------------------------------------------
+
+bool RoomServer::OpensLobby(Connection& c, const Bytes& m) {
+    if (c.helloSeen) return false;
+    const auto version = LobbyMessages::ParseHello(m);
+    if (!version) return false;
+    c.helloSeen = true;
+    c.lobby = true;
+    c.LoggedIn();
+    lobby_.Open(connections_[c.Id()], *version);
+    return true;
+}
+
+std::vector<LobbyMessages::TableView> RoomServer::TableViews() const {
+    std::vector<LobbyMessages::TableView> out;
+    for (const auto& [n, t] : tables_)
+        if (auto v = t->View(); !v.Empty()) out.push_back(std::move(v));
+    return out;
+}
+
+std::vector<const UserSession*> RoomServer::RoomUsers() const {
+    std::vector<const UserSession*> out;
+    for (const auto& [name, u] : users_) out.push_back(u.get());
+    return out;
+}
+
+std::string RoomServer::IssueTicket(const std::string& name, int table, const std::string& watched, bool guest) {
+    const std::int64_t now = std::time(nullptr);
+    for (auto it = issued_.begin(); it != issued_.end();)
+        it = it->second.expiry <= now ? issued_.erase(it) : std::next(it);
+    // The same lifetime as the lobby's own tickets: a table client that drops comes back with it.
+    constexpr std::int64_t kLifetime = 12 * 3600;
+    constexpr std::size_t kPerName = 8;  // a user's newest tickets stay good; older ones go
+    std::vector<std::pair<std::int64_t, std::string>> mine;
+    for (const auto& [text, issued] : issued_)
+        if (issued.name == name) mine.emplace_back(issued.expiry, text);
+    if (mine.size() >= kPerName) {
+        std::sort(mine.begin(), mine.end());
+        for (std::size_t i = 0; i + kPerName <= mine.size(); ++i) issued_.erase(mine[i].second);
+    }
+    Ticket::SeatTicket t;
+    t.table = table;
+    t.name = name;
+    t.watched = watched;
+    t.expiry = now + kLifetime;
+    std::string text = Ticket::Make(t, ticketKey_ ? &*ticketKey_ : nullptr);
+    issued_[text] = {name, guest, t.expiry};
+    return text;
+}
+
+std::string RoomServer::SeatRefusal(int table) const {
+    if (table < 1) return "没有这张桌子。";
+    const auto it = tables_.find(table);
+    if (it == tables_.end()) return {};
+    if (it->second->GameRunning()) return "本桌正在游戏，请在游戏结束后再来，或者旁观。";
+    if (!it->second->HasFreeSeat()) return "这张桌子已经坐满了。";
+    return {};
+}
+
+int RoomServer::TableOfPlayer(const std::string& name) {
+    const UserSession* u = FindUser(name);
+    return u && !u->IsWatcher() ? u->table : 0;
+}
+
+int RoomServer::OpenBotTable(const std::string& owner, int count, const std::string& level, std::string& error) {
+    if (options_.botProgram.empty()) {
+        error = "这个房间不能开电脑玩家的桌子。";
+        return 0;
+    }
+    if (!BotLevels::Find(level)) {
+        error = "没有这个难度：" + level + "（可选 " + BotLevels::Names() + "）。";
+        return 0;
+    }
+    int n = 1;
+    while (tables_.count(n) || pendingBots_.count(n) || bots_.NamesAt(n)) ++n;
+    pendingBots_[n] = {owner, level, count};
+    return n;
+}
+
+void RoomServer::StartPendingBots(const UserSession& u) {
+    const auto it = pendingBots_.find(u.table);
+    if (it == pendingBots_.end() || it->second.owner != u.name || u.IsWatcher()) return;
+    const PendingBots p = it->second;
+    pendingBots_.erase(it);
+    const std::string host = options_.host == "0.0.0.0" || options_.host == "::" ? "127.0.0.1" : options_.host;
+    std::vector<std::string> names, args = {"--server", host + ":" + std::to_string(LocalEndpoint().port()),
+                                            "--table",  std::to_string(u.table),
+                                            "--count",  std::to_string(p.count),
+                                            "--level",  p.level};
+    std::string list;
+    for (int i = 1; i <= p.count; ++i) {
+        names.push_back("电脑" + std::to_string(u.table) + "_" + std::to_string(i));
+        list += (i > 1 ? "," : "") + names.back();
+    }
+    args.insert(args.end(), {"--names", list});
+    if (!options_.secretFile.empty()) args.insert(args.end(), {"--secret-file", options_.secretFile});
+    if (tls_) args.insert(args.end(), {"--tls-fingerprint", TlsIdentity::FingerprintOfFile(options_.tlsCert)});
+    if (!bots_.Start(u.table, options_.botProgram, args, names))
+        ServerLog("cannot start the computer players of table %d (%s)", u.table, options_.botProgram.c_str());
+}
+
+void RoomServer::CheckBotTables() {
+    bots_.Reap();
+    std::vector<int> done;
+    for (const auto& [n, t] : tables_) {
+        const auto* names = bots_.NamesAt(n);
+        if (!names) continue;
+        const auto view = t->View();
+        bool anyoneElse = !view.spectators.empty();
+        for (const auto& s : view.seats)
+            if (!s.name.empty() && std::find(names->begin(), names->end(), s.name) == names->end()) anyoneElse = true;
+        if (!anyoneElse) done.push_back(n);
+    }
+    for (int n : done) bots_.Stop(n);
+}
+
+std::string RoomServer::ChatRefusal(const std::string& name) {
+    const auto until = moderation_.MutedUntil(name, std::time(nullptr));
+    if (!until) return {};
+    return "你被禁言了，还有 " + std::to_string((until - std::time(nullptr) + 59) / 60) + " 分钟；这句话没有发出去。";
+}
+
+bool RoomServer::Moderate(const std::string& actor, const std::string& action, const std::string& target, int minutes,
+                          const std::string& reason, std::string& reply) {
+    const bool timed = action == "ban" || action == "mute";
+    if (!timed && action != "kick" && action != "unban" && action != "unmute") {
+        reply = "unknown action " + action + " (kick, ban, unban, mute, unmute)";
+        return false;
+    }
+    if (!Ticket::IsValidName(target)) {
+        reply = "not a user name: " + target;
+        return false;
+    }
+    if (timed && minutes <= 0) {
+        reply = action + " wants a duration in minutes";
+        return false;
+    }
+    ModerationAction step;
+    step.action = action;
+    step.actor = actor;
+    step.target = target;
+    step.reason = reason;
+    step.at = std::time(nullptr);
+    step.until = timed ? step.at + std::int64_t{minutes} * 60 : 0;
+    moderation_.Apply(step);
+    records_.Moderate(step, [](bool) {});
+    ServerLog("%s: %s %s%s (%s)", actor.c_str(), action.c_str(), target.c_str(),
+              timed ? (" for " + std::to_string(minutes) + " min").c_str() : "", reason.c_str());
+    if (action == "kick" || action == "ban") {
+        const std::string notice = action == "kick" ? "你被管理员请出了房间。" : "你的帐号被封禁了。";
+        if (UserSession* u = FindUser(target)) {
+            if (u->conn) u->conn->Send(GameMessages::Notice(notice));
+            TableOf(u->table).Leave(*u);
+        }
+        lobby_.Remove(target, notice);
+    }
+    reply = action + " " + target + (timed ? " for " + std::to_string(minutes) + " minutes" : "") + "\n";
+    return true;
 }

@@ -2,6 +2,7 @@
 // a table and a seat (or a player to watch), routes each message to the user's table,
 // and carries the operator's broadcasts. One process, one room, many tables.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,8 +13,11 @@
 
 #include "core/Ticket.h"
 #include "server/AsioTableClock.h"
+#include "server/BotLauncher.h"
 #include "server/Connection.h"
+#include "server/LobbyRoom.h"
 #include "server/MapStore.h"
+#include "server/Moderation.h"
 #include "server/ServerOptions.h"
 #include "server/StoreWorker.h"
 #include "server/TableHost.h"
@@ -49,6 +53,34 @@ public:
     void TableEmptied(int table) override;
     UserSession* FindUser(const std::string& name) override;
 
+    // Moderation of the chat at the tables.
+    std::string ChatRefusal(const std::string& name) override;
+    bool Ignores(const std::string& listener, const std::string& speaker) const override {
+        return moderation_.Ignores(listener, speaker);
+    }
+
+    // What the lobby uses.
+    std::vector<LobbyMessages::TableView> TableViews() const;
+    std::vector<const UserSession*> RoomUsers() const;
+    Moderation& Mod() { return moderation_; }
+    // A seat ticket the room signs itself for `name` (the lobby's own logged-in user).
+    std::string IssueTicket(const std::string& name, int table, const std::string& watched, bool guest);
+    // Why nobody can sit down at that table now; empty when a seat is free.
+    std::string SeatRefusal(int table) const;
+    // The table where that player sits, 0 when none.
+    int TableOfPlayer(const std::string& name);
+    // A new table for `owner` with `count` computer players of `level`, who come once the
+    // owner sits down there; 0 with the reason in `error` when it cannot be.
+    int OpenBotTable(const std::string& owner, int count, const std::string& level, std::string& error);
+    // A free guest name: not in use here, not stored, not an account.
+    void PickGuestName(std::function<void(const std::string&)> done);
+    // One moderation step by `actor` ("operator" from the console): kick, ban, unban, mute,
+    // unmute; kept in the store. `reply` says what was done or why not.
+    bool Moderate(const std::string& actor, const std::string& action, const std::string& target, int minutes,
+                  const std::string& reason, std::string& reply);
+    // The first table from 1 on with a free seat.
+    int FreeTable();
+
     bool UsesTls() const { return tls_ != nullptr; }
     std::size_t ConnectionCount() const { return connections_.size(); }
     // Connections served at once: the configured bound, kept below the descriptor limit
@@ -63,7 +95,14 @@ private:
     void OnLogin(Connection& c, const Bytes& message);
     // The rest of a login once the user's record (or a free guest name) is there.
     void AdmitGuest(const std::shared_ptr<Connection>& c, bool allowWatch);
-    void Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats);
+    void Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats, bool guest);
+    // The rest of a ticket's login once it is known not to claim another's account.
+    void LoadAndAdmit(const std::shared_ptr<Connection>& c, const Ticket::SeatTicket& seat, bool allowWatch);
+    // The lobby's connections: the first message decides.
+    bool OpensLobby(Connection& c, const Bytes& message);
+    // The computer players of a table the room opened start once its owner sits there.
+    void StartPendingBots(const UserSession& u);
+    void CheckBotTables();
     // The connection that started a login, when it is still open.
     std::shared_ptr<Connection> StillOpen(const std::weak_ptr<Connection>& c) const;
     // The users whose session lease went to another room server.
@@ -72,8 +111,6 @@ private:
     // Tells the user `text` and closes; the report says `why` (never the ticket itself).
     void Refuse(Connection& c, const std::string& who, const std::string& text, const std::string& why);
     Table& TableOf(int number);
-    // The first table from 1 on with a free seat.
-    int FreeTable();
 
     asio::io_context& io_;
     ServerOptions options_;
@@ -94,4 +131,20 @@ private:
     std::vector<std::unique_ptr<UserSession>> released_;  // freed after the current handler
     std::map<int, std::unique_ptr<Table>> tables_;
     bool stopped_ = false;
+
+    // The lobby, its tickets, moderation and the computer players the room starts.
+    struct Issued {
+        std::string name;
+        bool guest = false;
+        std::int64_t expiry = 0;
+    };
+    struct PendingBots {
+        std::string owner, level;
+        int count = 0;
+    };
+    LobbyRoom lobby_;
+    Moderation moderation_;
+    std::unordered_map<std::string, Issued> issued_;  // ticket text: whom the room issued it to
+    std::map<int, PendingBots> pendingBots_;
+    BotLauncher bots_;
 };

@@ -44,6 +44,10 @@ void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
         ->check(CommandLine::Whole(1, 1000000))
         ->type_name("GAMES");
     CommandLine::AddSecretFile(app, secretFile);
+    app.add_option_function<std::string>(
+           "--guests", [&out](const std::string& v) { out.guests = v == "yes"; },
+           "users without an account play under a name the room chooses (default yes)")
+        ->check(CLI::IsMember({"yes", "no"}));
     app.add_option("--maps", out.mapsDir, "the map folder")->type_name("DIR");
     app.add_option_function<std::string>(
            "--items",
@@ -88,6 +92,7 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
         std::string secret;
         if (!CommandLine::ReadSecretOption(secretFile, secret, error)) return false;
         out.secret = secret;
+        out.secretFile = secretFile;
     }
     if (out.roomTickets && (!out.secret || out.roomId.empty())) {
         error = "--room-tickets yes needs --secret-file and --room-id";

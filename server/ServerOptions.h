@@ -21,6 +21,9 @@ struct ServerOptions {
     std::string advertise;               // HOST:PORT players connect to; empty: the listening address
     bool roomTickets = false;            // only tickets signed with Ticket::RoomSecret(secret, roomId)
     std::optional<std::string> secret;   // tickets must be signed with it
+    std::string secretFile;              // where the secret was read: the room's own computer players read it too
+    bool guests = true;                  // users without an account play under a name of the room's choice
+    std::string botProgram;              // tilelink-bot, for tables a lobby user opens; empty: none
     std::string mapsDir;                 // empty: Res/Map beside the program
     std::optional<unsigned> seed;        // fixed deals for tests
     std::string tlsCert, tlsKey;         // PEM files; with them every connection is TLS

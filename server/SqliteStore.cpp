@@ -82,6 +82,24 @@ CREATE TABLE sessions (
 );
 CREATE INDEX sessions_by_room ON sessions(room_id);
 )sql",
+    R"sql(
+CREATE TABLE accounts (
+    name TEXT PRIMARY KEY,
+    password_hash TEXT NOT NULL,
+    admin INTEGER NOT NULL DEFAULT 0,
+    created INTEGER NOT NULL
+);
+CREATE TABLE moderation (
+    id INTEGER PRIMARY KEY,
+    action TEXT NOT NULL,
+    actor TEXT NOT NULL,
+    target TEXT NOT NULL,
+    at INTEGER NOT NULL,
+    until INTEGER NOT NULL,
+    reason TEXT NOT NULL
+);
+CREATE INDEX moderation_by_target ON moderation(target);
+)sql",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == Store::kSchemaVersion);
 
@@ -200,7 +218,7 @@ std::int64_t SqliteStore::UserId(const std::string& name) {
 }
 
 bool SqliteStore::Exists(const std::string& name, bool& exists, std::string& error) {
-    Statement q(db_, "SELECT 1 FROM users WHERE name=?");
+    Statement q(db_, "SELECT 1 FROM users WHERE name=?1 UNION ALL SELECT 1 FROM accounts WHERE name=?1");
     q.Bind(1, name);
     const int rc = q.Step();
     exists = rc == SQLITE_ROW;
@@ -288,4 +306,56 @@ bool SqliteStore::TakeSession(const std::string& name, const std::string& room, 
 bool SqliteStore::EndSession(const std::string& name, const std::string& room, std::string& error) {
     Statement q(db_, "DELETE FROM sessions WHERE name=? AND room_id=?");
     return q.Bind(1, name).Bind(2, room).Step() == SQLITE_DONE || Fail(error);
+}
+
+bool SqliteStore::CreateAccount(const Account& a, bool& created, std::string& error) {
+    created = false;
+    if (!Exec("BEGIN IMMEDIATE;", error)) return false;
+    Statement ins(db_, "INSERT OR IGNORE INTO accounts(name, password_hash, admin, created) VALUES(?,?,?,?)");
+    bool ok = ins.Bind(1, a.name).Bind(2, a.passwordHash).Bind(3, a.admin).Bind(4, Now()).Step() == SQLITE_DONE;
+    created = ok && sqlite3_changes(db_) == 1;
+    if (ok && created) ok = UserId(a.name) != 0;
+    if (!ok) {
+        Fail(error);
+        created = false;
+        std::string ignored;
+        Exec("ROLLBACK;", ignored);
+        return false;
+    }
+    return Exec("COMMIT;", error);
+}
+
+bool SqliteStore::FindAccount(const std::string& name, Account& out, bool& found, std::string& error) {
+    Statement q(db_, "SELECT name, password_hash, admin FROM accounts WHERE name=?");
+    q.Bind(1, name);
+    const int rc = q.Step();
+    found = rc == SQLITE_ROW;
+    if (found) out = Account{q.Text(0), q.Text(1), q.Int(2) != 0};
+    return found || rc == SQLITE_DONE || Fail(error);
+}
+
+bool SqliteStore::SetAdmin(const std::string& name, bool admin, bool& found, std::string& error) {
+    Statement q(db_, "UPDATE accounts SET admin=? WHERE name=?");
+    if (q.Bind(1, admin).Bind(2, name).Step() != SQLITE_DONE) return Fail(error);
+    found = sqlite3_changes(db_) == 1;
+    return true;
+}
+
+bool SqliteStore::RecordModeration(const ModerationAction& m, std::string& error) {
+    Statement q(db_, "INSERT INTO moderation(action, actor, target, at, until, reason) VALUES(?,?,?,?,?,?)");
+    q.Bind(1, m.action).Bind(2, m.actor).Bind(3, m.target).Bind(4, m.at).Bind(5, m.until).Bind(6, m.reason);
+    return q.Step() == SQLITE_DONE || Fail(error);
+}
+
+bool SqliteStore::ActiveSanctions(std::int64_t now, std::vector<ModerationAction>& out, std::string& error) {
+    out.clear();
+    Statement q(db_,
+                "SELECT action, actor, target, at, until, reason FROM moderation m WHERE action IN ('ban','mute')"
+                " AND until>? AND NOT EXISTS (SELECT 1 FROM moderation l WHERE l.target=m.target AND l.id>m.id"
+                " AND l.action IN (m.action, 'un' || m.action)) ORDER BY id");
+    q.Bind(1, now);
+    int rc;
+    while ((rc = q.Step()) == SQLITE_ROW)
+        out.push_back({q.Text(0), q.Text(1), q.Text(2), q.Text(5), q.Int(3), q.Int(4)});
+    return rc == SQLITE_DONE || Fail(error);
 }

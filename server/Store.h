@@ -48,6 +48,23 @@ struct GameRecord {
     std::vector<GameResult> results;
 };
 
+// A registered account: its name is its own, and it logs in with its password, kept only as
+// an Argon2id hash string (libsodium's crypto_pwhash_str form).
+struct Account {
+    std::string name;
+    std::string passwordHash;
+    bool admin = false;  // may kick, ban and mute from the lobby
+};
+
+// One moderation step: a kick, a ban or mute until a time, or the lifting of one, kept with
+// who took it, against whom, when and why. `actor` is "operator" for the server's console.
+struct ModerationAction {
+    std::string action;  // kick, ban, unban, mute, unmute
+    std::string actor, target, reason;
+    std::int64_t at = 0;     // seconds since the epoch
+    std::int64_t until = 0;  // a ban's or mute's end; 0 for the others
+};
+
 // A room server as the shared database knows it.
 struct RoomEntry {
     std::string id;
@@ -59,7 +76,7 @@ struct RoomEntry {
 class Store {
 public:
     // The newest schema this program knows; a database with a newer one is refused.
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     virtual ~Store() = default;
 
@@ -83,6 +100,15 @@ public:
     virtual bool TakeSession(const std::string& name, const std::string& room, std::string& error) = 0;
     // Gives the lease back, when `room` still holds it.
     virtual bool EndSession(const std::string& name, const std::string& room, std::string& error) = 0;
+
+    // Registers the account (and its record) unless the name has one: `created` false then.
+    virtual bool CreateAccount(const Account& account, bool& created, std::string& error) = 0;
+    virtual bool FindAccount(const std::string& name, Account& out, bool& found, std::string& error) = 0;
+    virtual bool SetAdmin(const std::string& name, bool admin, bool& found, std::string& error) = 0;
+    // Keeps one moderation step.
+    virtual bool RecordModeration(const ModerationAction& action, std::string& error) = 0;
+    // The bans and mutes in force at `now`: each not lifted since and not yet over.
+    virtual bool ActiveSanctions(std::int64_t now, std::vector<ModerationAction>& out, std::string& error) = 0;
 };
 
 // Opens (and brings up to date) the store at `where`: a postgresql:// or postgres://

@@ -2,6 +2,9 @@
 
 #include <ctime>
 
+#include <sodium.h>
+
+#include "server/Passwords.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -107,6 +110,84 @@ void StoreWorker::EndSession(const std::string& name) {
         std::string error;
         if (!away_) s.EndSession(name, room_.id, error);
     });
+}
+
+void StoreWorker::Register(const std::string& name, std::string password, std::function<void(AccountAnswer)> done) {
+    auto write = [this, name, password = std::move(password), done](Store& s) mutable {
+        auto answer = AccountAnswer::Away;
+        if (!away_) {
+            const auto hash = Passwords::Hash(password);
+            bool created = false;
+            std::string error;
+            if (hash && s.CreateAccount(Account{name, *hash, false}, created, error))
+                answer = created ? AccountAnswer::Ok : AccountAnswer::Taken;
+        }
+        sodium_memzero(password.data(), password.size());
+        Post([done, answer] { done(answer); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(write))) Post([done] { done(AccountAnswer::Away); });
+}
+
+void StoreWorker::LogIn(const std::string& name, std::string password, LoginDone done) {
+    auto read = [this, name, password = std::move(password), done](Store& s) mutable {
+        auto answer = AccountAnswer::Away;
+        Account account;
+        UserStats stats;
+        bool found = false;
+        std::string error;
+        if (!away_ && s.FindAccount(name, account, found, error)) {
+            if (!found) answer = AccountAnswer::NoSuchAccount;
+            else if (!Passwords::Verify(account.passwordHash, password)) answer = AccountAnswer::WrongPassword;
+            else answer = s.Load(name, stats, error) ? AccountAnswer::Ok : AccountAnswer::Away;
+        }
+        sodium_memzero(password.data(), password.size());
+        account.passwordHash.clear();
+        Post([done, answer, account, stats] { done(answer, account, stats); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(read)))
+        Post([done] { done(AccountAnswer::Away, Account{}, UserStats{}); });
+}
+
+void StoreWorker::IsAccount(const std::string& name, std::function<void(bool, bool)> done) {
+    auto read = [this, name, done](Store& s) {
+        Account account;
+        bool found = false;
+        std::string error;
+        const bool ok = !away_ && s.FindAccount(name, account, found, error);
+        Post([done, ok, found] { done(ok, found); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, read)) Post([done] { done(false, false); });
+}
+
+void StoreWorker::SetAdmin(const std::string& name, bool admin, std::function<void(bool)> done) {
+    auto write = [this, name, admin, done](Store& s) {
+        bool found = false;
+        std::string error;
+        const bool ok = !away_ && s.SetAdmin(name, admin, found, error);
+        Post([done, found = ok && found] { done(found); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, write)) Post([done] { done(false); });
+}
+
+void StoreWorker::Moderate(const ModerationAction& action, std::function<void(bool)> done) {
+    auto write = [this, action, done](Store& s) {
+        std::string error;
+        const bool ok = !away_ && s.RecordModeration(action, error);
+        if (!ok) ServerLog("a moderation step could not be kept (%s)", error.c_str());
+        Post([done, ok] { done(ok); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, write)) Post([done] { done(false); });
+}
+
+void StoreWorker::Sanctions(std::function<void(bool, const std::vector<ModerationAction>&)> done) {
+    auto read = [this, done](Store& s) {
+        std::vector<ModerationAction> list;
+        std::string error;
+        const bool ok = !away_ && s.ActiveSanctions(Now(), list, error);
+        Post([done, ok, list] { done(ok, list); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, read))
+        Post([done] { done(false, std::vector<ModerationAction>{}); });
 }
 
 void StoreWorker::SaveGame(GameRecord game, std::function<void()> kept) {

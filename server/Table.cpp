@@ -571,16 +571,18 @@ void Table::OnChat(UserSession& u, const Bytes& m) {
     std::vector<std::string> f;
     if (!GameMessages::ParseChatRequest(m, f)) return;
     if (!u.TakeChatLine(clock_.Now(), room_.Options().chatPerMinute)) return;  // too many lines: this one is dropped
+    if (const auto refusal = room_.ChatRefusal(u.name); !refusal.empty()) {    // muted: told, nobody else hears it
+        SendTo(u, GameMessages::Chat(ChatLine::ToEveryone("系统", refusal, 0x0000C0)));
+        return;
+    }
     for (int i = 0; i < kFieldCount; ++i) f[i] = FirstChars(f[i], i == kText ? kMaxTextChars : 64);
     f[kSender] = u.name;
     const Bytes line = GameMessages::Chat(f);
-    if (f[kPrivate] == "1" && f[kTarget] != kEveryone) {
-        SendTo(u, line);
-        for (UserSession* v : Everyone())
-            if (v != &u && v->name == f[kTarget]) SendTo(*v, line);
-        return;
-    }
-    SendAll(line);
+    const bool privately = f[kPrivate] == "1" && f[kTarget] != kEveryone;
+    const SharedFrame frame = MakeFrame(line);
+    for (UserSession* v : Everyone())
+        if (v->conn && (v == &u || ((!privately || v->name == f[kTarget]) && !room_.Ignores(v->name, u.name))))
+            v->conn->Send(frame);
 }
 
 void Table::OnWatchChange(UserSession& u, const Bytes& m) {
@@ -764,4 +766,21 @@ std::string Table::Describe() const {
             d += " [" + std::to_string(s) + "] " + seats_[s]->name + (seats_[s]->dropped ? " (dropped)" : "");
     d += ", " + std::to_string(watchers_.size()) + " watching, " + (round_ ? "game running" : "no game");
     return d;
+}
+
+LobbyMessages::TableView Table::View() const {
+    LobbyMessages::TableView v;
+    v.number = number_;
+    v.running = round_ != nullptr;
+    for (int seat = 0; seat < GameSize::kSeatCount; ++seat) {
+        const UserSession* u = seats_[seat];
+        if (!u) continue;
+        auto& s = v.seats[static_cast<std::size_t>(seat)];
+        s.name = u->name;
+        s.ready = u->ready;
+        s.dropped = u->dropped;
+        s.playing = round_ && round_->Playing(seat);
+    }
+    for (const UserSession* w : watchers_) v.spectators.push_back(w->name);
+    return v;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/LobbyMessages.h"
 #include "core/RoomMessages.h"
 #include "server/GameRound.h"
 #include "server/Outbox.h"
@@ -49,6 +50,8 @@ public:
     // An operator notice (21) to everybody here.
     void Notice(const std::string& text);
     std::string Describe() const;
+    // What the lobby shows of this table: the seats, the spectators, whether a game runs.
+    LobbyMessages::TableView View() const;
 
 private:
     using TimePoint = TableClock::TimePoint;

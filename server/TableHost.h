@@ -27,4 +27,8 @@ public:
     virtual void TableEmptied(int table) = 0;
     // The user of that name in the room now, or none.
     virtual UserSession* FindUser(const std::string& name) = 0;
+    // Moderation of the chat: why the user may not speak now (empty: it may), and whether
+    // `listener` ignores `speaker`.
+    virtual std::string ChatRefusal(const std::string&) { return {}; }
+    virtual bool Ignores(const std::string&, const std::string&) const { return false; }
 };

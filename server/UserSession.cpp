@@ -4,12 +4,16 @@
 
 #include "core/modPublicTools.h"
 
-bool UserSession::TakeChatLine(std::chrono::steady_clock::time_point now, int perMinute) {
-    chatTokens = std::min(5.0, chatTokens + std::chrono::duration<double>(now - chatAt).count() * perMinute / 60.0);
-    chatAt = now;
-    if (chatTokens < 1) return false;
-    chatTokens -= 1;
+bool ChatBudget::Take(std::chrono::steady_clock::time_point now, int perMinute) {
+    tokens = std::min(5.0, tokens + std::chrono::duration<double>(now - at).count() * perMinute / 60.0);
+    at = now;
+    if (tokens < 1) return false;
+    tokens -= 1;
     return true;
+}
+
+bool UserSession::TakeChatLine(std::chrono::steady_clock::time_point now, int perMinute) {
+    return chat.Take(now, perMinute);
 }
 
 std::string UserSession::RecordText(int chair) const {

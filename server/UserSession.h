@@ -9,6 +9,13 @@
 
 class Outbox;
 
+// Chat lines allowed now, refilled over time: `perMinute` lines a minute, five at once.
+struct ChatBudget {
+    double tokens = 5;
+    std::chrono::steady_clock::time_point at{};
+    bool Take(std::chrono::steady_clock::time_point now, int perMinute);
+};
+
 struct UserSession {
     std::string name;
     bool guest = false;
@@ -25,9 +32,7 @@ struct UserSession {
     std::chrono::steady_clock::time_point droppedAt{};
     int alarmTurns = 0;  // coming turns shortened by alarm clocks, as the client counts them
 
-    // chat lines allowed now (refilled over time)
-    double chatTokens = 5;
-    std::chrono::steady_clock::time_point chatAt{};
+    ChatBudget chat;
     // Spends one line of the chat budget (`perMinute` lines a minute, five at once): a chat
     // line, or a map choice that the table reads as a line; false when it is spent.
     bool TakeChatLine(std::chrono::steady_clock::time_point now, int perMinute);

@@ -59,6 +59,8 @@ int main(int argc, char** argv) {
     if (options.dbPath.empty())
         options.dbPath = UserFolders::FileFor(dir, UserFolders::Kind::Data, "tilelink-server.db").string();
     if (options.mapsDir.empty()) options.mapsDir = dir + "/Res/Map";
+    if (options.botProgram.empty() && access((dir + "/tilelink-bot").c_str(), X_OK) == 0)
+        options.botProgram = dir + "/tilelink-bot";
     // Games the database has not taken yet wait beside an SQLite file; a server of a shared
     // database keeps its own spill file, named after its room.
     if (options.spillPath.empty() && options.dbPath != ":memory:") {

@@ -186,6 +186,62 @@ TYPED_TEST(StoreSuite, TheSchemaIsMigratedOnceAndANewerOneIsRefused) {
     EXPECT_EQ(this->engine_.Count("SELECT score FROM users"), 5);
 }
 
+TYPED_TEST(StoreSuite, AnAccountIsRegisteredOnceAndItsNameCountsAsTaken) {
+    std::string error;
+    bool created = false, found = false, exists = false;
+    ASSERT_TRUE(this->store_->CreateAccount({"阿明", "$argon2id$first", false}, created, error)) << error;
+    EXPECT_TRUE(created);
+    // The second registration of the name changes nothing, the first hash stays.
+    ASSERT_TRUE(this->store_->CreateAccount({"阿明", "$argon2id$second", true}, created, error)) << error;
+    EXPECT_FALSE(created);
+    Account a;
+    ASSERT_TRUE(this->store_->FindAccount("阿明", a, found, error)) << error;
+    ASSERT_TRUE(found);
+    EXPECT_EQ(a.passwordHash, "$argon2id$first");
+    EXPECT_FALSE(a.admin);
+    // The account has its record, and the guest names steer clear of it.
+    ASSERT_TRUE(this->store_->Exists("阿明", exists, error));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(this->engine_.Count("SELECT COUNT(*) FROM users WHERE name='阿明'"), 1);
+    ASSERT_TRUE(this->store_->SetAdmin("阿明", true, found, error)) << error;
+    EXPECT_TRUE(found);
+    ASSERT_TRUE(this->store_->FindAccount("阿明", a, found, error));
+    EXPECT_TRUE(a.admin);
+    ASSERT_TRUE(this->store_->SetAdmin("无名", true, found, error)) << error;
+    EXPECT_FALSE(found);
+    ASSERT_TRUE(this->store_->FindAccount("无名", a, found, error));
+    EXPECT_FALSE(found);
+}
+
+TYPED_TEST(StoreSuite, BansAndMutesHoldUntilTheirEndOrTheirLifting) {
+    std::string error;
+    auto step = [&](const char* action, const char* target, std::int64_t at, std::int64_t until) {
+        ASSERT_TRUE(this->store_->RecordModeration({action, "管理员", target, "刷屏", at, until}, error)) << error;
+    };
+    step("ban", "甲", 100, 1000);
+    step("mute", "乙", 100, 200);
+    step("ban", "丙", 100, 1000);
+    step("unban", "丙", 150, 0);
+    step("kick", "丁", 150, 0);
+    step("mute", "戊", 100, 1000);
+    step("mute", "戊", 160, 170);  // a newer mute replaces the older one
+    std::vector<ModerationAction> active;
+    ASSERT_TRUE(this->store_->ActiveSanctions(165, active, error)) << error;
+    ASSERT_EQ(active.size(), 3u);
+    EXPECT_EQ(active[0].target, "甲");
+    EXPECT_EQ(active[0].actor, "管理员");
+    EXPECT_EQ(active[0].reason, "刷屏");
+    EXPECT_EQ(active[0].until, 1000);
+    EXPECT_EQ(active[1].target, "乙");
+    EXPECT_EQ(active[2].target, "戊");
+    EXPECT_EQ(active[2].until, 170);
+    ASSERT_TRUE(this->store_->ActiveSanctions(500, active, error));
+    ASSERT_EQ(active.size(), 1u);
+    EXPECT_EQ(active[0].target, "甲");
+    // Every step is kept, the kick and the lifting too.
+    EXPECT_EQ(this->engine_.Count("SELECT COUNT(*) FROM moderation"), 7);
+}
+
 // The file of the first server version: PRAGMA user_version 1 and no migrations table.
 TEST(SqliteFiles, AFileOfTheFirstVersionOpensMigratedWithItsRecords) {
     SqliteEngine file;
