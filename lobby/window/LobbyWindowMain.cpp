@@ -1,0 +1,83 @@
+#include "lobby/window/LobbyWindowMain.h"
+
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <QFont>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+
+#include "core/UserFolders.h"
+#include "lobby/window/LobbyWindow.h"
+#include "lobby/window/LocalRoom.h"
+
+namespace fs = std::filesystem;
+
+namespace LobbyWindowMain {
+
+namespace {
+
+// The remembered room, if any.
+std::string RememberedServer(const fs::path& settings) {
+    std::ifstream in(settings);
+    std::string key, value;
+    while (in >> key && std::getline(in >> std::ws, value))
+        if (key == "server" && !value.empty()) return value;
+    return {};
+}
+
+}  // namespace
+
+bool Takes(const char* first) {
+    return first[0] == '-' && std::strcmp(first, "--help") != 0 && std::strcmp(first, "-h") != 0;
+}
+
+int Run(int argc, char** argv, const fs::path& lobbyDir) {
+    std::string server, level = "normal", tableProgram = (lobbyDir / "table" / "tilelink-table").string();
+    bool local = false;
+    CLI::App cli("tilelink-lobby: the lobby window", "tilelink-lobby");
+    cli.add_option("--server", server, "the room server, HOST:PORT");
+    cli.add_flag("--local", local, "play in a room server on this machine, as a guest");
+    cli.add_option("--level", level, "the computer players' level chosen at first")
+        ->check(CLI::IsMember({"easy", "normal", "hard", "expert"}));
+    cli.add_option("--table-program", tableProgram, "the table client to start");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e);
+    }
+
+    QApplication app(argc, argv);
+    app.setFont(QFont("WenQuanYi Micro Hei", 10));
+    LobbyWindow::Setup setup;
+    setup.tableProgram = tableProgram;
+    setup.settingsFile = UserFolders::FileFor(lobbyDir, UserFolders::Kind::Config, "lobby.conf");
+    setup.level = QString::fromStdString(level);
+    if (server.empty() && !local && RememberedServer(setup.settingsFile).empty()) local = true;
+
+    std::optional<LocalRoom> room;
+    if (local) {
+        room.emplace(lobbyDir);
+        std::string error;
+        const int port = room->Ensure(error);
+        if (port == 0) {
+            std::fprintf(stderr, "tilelink-lobby: %s\n", error.c_str());
+            return 1;
+        }
+        server = "127.0.0.1:" + std::to_string(port);
+        setup.guest = true;
+        setup.rememberServer = false;  // a local room's port changes from one start to the next
+    }
+    setup.server = QString::fromStdString(server);
+    int rc = 0;
+    {
+        LobbyWindow window(setup);
+        window.show();
+        window.ConnectToServer();
+        rc = app.exec();
+    }
+    return rc;
+}
+
+}  // namespace LobbyWindowMain
