@@ -35,6 +35,9 @@ public:
 
     // The parts a test (or a script) reaches.
     TableMap* Tables() const { return tables_; }
+    QLineEdit* ServerField() const { return server_; }
+    QLineEdit* NameField() const { return name_; }
+    QLineEdit* PasswordField() const { return password_; }
     QTreeWidget* Users() const { return users_; }
     QTextBrowser* ChatView() const { return chatView_; }
     QLineEdit* ChatInput() const { return chatInput_; }
@@ -42,7 +45,7 @@ public:
     QPushButton* GuestButton() const { return guest_; }
     QLabel* Status() const { return status_; }
     const QString& Me() const { return me_; }
-    const TableRuns& Runs() const { return *runs_; }
+    TableRuns& Runs() const { return *runs_; }
 
     void ConnectToServer();
 

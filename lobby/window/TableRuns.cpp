@@ -24,6 +24,10 @@ bool TableRuns::Start(const LaunchPlan::Request& r) {
     return true;
 }
 
+void TableRuns::Close(int table) {
+    if (const auto it = runs_.find(table); it != runs_.end()) it->second->stop = true;
+}
+
 void TableRuns::Watch(Run& run, LaunchPlan::Request r) {
     const int table = r.table;
     const std::string address = r.host + ":" + std::to_string(r.port);

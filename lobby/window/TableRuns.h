@@ -20,6 +20,8 @@ public:
 
     // Starts the table window for the seat; false when one already runs for that table.
     bool Start(const LaunchPlan::Request& r);
+    // Closes the table's window; Ended follows.
+    void Close(int table);
     bool Running(int table) const { return runs_.count(table) != 0; }
     int Count() const { return static_cast<int>(runs_.size()); }
     const std::filesystem::path& Program() const { return program_; }
