@@ -1,12 +1,14 @@
 #include "lobby/window/LobbyWindow.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -80,7 +82,9 @@ LobbyWindow::LobbyWindow(Setup setup)
             [this](const QString& from, const QString& text) { AddChatLine(from, text, QColor(30, 80, 160)); });
     connect(&link_, &LobbyLink::Seated, this, &LobbyWindow::OnSeated);
     connect(runs_.get(), &TableRuns::Placed, this, [this](int table, int seat) {
-        SetStatus(QStringLiteral("你在第 %1 桌第 %2 个座位。").arg(table).arg(seat + 1));
+        const QString watched = watching_[table];
+        SetStatus(watched.isEmpty() ? QStringLiteral("你在第 %1 桌第 %2 个座位。").arg(table).arg(seat + 1)
+                                    : QStringLiteral("你在第 %1 桌旁观 %2。").arg(table).arg(watched));
     });
     connect(runs_.get(), &TableRuns::Ended, this, &LobbyWindow::OnTableEnded);
     UpdateButtons();
@@ -195,6 +199,7 @@ QWidget* LobbyWindow::BuildSideArea() {
     users_->setColumnCount(3);
     users_->setHeaderLabels({QStringLiteral("名字"), QStringLiteral("积分"), QStringLiteral("头衔")});
     users_->setRootIsDecorated(false);
+    users_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     users_->setSortingEnabled(true);
     users_->sortByColumn(1, Qt::DescendingOrder);
     users_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -297,12 +302,14 @@ void LobbyWindow::OnLists(const LobbyLists& lists) {
 
 void LobbyWindow::OnSeated(const LaunchPlan::Request& r) {
     if (!runs_->Start(r)) return SetStatus(QStringLiteral("第 %1 桌的窗口已经打开了。").arg(r.table), true);
+    watching_[r.table] = QString::fromStdString(r.watch);
     SetStatus(r.watch.empty()
                   ? QStringLiteral("正在打开第 %1 桌……").arg(r.table)
                   : QStringLiteral("正在打开第 %1 桌，旁观 %2……").arg(r.table).arg(QString::fromStdString(r.watch)));
 }
 
 void LobbyWindow::OnTableEnded(int table, int, const QString& why) {
+    watching_.erase(table);
     SetStatus(why.isEmpty() ? QStringLiteral("第 %1 桌的窗口关上了。").arg(table)
                             : QStringLiteral("第 %1 桌的窗口关上了：%2").arg(table).arg(why),
               !why.isEmpty());
@@ -310,6 +317,18 @@ void LobbyWindow::OnTableEnded(int table, int, const QString& why) {
     showNormal();
     raise();
     activateWindow();
+}
+
+void LobbyWindow::closeEvent(QCloseEvent* e) {
+    if (runs_->Count() > 0 &&
+        QMessageBox::question(
+            this, windowTitle(),
+            QStringLiteral("还有 %1 个游戏窗口开着，关闭大厅也会关上它们。要关闭吗？").arg(runs_->Count())) !=
+            QMessageBox::Yes) {
+        e->ignore();
+        return;
+    }
+    e->accept();
 }
 
 void LobbyWindow::WatchSelected() {

@@ -5,6 +5,7 @@
 #pragma once
 #include <QWidget>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "lobby/window/LobbyLink.h"
@@ -49,6 +50,10 @@ public:
 
     void ConnectToServer();
 
+protected:
+    // With table windows open, asks first: they close with the lobby.
+    void closeEvent(QCloseEvent* e) override;
+
 private:
     QWidget* BuildLoginBar();
     QWidget* BuildTableArea();
@@ -70,6 +75,7 @@ private:
     bool connected_ = false;
     QString me_;
     std::string recalledServer_;
+    std::map<int, QString> watching_;  // table -> the player watched there (empty: playing)
 
     QLineEdit* server_ = nullptr;
     QPushButton* connect_ = nullptr;

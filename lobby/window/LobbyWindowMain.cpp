@@ -3,6 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QFont>
+#include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,6 +19,9 @@ namespace fs = std::filesystem;
 namespace LobbyWindowMain {
 
 namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
 
 // The remembered room, if any.
 std::string RememberedServer(const fs::path& settings) {
@@ -73,6 +78,15 @@ int Run(int argc, char** argv, const fs::path& lobbyDir) {
     int rc = 0;
     {
         LobbyWindow window(setup);
+        // Ctrl-C or a stop request closes the window the orderly way: the table windows
+        // and a room started here end with it.
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+        QTimer stopCheck;
+        QObject::connect(&stopCheck, &QTimer::timeout, &app, [&app] {
+            if (g_stop) app.quit();
+        });
+        stopCheck.start(200);
         window.show();
         window.ConnectToServer();
         rc = app.exec();

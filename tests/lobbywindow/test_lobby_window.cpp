@@ -175,6 +175,26 @@ TEST(LobbyWindowRoom, AGuestSeesTheLiveListsAndPlaysComputersInOneClick) {
     EXPECT_TRUE(w.isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return TableOf(w, w.Me()) == 0; }, 15000));
     EXPECT_EQ(TableOf(w, "老王"), 3);
+
+    // A click on a taken seat: the table window opens to watch that player.
+    const int three = ShownIndex(*w.Tables(), 3);
+    int seat = 0;
+    while (w.Tables()->Shown()[three].seats[seat].name != "老王") ++seat;
+    QTest::mouseClick(w.Tables(), Qt::LeftButton, {}, w.Tables()->SeatRect(three, seat).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return placed.count() == 2 || ended.count() > 1; }, 30000))
+        << w.Status()->text().toStdString();
+    ASSERT_EQ(placed.count(), 2) << w.Status()->text().toStdString();
+    EXPECT_EQ(placed[1][0].toInt(), 3);
+    EXPECT_TRUE(w.Status()->text().contains(QStringLiteral("旁观 老王"))) << w.Status()->text().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const int at3 = ShownIndex(*w.Tables(), 3);
+            const auto& watchers = w.Tables()->Shown()[at3].spectators;
+            return std::find(watchers.begin(), watchers.end(), w.Me().toStdString()) != watchers.end();
+        },
+        15000));
+    w.Runs().Close(3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.count() == 2; }, 15000));
     bot.Stop();
 }
 
