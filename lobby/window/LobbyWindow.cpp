@@ -291,6 +291,7 @@ void LobbyWindow::OnLists(const LobbyLists& lists) {
     for (const auto& u : lists.users) {
         auto* item = new QTreeWidgetItem;
         item->setText(0, QString::fromStdString(u.name));
+        item->setToolTip(0, item->text(0));
         item->setData(1, Qt::DisplayRole, static_cast<qlonglong>(u.points));
         item->setText(2, QString::fromStdString(u.title));
         if (item->text(0) == me_) item->setForeground(0, QColor(190, 30, 30));

@@ -96,8 +96,14 @@ void TableMap::mouseMoveEvent(QMouseEvent* e) {
         setCursor(hit ? Qt::PointingHandCursor : Qt::ArrowCursor);
         if (hit) {
             const auto& seat = shown_[hit->index].seats[hit->seat];
-            setToolTip(seat.name.empty() ? QStringLiteral("坐下")
-                                         : QStringLiteral("旁观 ") + QString::fromStdString(seat.name));
+            const QString name = QString::fromStdString(seat.name);
+            const QString state = seat.dropped   ? QStringLiteral("（掉线）")
+                                  : seat.playing ? QStringLiteral("（游戏中）")
+                                  : seat.ready   ? QStringLiteral("（已准备）")
+                                                 : QString();
+            setToolTip(name.isEmpty() ? QStringLiteral("坐下")
+                       : name == me_  ? name + state
+                                      : QStringLiteral("旁观 ") + name + state);
         } else {
             setToolTip({});
         }
@@ -180,7 +186,7 @@ void TableMap::PaintTable(QPainter& p, int index) const {
         }
         p.setPen(Qt::white);
         p.drawText(QRect(c.x() - kSeatRadius, c.y() - kSeatRadius, 2 * kSeatRadius, 2 * kSeatRadius), Qt::AlignCenter,
-                   name.left(1));
+                   QString::number(s + 1));
         const QRect box = NameRect(s);
         p.setPen(mine ? QColor(190, 30, 30) : QColor(40, 50, 40));
         p.drawText(box, Qt::AlignCenter, metrics.elidedText(name, Qt::ElideRight, box.width()));
