@@ -206,11 +206,14 @@ void LobbyRoom::OnMessage(Connection& c, const Bytes& m) {
     }
 }
 
+bool LobbyRoom::ReadyToLogIn(Session& s, Type request) {
+    if (!s.busy && s.name.empty()) return true;
+    Answer(s, request, 1, s.busy ? "上一个请求还没有回答。" : "已经登录了。");
+    return false;
+}
+
 void LobbyRoom::OnRegister(Session& s, const Request& r) {
-    if (s.busy || !s.name.empty()) {
-        Answer(s, kRegister, 1, s.busy ? "上一个请求还没有回答。" : "已经登录了。");
-        return;
-    }
+    if (!ReadyToLogIn(s, kRegister)) return;
     if (const auto why = NameRefusal(r.name); !why.empty()) {
         Answer(s, kRegister, 2, why);
         return;
@@ -245,10 +248,7 @@ void LobbyRoom::OnRegister(Session& s, const Request& r) {
 }
 
 void LobbyRoom::OnLogIn(Session& s, const Request& r) {
-    if (s.busy || !s.name.empty()) {
-        Answer(s, kLogIn, 1, s.busy ? "上一个请求还没有回答。" : "已经登录了。");
-        return;
-    }
+    if (!ReadyToLogIn(s, kLogIn)) return;
     if (const auto why = NameRefusal(r.name); !why.empty()) {
         Answer(s, kLogIn, 2, why);
         return;
@@ -297,10 +297,7 @@ void LobbyRoom::OnLogIn(Session& s, const Request& r) {
 }
 
 void LobbyRoom::OnGuest(Session& s) {
-    if (s.busy || !s.name.empty()) {
-        Answer(s, kGuest, 1, s.busy ? "上一个请求还没有回答。" : "已经登录了。");
-        return;
-    }
+    if (!ReadyToLogIn(s, kGuest)) return;
     if (!room_.Options().guests) {
         Answer(s, kGuest, 8, "这个房间不接待游客，请注册后登录。");
         return;

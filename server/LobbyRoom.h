@@ -49,6 +49,8 @@ private:
 
     void Send(Session& s, const Bytes& m);
     void Answer(Session& s, LobbyMessages::Type request, int code, const std::string& text);
+    // Neither logged in nor waiting for a login: a login or registration may start.
+    bool ReadyToLogIn(Session& s, LobbyMessages::Type request);
     void OnRegister(Session& s, const LobbyMessages::Request& r);
     void OnLogIn(Session& s, const LobbyMessages::Request& r);
     void OnGuest(Session& s);

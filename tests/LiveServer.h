@@ -8,22 +8,24 @@
 
 #include "lobby/ChildProcess.h"
 
+// The address a starting server says it listens on; empty when it says none in `limit`.
+inline std::string ListeningAddress(ChildProcess& server, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        const auto line = server.ReadLine(std::chrono::seconds(1));
+        const auto at = line ? line->find("listening on ") : std::string::npos;
+        if (at != std::string::npos) return line->substr(at + 13);
+    }
+    return {};
+}
+
 class LiveServer {
 public:
     explicit LiveServer(std::vector<std::string> extra) {
         std::vector<std::string> args = {"--listen", "127.0.0.1:0", "--db", ":memory:"};
         args.insert(args.end(), extra.begin(), extra.end());
         if (!proc_.Start(std::string(TILELINK_TABLE_DIR) + "/tilelink-server", args, true)) return;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < end) {
-            const auto line = proc_.ReadLine(std::chrono::seconds(1));
-            if (!line) continue;
-            const auto at = line->find("listening on ");
-            if (at != std::string::npos) {
-                address_ = line->substr(at + 13);
-                return;
-            }
-        }
+        address_ = ListeningAddress(proc_, std::chrono::seconds(10));
     }
     ~LiveServer() { proc_.Stop(); }
     LiveServer(const LiveServer&) = delete;

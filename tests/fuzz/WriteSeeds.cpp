@@ -19,6 +19,7 @@
 #include "FuzzServerSession.h"
 #include "core/ChatLine.h"
 #include "core/GameMessages.h"
+#include "core/LobbyMessages.h"
 #include "core/RoomMessages.h"
 #include "core/UserSetFile.h"
 #include "core/modGameMsgDefine.h"
@@ -283,6 +284,42 @@ void WriteServerSeeds() {
     }
 }
 
+// A lobby's session: registering, logging in, the lists, chat, a seat, watching, a table
+// with computer players, ignoring, moderation refused, logging out. Its requests are one
+// seed, the server's events it received another.
+void WriteLobbySeeds() {
+    namespace LM = LobbyMessages;
+    ServerScript s;
+    s.session.Step(LM::Hello());
+    // Password hashes take their time: waits until the answer is there.
+    auto answered = [&](std::size_t count) {
+        auto answers = [&] {
+            std::size_t n = 0;
+            for (const Bytes& m : s.session.Received()) n += !m.empty() && m[0] == LM::kAnswer;
+            return n;
+        };
+        for (int i = 0; i < 100 && answers() < count; ++i) s.Wait();
+    };
+    s.Send(LM::Register("tester2", "a password"));
+    answered(1);
+    s.Send(LM::LogIn("tester2", "a password"));
+    answered(2);
+    s.Send(LM::Chat("大家好"));
+    s.Send(LM::Sit(0));
+    s.Send(LM::Watch("tester"));
+    s.Send(LM::OpenTable(3, "easy"));
+    s.Send(LM::Ignore("tester", true));
+    s.Send(LM::Moderate("mute", "tester", 10, "刷屏"));
+    s.Send(LM::Plain(LM::kListBans));
+    s.Wait(5);
+    s.Send(LM::Plain(LM::kLogOut));
+    s.Send(LM::Plain(LM::kGuest));
+    s.Wait();
+    s.Send(LM::Plain(LM::kLeave));
+    Write("lobby", "session", fuzzinput::JoinMessages(s.sent));
+    Write("lobby", "events", fuzzinput::JoinMessages(s.session.Received()));
+}
+
 void WriteFileSeeds(const fs::path& res) {
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(res / "Map", ec)) {
@@ -323,6 +360,7 @@ int main(int argc, char** argv) {
     const Recording rec = RecordTable();
     WriteClientSeeds(rec);
     WriteServerSeeds();
+    WriteLobbySeeds();
     WriteFileSeeds(argv[2]);
     return 0;
 }

@@ -5,11 +5,12 @@
 
 #include <thread>
 
+#include "LobbyRoomKit.h"
 #include "core/LobbyMessages.h"
 #include "core/Ticket.h"
 #include "lobby/LobbyClient.h"
 #include "lobby/LobbyCommands.h"
-#include "tests/lobby/LobbyRoomKit.h"
+#include "lobby/TableWindow.h"
 
 using namespace std::chrono_literals;
 namespace LM = LobbyMessages;
@@ -103,40 +104,28 @@ TEST(LobbyAccounts, WrongPasswordTakenSeatAndBannedNameAreRefusedWithoutATable) 
     EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
     EXPECT_TRUE(Lobby(server)->Tables().empty());  // nobody reached a table
 
-    // A full table: six players there, the seventh is refused by the lobby.
-    auto owner = Lobby(server, "carol", "carol-password");
-    const auto sit = owner->Ask(LM::Sit(5));
-    ASSERT_TRUE(sit && sit->type == LM::kSeat);
-    auto seated = [&](int n) {
-        for (int i = 0; i < 100; ++i) {
-            owner->Next(100ms);
-            owner->Drain();
-            const auto it = owner->Tables().find(5);
-            int count = 0;
-            if (it != owner->Tables().end())
-                for (const auto& s : it->second.seats) count += !s.name.empty();
-            if (count == n) return true;
-        }
-        return false;
-    };
+    // A full table: six computer players there, the seventh is refused by the lobby.
+    auto watcher = Lobby(server);
     ChildProcess bots;
     ASSERT_TRUE(bots.Start(std::string(TILELINK_TABLE_DIR) + "/tilelink-bot",
-                           {"--server", server.Address(), "--table", "5", "--count", "5", "--strategy", "first"},
+                           {"--server", server.Address(), "--table", "5", "--count", "6", "--strategy", "first"},
                            false));
-    ASSERT_TRUE(seated(5));
-    ChildProcess more;
-    ASSERT_TRUE(more.Start(
-        std::string(TILELINK_TABLE_DIR) + "/tilelink-bot",
-        {"--server", server.Address(), "--table", "5", "--count", "1", "--strategy", "first", "--names", "第六"},
-        false));
-    ASSERT_TRUE(seated(6));
+    bool full = false;
+    for (int i = 0; i < 200 && !full; ++i) {
+        watcher->Next(100ms);
+        const auto it = watcher->Tables().find(5);
+        if (it == watcher->Tables().end()) continue;
+        int seated = 0;
+        for (const auto& seat : it->second.seats) seated += !seat.name.empty();
+        full = seated == 6 || it->second.running;
+    }
+    ASSERT_TRUE(full);
     const auto pw = server.File("carol.pw", "carol-password");
-    const auto full =
+    const auto taken =
         RunLobby({"join", "--server", server.Address(), "--name", "carol", "--password-file", pw, "--table", "5"});
-    EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.output.find("no seat"), std::string::npos) << full.output;
+    EXPECT_EQ(taken.status, 1);
+    EXPECT_NE(taken.output.find("no seat"), std::string::npos) << taken.output;
     bots.Stop();
-    more.Stop();
 
     // Banned by the operator: refused at the lobby's login.
     EXPECT_NE(server.Command("ban carol 30 cheating", "ban carol").find("30 minutes"), std::string::npos);
@@ -283,4 +272,44 @@ TEST(LobbyModeration, MuteIgnoreKickAndAdminStepsAreKeptWithWhoWhomAndWhy) {
                         "SELECT COUNT(*) FROM moderation WHERE actor='hank' AND target='jack' AND at>0 AND "
                         "((action='mute' AND reason='flooding' AND until>at) OR (action='kick' AND reason='rude'))"),
               2);
+}
+
+TEST(LobbyTables, ATableWithComputerPlayersComesWithItsOwnerAndGoesWhenTheOwnerLeaves) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ConsoleServer server;
+    ASSERT_FALSE(server.Address().empty());
+    auto owner = Lobby(server);
+    ASSERT_TRUE(owner->Ask(LM::Plain(LM::kGuest)));
+    auto watcher = Lobby(server);
+    const auto unknown = owner->Ask(LM::OpenTable(2, "no-such-level"));
+    ASSERT_TRUE(unknown);
+    EXPECT_EQ(unknown->type, LM::kAnswer);
+    const auto seat = owner->Ask(LM::OpenTable(2, "easy"));
+    ASSERT_TRUE(seat && seat->type == LM::kSeat);
+    // The table window with the room's ticket, as the lobby starts it.
+    LaunchPlan::Request r;
+    r.port = server.Port();
+    r.name = owner->Me();
+    r.table = seat->table;
+    r.ticket = seat->ticket;
+    TableWindow window;
+    ASSERT_EQ(window.Open(std::string(TILELINK_TABLE_DIR) + "/tilelink-table", r, 20s, {}),
+              TableWindow::Placing::Seated);
+    EXPECT_EQ(window.Seat(), 0);  // the owner sits first: the table's master
+    auto seatedCount = [&] {
+        const auto it = watcher->Tables().find(seat->table);
+        int n = 0;
+        if (it != watcher->Tables().end())
+            for (const auto& s : it->second.seats) n += !s.name.empty();
+        return n;
+    };
+    for (int i = 0; i < 200 && seatedCount() < 3; ++i) watcher->Next(100ms);
+    ASSERT_EQ(seatedCount(), 3);
+    const auto& seats = watcher->Tables().at(seat->table).seats;
+    EXPECT_EQ(seats[0].name, owner->Me());
+    EXPECT_EQ(seats[1].name.rfind("电脑", 0), 0u) << seats[1].name;
+    // The owner closes the window: the computer players go and the table with them.
+    window.Stop();
+    for (int i = 0; i < 200 && watcher->Tables().count(seat->table); ++i) watcher->Next(100ms);
+    EXPECT_EQ(watcher->Tables().count(seat->table), 0u);
 }

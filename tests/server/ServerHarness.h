@@ -15,6 +15,16 @@
 #include "server/ScriptedClient.h"
 #include "server/SqliteStore.h"
 
+// Bounds under which one fast talker soon fills the output queue of a client that does not
+// read (and nothing else is cut off first).
+inline void DeafReaderBounds(ServerOptions& o) {
+    o.maxOutputBytes = 32 * 1024;
+    o.sendBufferBytes = 4096;
+    o.chatPerMinute = 100000;
+    o.messagesPerSecond = 100000;
+    o.messageBurst = 100000;
+}
+
 struct ServerHarness {
     asio::io_context io;
     ServerOptions options;

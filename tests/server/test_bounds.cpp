@@ -81,13 +81,7 @@ TEST(Bounds, SilentConnectionsMeetTheLoginDeadline) {
 }
 
 TEST(Bounds, AClientThatDoesNotReadIsCutOff) {
-    ServerHarness h([](ServerOptions& o) {
-        o.maxOutputBytes = 32 * 1024;
-        o.sendBufferBytes = 4096;
-        o.chatPerMinute = 100000;
-        o.messagesPerSecond = 100000;
-        o.messageBurst = 100000;
-    });
+    ServerHarness h(DeafReaderBounds);
     auto talker = Guest(h);
     auto deaf = Guest(h, false);  // never reads a byte
     ASSERT_TRUE(h.RunUntil([&] { return h.room->UserCount() == 2; }));
