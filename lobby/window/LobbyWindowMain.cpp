@@ -84,7 +84,7 @@ int Run(int argc, char** argv, const fs::path& lobbyDir) {
         std::signal(SIGTERM, OnSignal);
         QTimer stopCheck;
         QObject::connect(&stopCheck, &QTimer::timeout, &app, [&app] {
-            if (g_stop) app.quit();
+            if (g_stop) QCoreApplication::exit(0);  // without asking: a stop request ends every window
         });
         stopCheck.start(200);
         window.show();

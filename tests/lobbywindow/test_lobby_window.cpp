@@ -2,12 +2,15 @@
 // real room it logs in, shows the live lists, chats, and opens a table with computer
 // players whose real table window comes and goes.
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -167,6 +170,15 @@ TEST(LobbyWindowRoom, AGuestSeesTheLiveListsAndPlaysComputersInOneClick) {
     for (int s = 0; s < LM::kSeats; ++s)
         if (w.Tables()->Shown()[at].seats[s].name.empty())
             QTest::mouseClick(w.Tables(), Qt::LeftButton, {}, w.Tables()->SeatRect(at, s).center());
+
+    // Closing the lobby while the table window runs asks first; "no" keeps both.
+    QTimer::singleShot(300, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::No)->click();
+    });
+    w.close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.Runs().Count(), 1);
 
     // The table window closes: the lobby is there again and its list no longer seats the guest.
     w.Runs().Close(table);
