@@ -87,7 +87,7 @@ package: build
 LEVEL ?= normal
 play: configure
 	cmake --build $(BUILD) --target game -j$(JOBS)
-	$(BUILD)/lobby/tilelink-lobby play --level $(LEVEL)
+	$(BUILD)/lobby/tilelink-lobby --local --level $(LEVEL)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,5 +1,8 @@
 #include "lobby/PlayRoom.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
@@ -15,6 +18,35 @@ namespace PlayRoom {
 namespace {
 bool Alive(pid_t pid) { return pid > 0 && ::kill(pid, 0) == 0; }
 }  // namespace
+
+fs::path RunFolder() {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    fs::path dir =
+        (xdg && *xdg ? fs::path(xdg) : fs::temp_directory_path()) / ("tilelink-" + std::to_string(::getuid()));
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    ::chmod(dir.c_str(), 0700);
+    return dir;
+}
+
+std::optional<std::string> FreshSecretFile(const fs::path& file) {
+    std::ifstream random("/dev/urandom", std::ios::binary);
+    unsigned char raw[32];
+    if (!random.read(reinterpret_cast<char*>(raw), sizeof raw)) return std::nullopt;
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string secret;
+    for (unsigned char b : raw) {
+        secret.push_back(hex[b >> 4]);
+        secret.push_back(hex[b & 15]);
+    }
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        if (!out) return std::nullopt;
+        out << secret << "\n";
+    }
+    ::chmod(file.c_str(), 0600);
+    return secret;
+}
 
 std::optional<Server> ReadServer(const fs::path& file) {
     std::ifstream in(file);

@@ -12,6 +12,11 @@
 
 namespace PlayRoom {
 
+// The user's private folder for the secret and the state of a running local table.
+std::filesystem::path RunFolder();
+// Writes a fresh random secret (64 hex digits) to `file`, readable by the user only.
+std::optional<std::string> FreshSecretFile(const std::filesystem::path& file);
+
 struct Server {
     int port = 0;
     pid_t pid = 0;

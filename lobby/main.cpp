@@ -6,7 +6,8 @@
 //          again; a later `play` takes a free seat or opens a table of its own;
 //   serve  runs a room server with computer players for other machines to join;
 //   join   starts a table window against a room server (logged in with --password-file);
-//   tables, register: the room's lobby from the command line (LobbyCommands).
+//   tables, register: the room's lobby from the command line (LobbyCommands);
+//   without a subcommand: the lobby window (LobbyWindowMain).
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,9 @@
 #include "lobby/PlaySession.h"
 #include "lobby/RoomProcesses.h"
 #include "lobby/TableWindow.h"
+#ifdef TILELINK_LOBBY_WINDOW
+#include "lobby/window/LobbyWindowMain.h"
+#endif
 #include "net/TlsIdentity.h"
 
 namespace fs = std::filesystem;
@@ -124,36 +128,6 @@ std::string LoginName() {
     if (user && Ticket::IsValidName(user)) return user;
     if (const passwd* pw = ::getpwuid(::getuid()); pw && Ticket::IsValidName(pw->pw_name)) return pw->pw_name;
     return "玩家";
-}
-
-// A private folder for the secret and the state of a running local table.
-fs::path RunFolder() {
-    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    fs::path dir =
-        (xdg && *xdg ? fs::path(xdg) : fs::temp_directory_path()) / ("tilelink-" + std::to_string(::getuid()));
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    ::chmod(dir.c_str(), 0700);
-    return dir;
-}
-
-std::optional<std::string> FreshSecretFile(const fs::path& file) {
-    std::ifstream random("/dev/urandom", std::ios::binary);
-    unsigned char raw[32];
-    if (!random.read(reinterpret_cast<char*>(raw), sizeof raw)) return std::nullopt;
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string secret;
-    for (unsigned char b : raw) {
-        secret.push_back(hex[b >> 4]);
-        secret.push_back(hex[b & 15]);
-    }
-    {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        if (!out) return std::nullopt;
-        out << secret << "\n";
-    }
-    ::chmod(file.c_str(), 0600);
-    return secret;
 }
 
 // One line on standard error, and the failing status.
@@ -246,7 +220,7 @@ int JoinRunningPlay(const Options& o, const PlayRoom::Server& server, const fs::
 int RunPlay(const Options& o) {
     const fs::path lobbyDir = LobbyFolder();
     const fs::path tableDir = lobbyDir / "table";
-    const fs::path run = RunFolder();
+    const fs::path run = PlayRoom::RunFolder();
     const fs::path stateFile = run / "play.state";
     const fs::path marks = run / "plays";
     std::error_code ec;
@@ -257,7 +231,8 @@ int RunPlay(const Options& o) {
     if (const auto server = PlayRoom::ReadServer(stateFile)) return JoinRunningPlay(o, *server, tableDir, marks, name);
 
     const fs::path secretFile = o.secretFile.empty() ? run / "secret" : fs::path(o.secretFile);
-    const auto secret = o.secretFile.empty() ? FreshSecretFile(secretFile) : CommandLine::ReadSecretFile(secretFile);
+    const auto secret =
+        o.secretFile.empty() ? PlayRoom::FreshSecretFile(secretFile) : CommandLine::ReadSecretFile(secretFile);
     if (!secret)
         return Fail("cannot " + std::string(o.secretFile.empty() ? "write" : "read") + " the secret file " +
                     secretFile.string());
@@ -319,8 +294,8 @@ int RunPlay(const Options& o) {
 int RunServe(const Options& o) {
     const fs::path lobbyDir = LobbyFolder();
     const fs::path tableDir = lobbyDir / "table";
-    fs::path secretFile = o.secretFile.empty() ? RunFolder() / "serve-secret" : fs::path(o.secretFile);
-    if (o.secretFile.empty() && !FreshSecretFile(secretFile)) return Fail("cannot write a secret file");
+    fs::path secretFile = o.secretFile.empty() ? PlayRoom::RunFolder() / "serve-secret" : fs::path(o.secretFile);
+    if (o.secretFile.empty() && !PlayRoom::FreshSecretFile(secretFile)) return Fail("cannot write a secret file");
     // The server's certificate lives beside its records and is made on the first start.
     const fs::path db = o.db.empty() ? fs::path(LocalRecordsFile(lobbyDir)) : fs::path(o.db);
     const fs::path stateDir = db.has_parent_path() ? db.parent_path() : fs::current_path();
@@ -438,6 +413,9 @@ int RunArgs(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef TILELINK_LOBBY_WINDOW
+    if (argc < 2 || LobbyWindowMain::Takes(argv[1])) return LobbyWindowMain::Run(argc, argv, LobbyFolder());
+#endif
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
