@@ -58,6 +58,143 @@ void Describe(CLI::App& app, Options& o) {
     app.add_option("--platform", o.platform, "the Qt platform of the measured client");
 }
 
+milliseconds Ms(double seconds) { return milliseconds(static_cast<long long>(seconds * 1000)); }
+
+// A started program with its standard output on a pipe.
+struct Child {
+    pid_t pid = -1;
+    int out = -1;
+};
+
+Child Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> envText(extraEnv);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const auto name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(extraEnv.begin(), extraEnv.end(), [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
+            envText.push_back(entry);
+    }
+    std::vector<char*> argp, envp;
+    for (const auto& a : args) argp.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& e : envText) envp.push_back(const_cast<char*>(e.c_str()));
+    argp.push_back(nullptr);
+    envp.push_back(nullptr);
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0) dup2(null, STDERR_FILENO);
+        execve(argp[0], argp.data(), envp.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return {};
+    }
+    return {pid, fds[0]};
+}
+
+// The next line of the child's output, or empty after the timeout or at its end.
+std::string ReadLine(int fd, milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::string line;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) return {};
+        char c = 0;
+        if (read(fd, &c, 1) != 1) return {};
+        if (c == '\n') return line;
+        line.push_back(c);
+    }
+}
+
+void Finish(Child& c) {
+    if (c.pid > 0) {
+        kill(c.pid, SIGKILL);
+        waitpid(c.pid, nullptr, 0);
+    }
+    if (c.out >= 0) close(c.out);
+    c = {};
+}
+
+// The CPU time all threads of a process have run so far, in milliseconds.
+double ProcessCpuMs(pid_t pid) {
+    double ns = 0;
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir) return 0;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.') continue;
+        std::ifstream stat(tasks + "/" + e->d_name + "/schedstat");
+        double run = 0;
+        if (stat >> run) ns += run;
+    }
+    closedir(dir);
+    return ns / 1e6;
+}
+
+// Wall time from starting the program to its first frame, and the CPU time it used until
+// then, in milliseconds; negative when it showed no frame.
+struct FirstFrame {
+    double wallMs = -1, cpuMs = -1;
+};
+FirstFrame TimeFirstFrame(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    const auto t0 = std::chrono::steady_clock::now();
+    Child c = Spawn(args, env);
+    if (c.pid < 0) return {};
+    const std::string line = ReadLine(c.out, milliseconds(10000));
+    const auto t1 = std::chrono::steady_clock::now();
+    const double cpu = ProcessCpuMs(c.pid);
+    Finish(c);
+    if (line != "first-frame") return {};
+    return {std::chrono::duration<double, std::milli>(t1 - t0).count(), cpu};
+}
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+std::string SelfPath() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+// One measured client run; false when it did not finish.
+bool MeasureRun(const Options& o, int port, bool fullRepaint, ClientRunResult& r) {
+    std::vector<std::string> env{"QT_QPA_PLATFORM=" + o.platform};
+    if (fullRepaint) env.push_back("TILELINK_FULL_REPAINT=1");
+    Child c = Spawn({SelfPath(), "--client-run", std::to_string(port), std::to_string(o.idleSeconds),
+                     std::to_string(o.gameSeconds)},
+                    env);
+    if (c.pid < 0) return false;
+    // The result line, after anything else the run may have printed.
+    const auto deadline = std::chrono::steady_clock::now() + Ms(o.idleSeconds + o.gameSeconds + 60);
+    std::string line;
+    while (line.rfind("measured", 0) != 0) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        line = ReadLine(c.out, left);
+        if (line.empty()) break;
+    }
+    int status = 0;
+    waitpid(c.pid, &status, 0);
+    c.pid = -1;
+    Finish(c);
+    return ParseRunResult(line, r);
+}
+
+void PrintRow(const char* what, double partial, double full, int decimals) {
+    std::printf("%-34s %14.*f %14.*f %10.4f\n", what, decimals, partial, decimals, full,
+                full > 0 ? partial / full : 0.0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
