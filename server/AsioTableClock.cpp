@@ -1,5 +1,7 @@
 #include "server/AsioTableClock.h"
 
+#include <asio/steady_timer.hpp>
+
 namespace {
 
 class AsioTableTimer : public TableTimer {

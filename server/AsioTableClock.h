@@ -1,6 +1,6 @@
 // The tables' clock in the running server: the steady clock and timers on the event loop.
 #pragma once
-#include <asio.hpp>
+#include <asio/io_context.hpp>
 
 #include "server/TableClock.h"
 

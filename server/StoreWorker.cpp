@@ -1,5 +1,6 @@
 #include "server/StoreWorker.h"
 
+#include <asio/post.hpp>
 #include <ctime>
 
 #include <sodium.h>
