@@ -21,7 +21,7 @@ void BotConnection::Open(const std::string& host, const std::string& port, const
     out_.push_back(Framing::EncodeFrame(login));
     auto self = shared_from_this();
     resolver_.async_resolve(
-        host, port, [this, self](std::error_code ec, asio::ip::tcp::resolver::results_type results) {
+        host, port, [this, self](std::error_code ec, const asio::ip::tcp::resolver::results_type& results) {
             if (closed_) return;
             if (ec) return Fail("cannot resolve the server: " + ec.message());
             asio::async_connect(

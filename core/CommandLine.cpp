@@ -114,7 +114,7 @@ std::optional<int> ReadOrEnd(CLI::App& app, int argc, const char* const* argv) {
 namespace {
 
 CLI::Option* AddAddressWith(CLI::App& app, const std::string& name, int minPort, const std::string& description,
-                            std::function<void(const std::string&, const std::string&, int)> keep) {
+                            const std::function<void(const std::string&, const std::string&, int)>& keep) {
     return app
         .add_option_function<std::string>(
             name,

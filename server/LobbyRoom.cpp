@@ -113,6 +113,7 @@ std::vector<UserView> LobbyRoom::Users() const {
     for (const UserSession* u : room_.RoomUsers())
         all[u->name] = {u->name, u->stats.score, TitleTable::For(u->stats.score)};
     std::vector<UserView> out;
+    out.reserve(all.size());
     for (auto& [name, u] : all) out.push_back(std::move(u));
     return out;
 }

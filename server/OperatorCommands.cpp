@@ -61,7 +61,7 @@ bool Run(RoomServer& room, const std::string& rawLine, std::string& reply) {
     } else if (cmd == "admin" && !rest.empty()) {
         const auto words = Words(rest, 2);
         const bool on = words.size() < 2 || words[1] != "no";
-        const std::string name = words[0];
+        const std::string& name = words[0];
         room.Records().SetAdmin(name, on, [name, on](bool found) {
             std::printf("%s\n", found ? (name + (on ? " is an admin now" : " is no admin now")).c_str()
                                       : ("no account " + name).c_str());

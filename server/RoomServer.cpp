@@ -304,7 +304,7 @@ void RoomServer::LoadAndAdmit(const std::shared_ptr<Connection>& conn, const Tic
     });
 }
 
-void RoomServer::PickGuestName(std::function<void(const std::string&)> done) {
+void RoomServer::PickGuestName(const std::function<void(const std::string&)>& done) {
     std::string name;
     do name = "游客" + std::to_string(++guestNo_);
     while (!UserNames::Acceptable(name) || users_.count(name) || lobby_.HasUser(name));

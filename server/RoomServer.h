@@ -73,7 +73,7 @@ public:
     // owner sits down there; 0 with the reason in `error` when it cannot be.
     int OpenBotTable(const std::string& owner, int count, const std::string& level, std::string& error);
     // A free guest name: not in use here, not stored, not an account.
-    void PickGuestName(std::function<void(const std::string&)> done);
+    void PickGuestName(const std::function<void(const std::string&)>& done);
     // One moderation step by `actor` ("operator" from the console): kick, ban, unban, mute,
     // unmute; kept in the store. `reply` says what was done or why not.
     bool Moderate(const std::string& actor, const std::string& action, const std::string& target, int minutes,

@@ -113,7 +113,8 @@ void StoreWorker::EndSession(const std::string& name) {
     });
 }
 
-void StoreWorker::Register(const std::string& name, std::string password, std::function<void(AccountAnswer)> done) {
+void StoreWorker::Register(const std::string& name, std::string password,
+                           const std::function<void(AccountAnswer)>& done) {
     auto write = [this, name, password = std::move(password), done](Store& s) mutable {
         auto answer = AccountAnswer::Away;
         if (!away_) {
@@ -129,7 +130,7 @@ void StoreWorker::Register(const std::string& name, std::string password, std::f
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(write))) Post([done] { done(AccountAnswer::Away); });
 }
 
-void StoreWorker::LogIn(const std::string& name, std::string password, LoginDone done) {
+void StoreWorker::LogIn(const std::string& name, std::string password, const LoginDone& done) {
     auto read = [this, name, password = std::move(password), done](Store& s) mutable {
         auto answer = AccountAnswer::Away;
         Account account;
@@ -149,7 +150,7 @@ void StoreWorker::LogIn(const std::string& name, std::string password, LoginDone
         Post([done] { done(AccountAnswer::Away, Account{}, UserStats{}); });
 }
 
-void StoreWorker::IsAccount(const std::string& name, std::function<void(bool, bool)> done) {
+void StoreWorker::IsAccount(const std::string& name, const std::function<void(bool, bool)>& done) {
     auto read = [this, name, done](Store& s) {
         Account account;
         bool found = false;
@@ -160,7 +161,7 @@ void StoreWorker::IsAccount(const std::string& name, std::function<void(bool, bo
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, read)) Post([done] { done(false, false); });
 }
 
-void StoreWorker::SetAdmin(const std::string& name, bool admin, std::function<void(bool)> done) {
+void StoreWorker::SetAdmin(const std::string& name, bool admin, const std::function<void(bool)>& done) {
     auto write = [this, name, admin, done](Store& s) {
         bool found = false;
         std::string error;
@@ -170,7 +171,7 @@ void StoreWorker::SetAdmin(const std::string& name, bool admin, std::function<vo
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, write)) Post([done] { done(false); });
 }
 
-void StoreWorker::Moderate(const ModerationAction& action, std::function<void(bool)> done) {
+void StoreWorker::Moderate(const ModerationAction& action, const std::function<void(bool)>& done) {
     auto write = [this, action, done](Store& s) {
         std::string error;
         const bool ok = !away_ && s.RecordModeration(action, error);
@@ -180,7 +181,7 @@ void StoreWorker::Moderate(const ModerationAction& action, std::function<void(bo
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, write)) Post([done] { done(false); });
 }
 
-void StoreWorker::Sanctions(std::function<void(bool, const std::vector<ModerationAction>&)> done) {
+void StoreWorker::Sanctions(const std::function<void(bool, const std::vector<ModerationAction>&)>& done) {
     auto read = [this, done](Store& s) {
         std::vector<ModerationAction> list;
         std::string error;

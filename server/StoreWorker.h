@@ -54,15 +54,15 @@ public:
     void EndSession(const std::string& name);
     // Accounts. The password's hash is made and checked here, on the worker thread.
     enum class AccountAnswer { Ok, Taken, WrongPassword, NoSuchAccount, Away };
-    void Register(const std::string& name, std::string password, std::function<void(AccountAnswer)> done);
+    void Register(const std::string& name, std::string password, const std::function<void(AccountAnswer)>& done);
     using LoginDone = std::function<void(AccountAnswer, const Account&, const UserStats&)>;
-    void LogIn(const std::string& name, std::string password, LoginDone done);
+    void LogIn(const std::string& name, std::string password, const LoginDone& done);
     // Whether the name belongs to an account; `ok` false when the database could not say.
-    void IsAccount(const std::string& name, std::function<void(bool ok, bool account)> done);
-    void SetAdmin(const std::string& name, bool admin, std::function<void(bool found)> done);
+    void IsAccount(const std::string& name, const std::function<void(bool ok, bool account)>& done);
+    void SetAdmin(const std::string& name, bool admin, const std::function<void(bool found)>& done);
     // Moderation: every step is kept; the bans and mutes in force.
-    void Moderate(const ModerationAction& action, std::function<void(bool kept)> done);
-    void Sanctions(std::function<void(bool ok, const std::vector<ModerationAction>&)> done);
+    void Moderate(const ModerationAction& action, const std::function<void(bool kept)>& done);
+    void Sanctions(const std::function<void(bool ok, const std::vector<ModerationAction>&)>& done);
 
     // Every heartbeat: the names whose session lease this room still holds.
     std::function<void(const std::vector<std::string>& held)> onLeases;

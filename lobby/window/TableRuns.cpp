@@ -28,7 +28,7 @@ void TableRuns::Close(int table) {
     if (const auto it = runs_.find(table); it != runs_.end()) it->second->stop = true;
 }
 
-void TableRuns::Watch(Run& run, LaunchPlan::Request r) {
+void TableRuns::Watch(Run& run, const LaunchPlan::Request& r) {
     const int table = r.table;
     const std::string address = r.host + ":" + std::to_string(r.port);
     auto report = [this, table](int status, const std::string& why) {

@@ -36,7 +36,7 @@ private:
         std::thread thread;
         std::atomic<bool> stop{false};
     };
-    void Watch(Run& run, LaunchPlan::Request r);
+    void Watch(Run& run, const LaunchPlan::Request& r);
     void Finish(int table, int status, const QString& why);
 
     std::filesystem::path program_;
