@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <future>
+#include <vector>
 
 #include "client/TableClient.h"
 #include "client/board/modPaint_FangKuai.h"
@@ -74,9 +75,13 @@ void modStart::GetAppPath() {
 void modStart::InitGameEnvironment() {
     // The pictures of the first frame are decoded on a worker thread while the window and
     // its controls are built; the drawing below then finds them decoded.
-    std::future<void> firstFramePictures = std::async(std::launch::async, [this] {
-        for (const char* name : {"Res\\GameBack.bmp", "Res\\HelpBut.bmp", "Res\\SystemBut.bmp"})
-            PictureFile::LoadPicture(client_.ResPath(name));
+    // The worker gets its file names made here: the main thread sets the program's folder
+    // again below while the worker runs.
+    std::vector<std::string> files;
+    for (const char* name : {"Res\\GameBack.bmp", "Res\\HelpBut.bmp", "Res\\SystemBut.bmp"})
+        files.push_back(client_.ResPath(name));
+    std::future<void> firstFramePictures = std::async(std::launch::async, [files = std::move(files)] {
+        for (const std::string& file : files) PictureFile::LoadPicture(file);
     });
     client_.mainForm = std::make_unique<frmMain>(client_);
     client_.mainForm->Form_Load();
