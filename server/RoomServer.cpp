@@ -11,6 +11,7 @@
 #include "core/Ticket.h"
 #include "core/modRoomMsgDefine.h"
 #include "net/TlsContext.h"
+#include "server/Connection.h"
 #include "server/ServerLog.h"
 #include "server/Table.h"
 #include "server/UserNames.h"
@@ -25,10 +26,6 @@ std::size_t DescriptorRoom(std::size_t reserve) {
     return limit > reserve ? limit - reserve : 1;
 }
 
-}  // namespace
-
-namespace {
-
 StoreWorker::Options WorkerOptions(const ServerOptions& o) {
     StoreWorker::Options w;
     w.maxWaiting = o.maxWaitingGames;
@@ -38,6 +35,25 @@ StoreWorker::Options WorkerOptions(const ServerOptions& o) {
 
 }  // namespace
 
+// One table and what confines it: its lock, its clock (whose timers take the lock) and
+// its dice. Users it releases are freed when the current step under the lock is over.
+struct TableSlot {
+    int number = 0;
+    std::mutex mutex;
+    std::mt19937 rng;
+    std::unique_ptr<AsioTableClock> clock;
+    std::unique_ptr<Table> table;
+    std::vector<std::unique_ptr<UserSession>> released;
+    bool gone = false;  // dropped from the room's directory: a newcomer gets a new table
+
+    template <class F>
+    void Run(F&& step) {
+        std::lock_guard<std::mutex> lock(mutex);
+        step();
+        released.clear();
+    }
+};
+
 RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps)
     : io_(io),
       options_(options),
@@ -45,15 +61,18 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
       clock_(io),
-      acceptor_(io),
-      acceptTimer_(io),
+      acceptor_(asio::make_strand(io)),  // stopping may come from another thread
+      acceptTimer_(acceptor_.get_executor()),
       connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))) {
     records_.onLeases = [this](const std::vector<std::string>& held) { CheckLeases(held); };
 }
 
 RoomServer::~RoomServer() {
     Stop();
+    StopAccepting();  // the io no longer runs
     records_.Stop();  // games still on their way go to the spill file first
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [n, slot] : tables_) slot->gone = true;
     tables_.clear();
 }
 
@@ -95,17 +114,25 @@ asio::ip::tcp::endpoint RoomServer::LocalEndpoint() const {
 }
 
 void RoomServer::Stop() {
-    if (stopped_) return;
-    stopped_ = true;
-    std::error_code ec;
-    acceptor_.close(ec);
-    acceptTimer_.cancel();
-    auto all = connections_;
+    if (stopped_.exchange(true)) return;
+    asio::dispatch(acceptor_.get_executor(), [this] { StopAccepting(); });
+    std::unordered_map<std::uint64_t, std::shared_ptr<Connection>> all;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        all = connections_;
+    }
     for (auto& [id, c] : all) c->Close("server stopped");
 }
 
+void RoomServer::StopAccepting() {
+    std::error_code ec;
+    acceptor_.close(ec);
+    acceptTimer_.cancel();
+}
+
 void RoomServer::Accept() {
-    acceptor_.async_accept([this](std::error_code ec, asio::ip::tcp::socket socket) {
+    // Every connection on a strand of its own: its handlers never overlap, on any thread.
+    acceptor_.async_accept(asio::make_strand(io_), [this](std::error_code ec, asio::ip::tcp::socket socket) {
         if (stopped_ || ec == asio::error::operation_aborted) return;
         if (ec) {
             // Out of descriptors, most likely: the waiting connection stays in the backlog,
@@ -120,6 +147,7 @@ void RoomServer::Accept() {
             return;
         }
         acceptFailing_ = false;
+        std::unique_lock<std::mutex> lock(mutex_);
         if (connections_.size() >= connectionCap_) {
             std::error_code ignored;  // full: the newcomer is turned away at once
             socket.close(ignored);
@@ -133,15 +161,19 @@ void RoomServer::Accept() {
             limits.sendBufferBytes = options_.sendBufferBytes;
             auto c = std::make_shared<Connection>(std::move(socket), tls_.get(), *this, limits, nextId_++);
             connections_[c->Id()] = c;
+            lock.unlock();
             c->Start();
         }
+        if (lock.owns_lock()) lock.unlock();
         Accept();
     });
 }
 
 void RoomServer::OnMessage(Connection& c, const Bytes& m) {
-    if (c.session) {
-        TableOf(c.session->table).OnMessage(*c.session, m);
+    if (auto route = std::static_pointer_cast<TableSlot>(c.Route())) {
+        route->Run([&] {
+            if (c.session) route->table->OnMessage(*c.session, m);
+        });
         return;
     }
     if (c.loginStarted) return;  // the record is on its way
@@ -156,13 +188,24 @@ void RoomServer::OnMessage(Connection& c, const Bytes& m) {
 }
 
 void RoomServer::OnClosed(Connection& c) {
-    auto keep = connections_[c.Id()];
-    connections_.erase(c.Id());
-    UserSession* u = c.session;
-    if (!u || u->conn.get() != &c) return;
-    c.session = nullptr;
-    u->conn.reset();
-    if (auto it = tables_.find(u->table); it != tables_.end()) it->second->ConnectionLost(*u);
+    const auto keep = c.shared_from_this();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        connections_.erase(c.Id());
+    }
+    LoseConnection(c);
+}
+
+void RoomServer::LoseConnection(Connection& c) {
+    const auto route = std::static_pointer_cast<TableSlot>(c.Route());
+    if (!route) return;
+    route->Run([&] {
+        UserSession* u = c.session;
+        if (!u || u->conn.get() != &c) return;
+        c.session = nullptr;
+        u->conn.reset();
+        route->table->ConnectionLost(*u);
+    });
 }
 
 void RoomServer::Refuse(Connection& c, const std::string& text) {
@@ -171,21 +214,48 @@ void RoomServer::Refuse(Connection& c, const std::string& text) {
 }
 
 int RoomServer::FreeTable() {
-    for (int n = 1;; ++n) {
-        auto it = tables_.find(n);
-        if (it == tables_.end() || it->second->HasFreeSeat()) return n;
+    std::vector<std::shared_ptr<TableSlot>> slots;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [n, slot] : tables_) slots.push_back(slot);
     }
+    int expected = 1;
+    for (const auto& slot : slots) {
+        if (slot->number != expected) return expected;  // a number nobody uses
+        bool free = false;
+        slot->Run([&] { free = !slot->gone && slot->table->HasFreeSeat(); });
+        if (free) return expected;
+        ++expected;
+    }
+    return expected;
 }
 
-Table& RoomServer::TableOf(int number) {
-    auto& t = tables_[number];
-    if (!t) t = std::make_unique<Table>(*this, number);
-    return *t;
+std::shared_ptr<TableSlot> RoomServer::SlotOf(int number) {
+    auto& slot = tables_[number];
+    if (!slot) {
+        slot = std::make_shared<TableSlot>();
+        slot->number = number;
+        slot->rng.seed(rng_());
+        slot->clock = std::make_unique<AsioTableClock>(
+            io_, [weak = std::weak_ptr<TableSlot>(slot)](const std::function<void()>& step) {
+                if (const auto s = weak.lock()) s->Run(step);
+            });
+        slot->table = std::make_unique<Table>(*this, number, *slot->clock, slot->rng);
+    }
+    return slot;
+}
+
+std::shared_ptr<TableSlot> RoomServer::FindSlot(int number) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = tables_.find(number);
+    return it == tables_.end() ? nullptr : it->second;
 }
 
 std::shared_ptr<Connection> RoomServer::StillOpen(const std::weak_ptr<Connection>& weak) const {
     auto c = weak.lock();
-    if (stopped_ || !c || !c->Open() || !connections_.count(c->Id())) return nullptr;
+    if (stopped_ || !c || !c->Open()) return nullptr;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!connections_.count(c->Id())) return nullptr;
     return c;
 }
 
@@ -197,7 +267,7 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     }
     c.LoggedIn();
     c.loginStarted = true;
-    const auto conn = connections_[c.Id()];
+    const auto conn = c.shared_from_this();
     if (!c.ticket) {
         AdmitGuest(conn, allowWatch);
         return;
@@ -227,13 +297,21 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
 
 void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowWatch) {
     std::string name;
-    do name = "游客" + std::to_string(++guestNo_);
-    while (!UserNames::Acceptable(name) || users_.count(name));
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        do name = "游客" + std::to_string(++guestNo_);
+        while (!UserNames::Acceptable(name) || users_.count(name));
+    }
     // A guest never takes the name of a stored user.
     records_.Exists(name, [this, weak = std::weak_ptr<Connection>(conn), name, allowWatch](bool stored) {
         const auto c = StillOpen(weak);
         if (!c) return;
-        if (stored || users_.count(name)) {
+        bool taken = stored;
+        if (!taken) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            taken = users_.count(name) > 0;
+        }
+        if (taken) {
             AdmitGuest(c, allowWatch);
             return;
         }
@@ -244,57 +322,133 @@ void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowW
     });
 }
 
+bool RoomServer::ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, bool& resumed) {
+    resumed = false;
+    // At most a few turns: the old presence is found, then ended at its own table.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::shared_ptr<TableSlot> oldSlot;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = users_.find(seat.name);
+            if (it == users_.end()) return true;
+            if (it->second->guest) return false;
+            const auto t = tables_.find(it->second->table);
+            if (t != tables_.end()) oldSlot = t->second;
+        }
+        if (!oldSlot) return true;
+        bool settled = false;
+        oldSlot->Run([&] {
+            UserSession* found = nullptr;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(seat.name);
+                if (it != users_.end() && it->second->table == oldSlot->number) found = it->second.get();
+            }
+            if (!found) return;  // gone meanwhile: look again
+            UserSession& old = *found;
+            // The same user again: a player coming back to the seat it still holds gets it
+            // back; otherwise the old presence ends first.
+            if (auto oldConn = old.conn) {
+                oldConn->session = nullptr;
+                old.conn.reset();
+                oldConn->Close("replaced by a new login");
+            }
+            const bool sameSeat = !old.IsWatcher() && seat.watched.empty() && old.table == seat.table;
+            if (sameSeat) {
+                old.conn = c.shared_from_this();
+                old.allowWatch = allowWatch;
+                c.session = &old;
+                oldSlot->table->Resume(old);
+                resumed = settled = true;
+                return;
+            }
+            oldSlot->table->Leave(old);
+        });
+        if (settled) {
+            Route(c, oldSlot);
+            return true;
+        }
+    }
+    return true;
+}
+
+void RoomServer::Route(Connection& c, const std::shared_ptr<TableSlot>& slot) {
+    c.SetRoute(slot);
+    // Closed before its route was there: nobody else tells the table.
+    if (!c.Open()) LoseConnection(c);
+}
+
 void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats) {
     const bool guest = !c.ticket;
-    if (auto it = users_.find(seat.name); it != users_.end()) {
-        UserSession& old = *it->second;
-        if (old.guest) {
+    bool resumed = false;
+    if (!ReplaceOld(c, seat, allowWatch, resumed)) {
+        Refuse(c, "这个用户名正在使用中。");
+        return;
+    }
+    if (resumed) return;
+
+    for (;;) {
+        std::shared_ptr<TableSlot> slot;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            slot = SlotOf(seat.table);
+        }
+        bool retry = false, taken = false, seated = false;
+        std::string refusal;
+        slot->Run([&] {
+            if (slot->gone) {  // emptied and dropped meanwhile: a new table of that number
+                retry = true;
+                return;
+            }
+            auto user = std::make_unique<UserSession>();
+            user->name = seat.name;
+            user->guest = guest;
+            user->stats = stats;
+            user->stats.name = seat.name;
+            user->allowWatch = allowWatch;
+            user->table = seat.table;
+            user->conn = c.shared_from_this();
+            UserSession& u = *user;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                taken = users_.count(seat.name) > 0;  // the same name logged in meanwhile
+                if (!taken) users_[u.name] = std::move(user);
+            }
+            if (taken) return;
+            c.session = &u;
+            Table& table = *slot->table;
+            seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
+            if (seated) return;
+            c.session = nullptr;
+            u.conn.reset();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(seat.name);
+                slot->released.push_back(std::move(it->second));
+                users_.erase(it);
+            }
+            refusal = !seat.watched.empty() ? "你要旁观的玩家不在这张桌子上。"
+                      : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
+                                            : "这张桌子已经坐满了。";
+            if (table.Empty()) TableEmptied(seat.table);
+        });
+        if (retry) continue;
+        if (taken) {
             Refuse(c, "这个用户名正在使用中。");
             return;
         }
-        // The same user again: a player coming back to the seat it still holds gets it
-        // back; otherwise the old presence ends first.
-        if (auto oldConn = old.conn) {
-            oldConn->session = nullptr;
-            old.conn.reset();
-            oldConn->Close("replaced by a new login");
-        }
-        const bool sameSeat = !old.IsWatcher() && seat.watched.empty() && old.table == seat.table;
-        if (sameSeat) {
-            old.conn = connections_[c.Id()];
-            old.allowWatch = allowWatch;
-            c.session = &old;
-            TableOf(old.table).Resume(old);
+        if (!seated) {
+            Refuse(c, refusal);
             return;
         }
-        TableOf(old.table).Leave(old);
-    }
-
-    auto user = std::make_unique<UserSession>();
-    user->name = seat.name;
-    user->guest = guest;
-    user->stats = stats;
-    user->stats.name = seat.name;
-    user->allowWatch = allowWatch;
-    user->conn = connections_[c.Id()];
-    UserSession& u = *user;
-    c.session = &u;
-    users_[u.name] = std::move(user);
-    Table& table = TableOf(seat.table);
-    const bool seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
-    if (!seated) {
-        c.session = nullptr;
-        u.conn.reset();
-        users_.erase(seat.name);
-        Refuse(c, !seat.watched.empty() ? "你要旁观的玩家不在这张桌子上。"
-                  : table.GameRunning() ? "本桌正在游戏，请在游戏结束后再来，或者旁观。"
-                                        : "这张桌子已经坐满了。");
-        if (table.Empty()) TableEmptied(seat.table);
-        return;
+        Route(c, slot);
+        break;
     }
     if (guest) return;
     // One session per account across every room server: this one takes the lease.
-    records_.TakeSession(u.name, [this, name = u.name, session = &u](bool ok) {
+    UserSession* session = c.session;
+    records_.TakeSession(seat.name, [this, name = seat.name, session](bool ok) {
+        std::lock_guard<std::mutex> lock(mutex_);
         auto it = users_.find(name);
         if (ok && it != users_.end() && it->second.get() == session) session->lease = true;
     });
@@ -303,60 +457,120 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
 void RoomServer::CheckLeases(const std::vector<std::string>& held) {
     if (stopped_) return;
     const std::unordered_set<std::string> still(held.begin(), held.end());
-    std::vector<UserSession*> gone;
-    for (auto& [name, u] : users_)
-        if (u->lease && !still.count(name)) gone.push_back(u.get());
-    for (UserSession* u : gone) {
-        ServerLog("%s logged in on another room server: the session here ends", u->name.c_str());
-        u->lease = false;
-        if (u->conn) u->conn->Send(GameMessages::Notice("你的帐号已经在另一个房间登录。"));
-        TableOf(u->table).Leave(*u);
+    std::vector<std::pair<std::string, std::shared_ptr<TableSlot>>> gone;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& [name, u] : users_)
+            if (u->lease && !still.count(name)) {
+                const auto t = tables_.find(u->table);
+                if (t != tables_.end()) gone.emplace_back(name, t->second);
+            }
+    }
+    for (auto& [name, slot] : gone) {
+        slot->Run([&, &name = name, &slot = slot] {
+            UserSession* u = nullptr;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(name);
+                if (it != users_.end() && it->second->table == slot->number && it->second->lease) u = it->second.get();
+            }
+            if (!u) return;
+            ServerLog("%s logged in on another room server: the session here ends", u->name.c_str());
+            u->lease = false;
+            if (u->conn) u->conn->Send(GameMessages::Notice("你的帐号已经在另一个房间登录。"));
+            slot->table->Leave(*u);
+        });
     }
 }
 
+// Called by a table under its own lock.
 void RoomServer::Release(UserSession& u) {
-    if (u.lease) records_.EndSession(u.name);
-    u.lease = false;
+    if (u.lease.exchange(false)) records_.EndSession(u.name);
     if (u.conn) {
         u.conn->session = nullptr;
         u.conn->CloseAfterFlush();
         u.conn.reset();
     }
+    std::lock_guard<std::mutex> lock(mutex_);
     auto it = users_.find(u.name);
     if (it == users_.end() || it->second.get() != &u) return;
-    released_.push_back(std::move(it->second));
-    users_.erase(it);
-    if (released_.size() == 1) asio::post(io_, [this] { released_.clear(); });
+    const auto t = tables_.find(u.table);
+    if (t != tables_.end()) t->second->released.push_back(std::move(it->second));
+    users_.erase(it);  // without its table (the room is going), freed at once
 }
 
 UserSession* RoomServer::FindUser(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
     const auto it = users_.find(name);
     return it == users_.end() ? nullptr : it->second.get();
 }
 
+void RoomServer::CountGame(const std::string& name, std::int32_t points, Scoring::Outcome outcome) {
+    std::shared_ptr<TableSlot> slot;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = users_.find(name);
+        if (it == users_.end()) return;
+        const auto t = tables_.find(it->second->table);
+        if (t == tables_.end()) return;
+        slot = t->second;
+    }
+    // The user sits at another table: its record is that table's to change.
+    asio::post(io_, [this, slot, name, points, outcome] {
+        slot->Run([&] {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = users_.find(name);
+            if (it != users_.end() && it->second->table == slot->number) it->second->stats.Apply(points, outcome);
+        });
+    });
+}
+
 void RoomServer::TableEmptied(int number) {
     asio::post(io_, [this, number] {
-        auto it = tables_.find(number);
-        if (it != tables_.end() && it->second->Empty()) tables_.erase(it);
+        const auto slot = FindSlot(number);
+        if (!slot) return;
+        slot->Run([&] {
+            if (slot->gone || !slot->table->Empty()) return;
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = tables_.find(number);
+            if (it != tables_.end() && it->second == slot) tables_.erase(it);
+            slot->gone = true;
+        });
     });
 }
 
 void RoomServer::BroadcastText(const std::string& text) {
     const SharedFrame frame = MakeFrame(RoomMessages::Broadcast(text));
-    for (auto& [name, u] : users_)
-        if (u->conn) u->conn->Send(frame);
+    std::vector<std::shared_ptr<Connection>> all;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& [id, c] : connections_)
+            if (c->Route()) all.push_back(c);
+    }
+    for (auto& c : all) c->Send(frame);
 }
 
 bool RoomServer::NoticeTable(int table, const std::string& text) {
-    auto it = tables_.find(table);
-    if (it == tables_.end()) return false;
-    it->second->Notice(text);
-    return true;
+    const auto slot = FindSlot(table);
+    if (!slot) return false;
+    bool sent = false;
+    slot->Run([&] {
+        if (slot->gone) return;
+        slot->table->Notice(text);
+        sent = true;
+    });
+    return sent;
 }
 
 std::string RoomServer::Status() const {
-    std::string s = std::to_string(connections_.size()) + " connections, " + std::to_string(users_.size()) +
-                    " users, " + std::to_string(tables_.size()) + " tables\n";
-    for (const auto& [n, t] : tables_) s += t->Describe() + "\n";
+    std::vector<std::shared_ptr<TableSlot>> slots;
+    std::string s;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        s = std::to_string(connections_.size()) + " connections, " + std::to_string(users_.size()) + " users, " +
+            std::to_string(tables_.size()) + " tables\n";
+        for (const auto& [n, t] : tables_) slots.push_back(t);
+    }
+    for (const auto& slot : slots) slot->Run([&] { s += slot->table->Describe() + "\n"; });
     return s;
 }

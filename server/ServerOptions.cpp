@@ -93,6 +93,15 @@ bool ParseServerOptions(int argc, char** argv, ServerOptions& out, std::string& 
             auto items = ItemRules::LoadCatalogue(val, error);
             if (!items) return false;
             out.items = *items;
+        } else if (opt == "--threads") {
+            try {
+                const unsigned long n = std::stoul(val);
+                if (n < 1 || n > 256) throw std::out_of_range("threads");
+                out.threads = static_cast<int>(n);
+            } catch (...) {
+                error = "--threads wants a number from 1 to 256";
+                return false;
+            }
         } else if (opt == "--seed") {
             try {
                 out.seed = static_cast<unsigned>(std::stoul(val));

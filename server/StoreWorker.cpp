@@ -1,5 +1,7 @@
 #include "server/StoreWorker.h"
 
+#include <asio/post.hpp>
+
 #include <ctime>
 
 #include "server/ServerLog.h"

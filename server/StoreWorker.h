@@ -8,7 +8,7 @@
 // starts no new games. It also keeps the room registered with a heartbeat and reports the
 // session leases the room still holds.
 #pragma once
-#include <asio.hpp>
+#include <asio/io_context.hpp>
 
 #include <atomic>
 #include <chrono>

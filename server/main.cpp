@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <asio.hpp>
+
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <csignal>
@@ -11,6 +14,7 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/CertFingerprint.h"
 #include "core/UserFolders.h"
@@ -59,7 +63,7 @@ int main(int argc, char** argv) {
             " [--maps DIR] [--items FILE] [--grace SECONDS] [--turn-time SECONDS] [--start-pause SECONDS]"
             " [--ready-time SECONDS] [--idle-time SECONDS]"
             " [--login-timeout SECONDS] [--frame-timeout SECONDS] [--max-output BYTES] [--send-buffer BYTES]"
-            " [--seed N]\n",
+            " [--seed N] [--threads N]\n",
             error.c_str());
         return 2;
     }
@@ -83,7 +87,9 @@ int main(int argc, char** argv) {
     }
     const MapStore maps(options.mapsDir);
 
-    asio::io_context io(1);
+    const int threads =
+        options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    asio::io_context io(threads);
     RoomServer room(io, options, *store, maps);
     if (!room.Listen(error)) {
         ServerLog("%s", error.c_str());
@@ -122,6 +128,10 @@ int main(int argc, char** argv) {
     });
     console.detach();
 
+    // The room's io on every thread asked for; each table keeps to its own lock.
+    std::vector<std::thread> more;
+    for (int i = 1; i < threads; ++i) more.emplace_back([&io] { io.run(); });
     io.run();
+    for (auto& t : more) t.join();
     return 0;
 }
