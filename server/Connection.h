@@ -94,7 +94,7 @@ private:
     std::uint64_t id_;
     std::string peer_;
     Framing::FrameDecoder decoder_;
-    std::array<std::uint8_t, 512> readBuf_{};  // requests are small; a long one takes a few reads
+    std::array<std::uint8_t, 256> readBuf_{};  // requests are small; a long one takes a few reads
 
     // Guarded by mutex_: the output queue (frames shared with every other receiver) and
     // the frames being written now, whose buffers stay alive until the write is done.

@@ -40,7 +40,7 @@ StoreWorker::Options WorkerOptions(const ServerOptions& o) {
 struct TableSlot {
     int number = 0;
     std::mutex mutex;
-    std::mt19937 rng;
+    std::unique_ptr<std::mt19937> rng;  // its own dice when the room runs on several threads
     std::unique_ptr<AsioTableClock> clock;
     std::unique_ptr<Table> table;
     std::vector<std::unique_ptr<UserSession>> released;
@@ -235,12 +235,13 @@ std::shared_ptr<TableSlot> RoomServer::SlotOf(int number) {
     if (!slot) {
         slot = std::make_shared<TableSlot>();
         slot->number = number;
-        slot->rng.seed(rng_());
+        // On one thread every table may share the room's dice; on more each has its own.
+        if (options_.threads != 1) slot->rng = std::make_unique<std::mt19937>(rng_());
         slot->clock = std::make_unique<AsioTableClock>(
             io_, [weak = std::weak_ptr<TableSlot>(slot)](const std::function<void()>& step) {
                 if (const auto s = weak.lock()) s->Run(step);
             });
-        slot->table = std::make_unique<Table>(*this, number, *slot->clock, slot->rng);
+        slot->table = std::make_unique<Table>(*this, number, *slot->clock, slot->rng ? *slot->rng : rng_);
     }
     return slot;
 }
@@ -444,6 +445,7 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
         Route(c, slot);
         break;
     }
+    c.ticket.reset();  // read: not kept for the whole session
     if (guest) return;
     // One session per account across every room server: this one takes the lease.
     UserSession* session = c.session;

@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
 
     const int threads =
         options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    options.threads = threads;
     asio::io_context io(threads);
     RoomServer room(io, options, *store, maps);
     if (!room.Listen(error)) {
