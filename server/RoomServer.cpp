@@ -359,6 +359,7 @@ bool RoomServer::ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool 
                 old.conn = c.shared_from_this();
                 old.allowWatch = allowWatch;
                 c.session = &old;
+                c.SetRoute(oldSlot);  // its answers to what it is sent now wait for this step
                 oldSlot->table->Resume(old);
                 resumed = settled = true;
                 return;
@@ -366,15 +367,14 @@ bool RoomServer::ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool 
             oldSlot->table->Leave(old);
         });
         if (settled) {
-            Route(c, oldSlot);
+            Route(c);
             return true;
         }
     }
     return true;
 }
 
-void RoomServer::Route(Connection& c, const std::shared_ptr<TableSlot>& slot) {
-    c.SetRoute(slot);
+void RoomServer::Route(Connection& c) {
     // Closed before its route was there: nobody else tells the table.
     if (!c.Open()) LoseConnection(c);
 }
@@ -417,10 +417,12 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
             }
             if (taken) return;
             c.session = &u;
+            c.SetRoute(slot);  // its answers to the welcome wait for this step, then go there
             Table& table = *slot->table;
             seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
             if (seated) return;
             c.session = nullptr;
+            c.SetRoute(nullptr);
             u.conn.reset();
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -442,7 +444,7 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
             Refuse(c, refusal);
             return;
         }
-        Route(c, slot);
+        Route(c);
         break;
     }
     c.ticket.reset();  // read: not kept for the whole session

@@ -103,9 +103,9 @@ private:
     // The user who came back with a new connection, or whose old presence ends: false
     // when the name is taken by a guest (the new connection is refused).
     bool ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, bool& resumed);
-    // The new connection's user gets its table's route; a connection that closed meanwhile
-    // is lost at once.
-    void Route(Connection& c, const std::shared_ptr<TableSlot>& slot);
+    // After the new connection got its table's route: one that closed meanwhile is lost
+    // at once.
+    void Route(Connection& c);
     void LoseConnection(Connection& c);
 
     asio::io_context& io_;
