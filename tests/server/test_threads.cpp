@@ -2,7 +2,6 @@
 // back and log in again elsewhere, and the operator reads the status and sends notices
 // from another thread; every game ends and the records add up.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,31 +9,10 @@
 
 #include "tests/server/ServerHarness.h"
 
-namespace {
-
-int CountRows(const std::string& db, const std::string& sql) {
-    sqlite3* h = nullptr;
-    sqlite3_open(db.c_str(), &h);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
-    const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return n;
-}
-
-// Runs `done` on the test thread's own loop (the clients') until it holds.
+// Runs the test thread's own loop (the clients') until `done` holds.
 bool Until(asio::io_context& io, const std::function<bool()>& done, std::chrono::seconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        io.run_for(std::chrono::milliseconds(5));
-        if (io.stopped()) io.restart();
-    }
-    return true;
+    return ServerHarness::RunLoopUntil(io, done, limit);
 }
-
-}  // namespace
 
 TEST(RoomThreads, TablesPlaySideBySideAndTheRecordsAddUp) {
     const auto dir = std::filesystem::temp_directory_path() / ("tilelink-threads-" + std::to_string(::getpid()));
