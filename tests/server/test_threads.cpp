@@ -72,6 +72,9 @@ TEST(RoomThreads, TablesPlaySideBySideAndTheRecordsAddUp) {
         operating = false;
         operatorThread.join();
         EXPECT_TRUE(ended);
+        for (auto& p : players)
+            EXPECT_GE(p->GamesEnded(), kGames - p->Reconnects()) << p->Name() << " seat " << p->Seat() << " reconnects "
+                                                                 << p->Reconnects() << " connected " << p->Connected();
         EXPECT_EQ(players[kSeats + 1]->Reconnects(), 1);
         EXPECT_NE(h.room->Status().find("table 21"), std::string::npos);
 
