@@ -860,7 +860,7 @@ void RoomServer::CheckBotTables() {
     std::vector<int> done;
     for (const auto& [slot, names] : withBots) {
         bool anyoneElse = true;
-        slot->Run([&, &names = names] {
+        slot->Run([&, &slot = slot, &names = names] {
             if (slot->gone) return;
             const auto view = slot->table->View();
             anyoneElse = !view.spectators.empty();
