@@ -13,7 +13,8 @@
 
 namespace {
 
-void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std::string& secretFile) {
+void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std::string& secretFile,
+              std::string& roomId) {
     CommandLine::AddAddress(app, "--server", out.host, port, 1, "the room server")->required();
     CommandLine::AddTable(app, out.table);
     app.add_option("--count", out.count, "players (default 1)")
@@ -26,6 +27,9 @@ void Describe(CLI::App& app, BotOptions& out, int& port, std::string& level, std
         ->check(CLI::IsMember({"first", "human"}));
     BotLevels::AddOption(app, level);
     CommandLine::AddSecretFile(app, secretFile);
+    app.add_option("--room-id", roomId,
+                   "with --secret-file: sign with the key of this room (a room server run with --room-tickets yes)")
+        ->type_name("ID");
     app.add_option_function<std::string>(
            "--names",
            [&out](const std::string& v) {
@@ -84,15 +88,19 @@ bool ParseBotOptions(int argc, char** argv, BotOptions& out, std::string& error)
     CLI::App app("tilelink-bot: computer players at one table of a room server.", "tilelink-bot");
     CommandLine::Prepare(app);
     int port = 0;
-    std::string level = out.level.name, secretFile;
-    Describe(app, out, port, level, secretFile);
+    std::string level = out.level.name, secretFile, roomId;
+    Describe(app, out, port, level, secretFile, roomId);
     if (!CommandLine::Read(app, argc, argv, error, out.help)) return false;
     out.port = std::to_string(port);
     out.level = *BotLevels::Find(level);
     if (!secretFile.empty()) {
         std::string secret;
         if (!CommandLine::ReadSecretOption(secretFile, secret, error)) return false;
-        out.secret = secret;
+        // A room that only takes tickets made for it checks them with its own key.
+        out.secret = roomId.empty() ? secret : Ticket::RoomSecret(secret, roomId);
+    } else if (!roomId.empty()) {
+        error = "--room-id needs --secret-file";
+        return false;
     }
     // Tickets never cross a network in clear; a TLS server is trusted by its pinned
     // certificate only.

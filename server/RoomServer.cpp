@@ -123,6 +123,7 @@ bool RoomServer::Listen(std::string& error) {
     entry.name = options_.roomName.empty() ? entry.id : options_.roomName;
     entry.address = options_.advertise.empty() ? listening : options_.advertise;
     if (!records_.Start(entry, error)) return false;
+    roomId_ = entry.id;
     if (options_.secret)
         ticketKey_ = options_.roomTickets ? Ticket::RoomSecret(*options_.secret, entry.id) : *options_.secret;
     // The bans and mutes in force: a banned name is refused from the first login on.
@@ -843,6 +844,7 @@ void RoomServer::StartPendingBots(const std::string& name, int table) {
     }
     args.insert(args.end(), {"--names", list});
     if (!options_.secretFile.empty()) args.insert(args.end(), {"--secret-file", options_.secretFile});
+    if (!options_.secretFile.empty() && options_.roomTickets) args.insert(args.end(), {"--room-id", roomId_});
     if (tls_) args.insert(args.end(), {"--tls-fingerprint", TlsIdentity::FingerprintOfFile(options_.tlsCert)});
     std::lock_guard<std::mutex> lock(mutex_);
     if (!bots_.Start(table, options_.botProgram, args, names))

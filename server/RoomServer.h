@@ -159,6 +159,7 @@ private:
     ServerOptions options_;
     StoreWorker records_;
     std::optional<std::string> ticketKey_;  // the key tickets must be signed with, when any
+    std::string roomId_;                    // the room's id in the records, once listening
     const MapStore& maps_;
     std::mt19937 rng_;
     std::unique_ptr<asio::ssl::context> tls_;  // none: plain TCP (loopback only)

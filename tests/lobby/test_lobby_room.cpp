@@ -274,9 +274,9 @@ TEST(LobbyModeration, MuteIgnoreKickAndAdminStepsAreKeptWithWhoWhomAndWhy) {
               2);
 }
 
-TEST(LobbyTables, ATableWithComputerPlayersComesWithItsOwnerAndGoesWhenTheOwnerLeaves) {
+// The owner opens a table with two computer players, sits there, and leaves again.
+void OpenAndLeaveABotTable(ConsoleServer& server) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    ConsoleServer server;
     ASSERT_FALSE(server.Address().empty());
     auto owner = Lobby(server);
     ASSERT_TRUE(owner->Ask(LM::Plain(LM::kGuest)));
@@ -312,4 +312,19 @@ TEST(LobbyTables, ATableWithComputerPlayersComesWithItsOwnerAndGoesWhenTheOwnerL
     window.Stop();
     for (int i = 0; i < 200 && watcher->Tables().count(seat->table); ++i) watcher->Next(100ms);
     EXPECT_EQ(watcher->Tables().count(seat->table), 0u);
+}
+
+TEST(LobbyTables, ATableWithComputerPlayersComesWithItsOwnerAndGoesWhenTheOwnerLeaves) {
+    ConsoleServer server;
+    OpenAndLeaveABotTable(server);
+}
+
+// A room that only takes tickets signed with its own key: the computer players it starts
+// sign theirs with that key too.
+TEST(LobbyTables, ComputerPlayersSitDownInARoomThatTakesOnlyItsOwnTickets) {
+    const auto secret = std::filesystem::temp_directory_path() / ("tilelink_roomkey_" + std::to_string(::getpid()));
+    std::ofstream(secret) << "a shared secret of the rooms\n";
+    ConsoleServer server("--secret-file '" + secret.string() + "' --room-id east --room-tickets yes");
+    OpenAndLeaveABotTable(server);
+    std::filesystem::remove(secret);
 }
