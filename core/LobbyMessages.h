@@ -1,5 +1,5 @@
 // The lobby protocol: what a lobby and the room server say to each other on the room's own
-// port and framing, once the connection has opened with the lobby hello ("TLLOBBY 1")
+// port and framing, once the connection has opened with the lobby hello ("TLLOBBY 2")
 // instead of a seat ticket's hello. Every message is one type byte followed by fields:
 // a text is a 2-byte big-endian length and that many bytes (UTF-8, or any bytes for a
 // password), a number is 4 bytes big-endian, signed. docs/lobby.md lists every message.
