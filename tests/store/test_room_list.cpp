@@ -77,13 +77,6 @@ protected:
     std::string dir_;
 };
 
-using Engines = testing::Types<SqliteEngine, PgEngine>;
-struct EngineNames {
-    template <class T>
-    static std::string GetName(int) {
-        return T::kName;
-    }
-};
 TYPED_TEST_SUITE(RoomList, Engines, EngineNames);
 
 TYPED_TEST(RoomList, ALobbySeesEveryLiveRoomWithItsCountsAndADeadRoomLeaves) {

@@ -46,13 +46,6 @@ protected:
     std::unique_ptr<Store> store_;
 };
 
-using Engines = testing::Types<SqliteEngine, PgEngine>;
-struct EngineNames {
-    template <class T>
-    static std::string GetName(int) {
-        return T::kName;
-    }
-};
 TYPED_TEST_SUITE(StoreSuite, Engines, EngineNames);
 
 TYPED_TEST(StoreSuite, RecordsAreMadeOnceAndEveryGameAddsUp) {
