@@ -13,23 +13,22 @@
 struct ServerOptions {
     std::string host = "127.0.0.1";
     int port = 0;
-    std::string dbPath;                          // empty: tilelink-server.db beside the program; or postgresql://...
-    std::string spillPath;                       // games waiting for the database; empty: none (memory only)
-    std::size_t maxWaitingGames = 1000;          // past this many waiting games no new game starts
-    std::string roomId;                          // the room's id in the shared database; empty: HOST:PORT
-    std::string roomName;                        // empty: the id
-    std::string advertise;                       // HOST:PORT players connect to; empty: the listening address
-    bool roomTickets = false;                    // only tickets signed with Ticket::RoomSecret(secret, roomId)
-    std::chrono::milliseconds roomLapse{10000};  // a room whose heartbeat is older leaves the lobby's room list
-    std::optional<std::string> secret;           // tickets must be signed with it
-    std::string secretFile;         // where the secret was read: the room's own computer players read it too
-    bool guests = true;             // users without an account play under a name of the room's choice
-    std::string botProgram;         // tilelink-bot, for tables a lobby user opens; empty: none
-    std::string mapsDir;            // empty: Res/Map beside the program
-    std::optional<unsigned> seed;   // fixed deals for tests
-    int threads = 0;                // threads running the room's io; 0: one per core
-    std::string tlsCert, tlsKey;    // PEM files; with them every connection is TLS
-    GameMessages::ItemTable items;  // the item catalogue of every table
+    std::string dbPath;                  // empty: tilelink-server.db beside the program; or postgresql://...
+    std::string spillPath;               // games waiting for the database; empty: none (memory only)
+    std::size_t maxWaitingGames = 1000;  // past this many waiting games no new game starts
+    std::string roomId;                  // the room's id in the shared database; empty: HOST:PORT
+    std::string roomName;                // empty: the id
+    std::string advertise;               // HOST:PORT players connect to; empty: the listening address
+    bool roomTickets = false;            // only tickets signed with Ticket::RoomSecret(secret, roomId)
+    std::optional<std::string> secret;   // tickets must be signed with it
+    std::string secretFile;              // where the secret was read: the room's own computer players read it too
+    bool guests = true;                  // users without an account play under a name of the room's choice
+    std::string botProgram;              // tilelink-bot, for tables a lobby user opens; empty: none
+    std::string mapsDir;                 // empty: Res/Map beside the program
+    std::optional<unsigned> seed;        // fixed deals for tests
+    int threads = 0;                     // threads running the room's io; 0: one per core
+    std::string tlsCert, tlsKey;         // PEM files; with them every connection is TLS
+    GameMessages::ItemTable items;       // the item catalogue of every table
     ProgramLog::Level logLevel = ProgramLog::Level::Info;
     bool help = false;  // --help: the parse ends with the help text in its error
 
@@ -62,6 +61,9 @@ struct ServerOptions {
     std::chrono::milliseconds acceptRetry{200};  // pause after a failed accept (descriptors run out)
     int maxWatchersPerTable = 30;
     int sendBufferBytes = 0;  // socket send buffer, 0 = the system's
+
+    // The lobbies' room list of a shared database: a room whose heartbeat is older is left out.
+    std::chrono::milliseconds roomLapse{10000};
 
     ServerOptions();
 };
