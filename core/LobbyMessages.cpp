@@ -231,8 +231,8 @@ std::optional<Request> ParseRequest(const Bytes& m) {
     return r;
 }
 
-Bytes Welcome(std::string_view room, bool guests) {
-    return Writer(kWelcome).Int(kVersion).Text(room).Int(guests).Take();
+Bytes Welcome(std::string_view room, bool guests, int version) {
+    return Writer(kWelcome).Int(version).Text(room).Int(guests).Take();
 }
 Bytes Answer(Type request, int code, std::string_view text) {
     return Writer(kAnswer).Int(request).Int(code).Text(text).Take();
@@ -257,6 +257,20 @@ Bytes Seat(int table, std::string_view ticket, std::string_view watched) {
     return Writer(kSeat).Int(table).Text(ticket).Text(watched).Take();
 }
 Bytes Notice(std::string_view text) { return Writer(kNotice).Text(text).Take(); }
+Bytes Rooms(const std::vector<RoomView>& rooms, std::size_t budget) {
+    Writer body(kRooms);
+    int n = 0;
+    for (const auto& r : rooms) {
+        if (n == kMaxRooms || body.Size() + r.id.size() + r.name.size() + r.address.size() + 30 > budget) break;
+        body.Text(r.id).Text(r.name).Text(r.address).Int(r.here).Int(r.tables).Int(r.players);
+        ++n;
+    }
+    Bytes msg = Writer(kRooms).Int(n).Take();
+    const Bytes rest = body.Take();
+    msg.insert(msg.end(), rest.begin() + 1, rest.end());
+    return msg;
+}
+
 Bytes Bans(const std::vector<Sanction>& list, std::size_t budget) {
     Writer w(kBans);
     std::vector<const Sanction*> kept;
@@ -328,11 +342,21 @@ std::optional<Event> ParseEvent(const Bytes& m) {
                 s.until = static_cast<std::uint32_t>(until);
             }
             break;
+        case kRooms:
+            ok = in.Int(n) && n >= 0 && n <= kMaxRooms;
+            for (int i = 0; ok && i < n; ++i) {
+                auto& r = e.rooms.emplace_back();
+                ok = in.Text(r.id, kMaxRoomId) && in.Text(r.name, kMaxRoomId) && in.Text(r.address, kMaxAddress) &&
+                     in.Bool(r.here) && in.Int(r.tables) && r.tables >= 0 && in.Int(r.players) && r.players >= 0;
+            }
+            break;
         default:
             return std::nullopt;
     }
     if (!ok || !in.End()) return std::nullopt;
     return e;
 }
+
+bool KnownEvent(std::uint8_t type) { return type >= kWelcome && type <= kRooms; }
 
 }  // namespace LobbyMessages

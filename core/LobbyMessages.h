@@ -1,5 +1,5 @@
 // The lobby protocol: what a lobby and the room server say to each other on the room's own
-// port and framing, once the connection has opened with the lobby hello ("TLLOBBY 1")
+// port and framing, once the connection has opened with the lobby hello ("TLLOBBY 2")
 // instead of a seat ticket's hello. Every message is one type byte followed by fields:
 // a text is a 2-byte big-endian length and that many bytes (UTF-8, or any bytes for a
 // password), a number is 4 bytes big-endian, signed. docs/lobby.md lists every message.
@@ -15,7 +15,9 @@
 
 namespace LobbyMessages {
 
-inline constexpr int kVersion = 1;
+// Version 2 added the room list (111); a room still serves lobbies of version 1, without it.
+inline constexpr int kVersion = 2;
+inline constexpr int kOldestVersion = 1;
 inline constexpr std::string_view kHelloPrefix = "TLLOBBY ";
 
 // Bounds every side keeps.
@@ -25,6 +27,9 @@ inline constexpr std::size_t kMaxChat = 256;
 inline constexpr std::size_t kMaxReason = 200;
 inline constexpr std::size_t kMaxLevel = 16;
 inline constexpr int kSeats = 6;
+inline constexpr std::size_t kMaxRoomId = 200;   // bytes, a room's id and its name
+inline constexpr std::size_t kMaxAddress = 300;  // HOST:PORT
+inline constexpr int kMaxRooms = 1000;
 
 enum Type : std::uint8_t {
     // lobby to server
@@ -52,6 +57,7 @@ enum Type : std::uint8_t {
     kSeat = 108,      // table, ticket, watched: start the table client with this ticket
     kNotice = 109,    // text from the room
     kBans = 110,      // count, bans and mutes in force
+    kRooms = 111,     // count, the live rooms of the shared database (version 2 on)
 };
 
 struct SeatView {
@@ -76,6 +82,16 @@ struct UserView {
     bool operator==(const UserView&) const = default;
 };
 
+// A live room server of the shared database, as the lobby lists it.
+struct RoomView {
+    std::string id, name;
+    std::string address;  // HOST:PORT players connect to
+    bool here = false;    // the room this lobby is connected to
+    int tables = 0;       // tables with anyone at them
+    int players = 0;      // players seated there
+    bool operator==(const RoomView&) const = default;
+};
+
 struct Sanction {
     std::string action, target, actor, reason;  // action: ban or mute
     std::int64_t until = 0;
@@ -98,6 +114,7 @@ struct Event {
     std::vector<TableView> tables;
     std::vector<UserView> users;
     std::vector<Sanction> sanctions;
+    std::vector<RoomView> rooms;
 };
 
 // Text a lobby may show and send: valid UTF-8 without control characters, 1..max bytes.
@@ -121,7 +138,8 @@ Bytes Ignore(std::string_view name, bool on);
 std::optional<Request> ParseRequest(const Bytes& message);
 
 // Events.
-Bytes Welcome(std::string_view room, bool guests);
+// `version`: the lobby's own, which the room speaks with it.
+Bytes Welcome(std::string_view room, bool guests, int version = kVersion);
 Bytes Answer(Type request, int code, std::string_view text);
 Bytes You(std::string_view name, bool guest, bool admin);
 // The whole table list in messages of at most `budget` bytes each, the last one marked.
@@ -133,7 +151,13 @@ Bytes ChatLine(std::string_view from, std::string_view text);
 Bytes Seat(int table, std::string_view ticket, std::string_view watched);
 Bytes Notice(std::string_view text);
 Bytes Bans(const std::vector<Sanction>& list, std::size_t budget = 60000);
+// The live rooms, as many as fit in `budget` bytes.
+Bytes Rooms(const std::vector<RoomView>& rooms, std::size_t budget = 60000);
 // An event within the bounds, or none.
 std::optional<Event> ParseEvent(const Bytes& message);
+// Whether a server message of this type is one this lobby knows. From version 2 on a lobby
+// skips the ones it does not know (a room of a later version may add some), and refuses a
+// known one that is malformed.
+bool KnownEvent(std::uint8_t type);
 
 }  // namespace LobbyMessages

@@ -125,25 +125,31 @@ void LobbyClient::StartRead() {
 std::optional<Event> LobbyClient::Next(Ms timeout) {
     if (!stream_) return std::nullopt;
     const auto deadline = Clock::now() + timeout;
-    Bytes message;
-    while (!decoder_.Next(message)) {
-        if (failed_) return std::nullopt;
-        StartRead();
-        io_.restart();
-        if (Clock::now() >= deadline) {
-            io_.poll();
-            if (decoder_.Next(message)) break;
+    for (;;) {
+        Bytes message;
+        while (!decoder_.Next(message)) {
+            if (failed_) return std::nullopt;
+            StartRead();
+            io_.restart();
+            if (Clock::now() >= deadline) {
+                io_.poll();
+                if (decoder_.Next(message)) break;
+                return std::nullopt;
+            }
+            io_.run_one_until(deadline);
+        }
+        auto e = ParseEvent(message);
+        if (e) {
+            Apply(*e);
+            return e;
+        }
+        // A message a later room added is skipped; a known one this lobby cannot read ends
+        // the connection.
+        if (message.empty() || KnownEvent(message[0])) {
+            failed_ = true;
             return std::nullopt;
         }
-        io_.run_one_until(deadline);
     }
-    auto e = ParseEvent(message);
-    if (!e) {  // the room said something this lobby cannot read: it ends the connection
-        failed_ = true;
-        return std::nullopt;
-    }
-    Apply(*e);
-    return e;
 }
 
 std::optional<Event> LobbyClient::Ask(const Bytes& request, Ms timeout) {
@@ -162,6 +168,15 @@ std::optional<Event> LobbyClient::Ask(const Bytes& request, Ms timeout) {
             answer = std::move(e);
     }
     return answer;
+}
+
+bool LobbyClient::AwaitRooms(Ms timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!roomsRead_) {
+        const auto left = std::chrono::duration_cast<Ms>(deadline - Clock::now());
+        if (left <= Ms(0) || !Next(left)) break;
+    }
+    return roomsRead_;
 }
 
 void LobbyClient::Apply(const Event& e) {
@@ -192,6 +207,10 @@ void LobbyClient::Apply(const Event& e) {
             break;
         case kNotice:
             notice_ = e.text;
+            break;
+        case kRooms:
+            rooms_ = e.rooms;
+            roomsRead_ = true;
             break;
         case kAnswer:
             if (e.request == kLogOut && e.code == 0) me_.clear();

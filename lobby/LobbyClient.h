@@ -50,6 +50,12 @@ public:
     // The room chat read so far: sender and text.
     const std::vector<std::pair<std::string, std::string>>& ChatLines() const { return chat_; }
     const std::string& LastNotice() const { return notice_; }
+    // The live rooms of the room's shared database, as last sent (111), and whether any
+    // list came yet.
+    const std::vector<LobbyMessages::RoomView>& Rooms() const { return rooms_; }
+    bool RoomsRead() const { return roomsRead_; }
+    // Waits until a room list has come; false when none came within `timeout`.
+    bool AwaitRooms(Ms timeout);
 
 private:
     void Apply(const LobbyMessages::Event& e);
@@ -68,4 +74,6 @@ private:
     std::map<int, LobbyMessages::TableView> tables_;
     std::map<std::string, LobbyMessages::UserView> users_;
     std::vector<std::pair<std::string, std::string>> chat_;
+    std::vector<LobbyMessages::RoomView> rooms_;
+    bool roomsRead_ = false;
 };

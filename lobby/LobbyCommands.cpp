@@ -80,6 +80,24 @@ int Tables(const Options& o) {
     return 0;
 }
 
+std::string RoomLines(const LobbyClient& client) {
+    std::string out;
+    for (const auto& r : client.Rooms())
+        out += r.id + " " + r.name + " " + r.address + " " + std::to_string(r.tables) + " " +
+               std::to_string(r.players) + (r.here ? " *\n" : " -\n");
+    return out;
+}
+
+int Rooms(const Options& o) {
+    LobbyClient client;
+    if (const auto status = Open(o.server, client)) return *status;
+    // The room sends its list as soon as its database answers.
+    if (!client.AwaitRooms(std::chrono::seconds(10)))
+        return Fail("the room server at " + o.server + " sent no room list (an older server, or its database is away)");
+    std::fputs(RoomLines(client).c_str(), stdout);
+    return 0;
+}
+
 int Register(const Options& o) {
     if (o.name.empty()) return Fail("register wants --name NAME", 2);
     const auto password = ReadPasswordFile(o.passwordFile);

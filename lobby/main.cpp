@@ -103,6 +103,8 @@ void Describe(CLI::App& app, Options& o) {
     }
     CLI::App* tables = app.add_subcommand("tables", "list the room's tables that have anyone, one a line");
     CommandLine::AddAddress(*tables, "--server", o.server, 1, "the room server")->required();
+    CLI::App* rooms = app.add_subcommand("rooms", "list the live rooms of the room's shared database, one a line");
+    CommandLine::AddAddress(*rooms, "--server", o.server, 1, "the room server")->required();
     CLI::App* reg = app.add_subcommand("register", "register an account in the room");
     CommandLine::AddAddress(*reg, "--server", o.server, 1, "the room server")->required();
     reg->add_option("--name", o.name, "the account's name")->required();
@@ -430,6 +432,7 @@ int main(int argc, char** argv) {
     if (o.command == "play") return RunPlay(o);
     if (o.command == "serve") return RunServe(o);
     if (o.command == "tables") return LobbyCommands::Tables(LobbyOptions(o));
+    if (o.command == "rooms") return LobbyCommands::Rooms(LobbyOptions(o));
     if (o.command == "register") return LobbyCommands::Register(LobbyOptions(o));
     return RunJoin(o);
 }

@@ -14,6 +14,7 @@ using namespace LobbyMessages;
 namespace {
 
 constexpr auto kRefreshEvery = std::chrono::milliseconds(100);
+constexpr auto kRoomsEvery = std::chrono::seconds(1);
 
 std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
@@ -30,12 +31,15 @@ std::string Minutes(std::int64_t until) {
 
 }  // namespace
 
-LobbyRoom::LobbyRoom(RoomServer& room, asio::io_context& io) : room_(room), refreshTimer_(io) {}
+LobbyRoom::LobbyRoom(RoomServer& room, asio::io_context& io) : room_(room), refreshTimer_(io), roomsTimer_(io) {
+    ArmRooms();
+}
 
 void LobbyRoom::Stop() {
     const auto lock = Lock();
     stopped_ = true;
     refreshTimer_.cancel();
+    roomsTimer_.cancel();
 }
 
 LobbyRoom::Session* LobbyRoom::Find(std::uint64_t id) {
@@ -51,15 +55,20 @@ void LobbyRoom::Answer(Session& s, Type request, int code, const std::string& te
 
 void LobbyRoom::Open(const std::shared_ptr<Connection>& c, int version) {
     const auto lock = Lock();
-    if (version != kVersion) {
+    if (version < kOldestVersion || version > kVersion) {
         c->Send(Notice("这个大厅的版本与服务器不同（服务器版本 " + std::to_string(kVersion) + "）。"));
         c->CloseAfterFlush();
         return;
     }
     Session& s = sessions_[c->Id()];
     s.conn = c;
+    s.version = version;
     const auto& o = room_.Options();
-    Send(s, Welcome(o.roomName.empty() ? "tilelink" : o.roomName, o.guests));
+    Send(s, Welcome(o.roomName.empty() ? "tilelink" : o.roomName, o.guests, version));
+    if (version >= 2) {
+        if (roomsKnown_) Send(s, Rooms(rooms_));
+        else ReadRooms();  // the list follows as soon as the database answers
+    }
     // The whole lists as they stand; changes follow one by one.
     if (sessions_.size() == 1) {
         tables_.clear();
@@ -405,4 +414,55 @@ void LobbyRoom::OnListBans(Session& s) {
     std::vector<Sanction> list;
     for (const auto& m : room_.Mod().InForce(Now())) list.push_back({m.action, m.target, m.actor, m.reason, m.until});
     Send(s, Bans(list));
+}
+
+void LobbyRoom::ArmRooms() {
+    if (stopped_) return;
+    roomsTimer_.expires_after(kRoomsEvery);
+    roomsTimer_.async_wait([this](std::error_code ec) {
+        const auto lock = Lock();
+        if (ec || stopped_) return;
+        ReadRooms();
+        ArmRooms();
+    });
+}
+
+void LobbyRoom::ReadRooms() {
+    // This room's counts go out with its next heartbeat, whether or not a lobby is here.
+    RoomLoad load;
+    for (const auto& t : room_.TableViews()) {
+        if (t.Empty()) continue;
+        ++load.tables;
+        for (const auto& seat : t.seats) load.players += seat.name.empty() ? 0 : 1;
+    }
+    room_.Records().SetLoad(load);
+    if (sessions_.empty()) {
+        roomsKnown_ = false;  // the next lobby gets a list read for it
+        return;
+    }
+    if (roomsAsked_) return;
+    roomsAsked_ = true;
+    const auto lapse = std::chrono::ceil<std::chrono::seconds>(room_.Options().roomLapse);
+    room_.Records().LiveRooms(lapse, [this](bool ok, const std::vector<RoomEntry>& rooms) {
+        const auto lock = Lock();
+        roomsAsked_ = false;
+        if (ok && !stopped_) OnRooms(rooms);
+    });
+}
+
+void LobbyRoom::OnRooms(const std::vector<RoomEntry>& entries) {
+    std::vector<RoomView> rooms;
+    for (const auto& e : entries) {
+        // A row a lobby could not show (written by hand, or by a broken server) is left out.
+        if (!CleanText(e.id, kMaxRoomId) || !CleanText(e.name, kMaxRoomId) || !CleanText(e.address, kMaxAddress))
+            continue;
+        rooms.push_back(
+            {e.id, e.name, e.address, e.id == room_.Records().RoomId(), std::max(e.tables, 0), std::max(e.players, 0)});
+    }
+    if (roomsKnown_ && rooms == rooms_) return;
+    rooms_ = std::move(rooms);
+    roomsKnown_ = true;
+    const SharedFrame frame = MakeFrame(Rooms(rooms_));
+    for (auto& [id, s] : sessions_)
+        if (s.version >= 2) s.conn->Send(frame);
 }

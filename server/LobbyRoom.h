@@ -8,6 +8,11 @@
 // timer, the records' answers) before any table's or the room's lock; nobody holding
 // those enters the lobby. It is recursive: the lobby's own requests come back to it
 // through the room (a kick from an admin, a guest name).
+//
+// Every second the lobby counts the room's tables in use and seated players for the
+// store worker's heartbeat, and, while any lobby is connected, reads the live rooms of the
+// shared database through the store worker; lobbies of version 2 on get the whole room
+// list after the welcome and again whenever it changes.
 #pragma once
 #include <asio.hpp>
 
@@ -53,6 +58,7 @@ private:
         bool guest = false, admin = false;
         std::int64_t points = 0;
         bool busy = false;  // a login or registration is on its way
+        int version = LobbyMessages::kVersion;
         ChatBudget chat;
     };
 
@@ -76,15 +82,23 @@ private:
     std::string NameRefusal(const std::string& name) const;
     std::vector<LobbyMessages::UserView> Users() const;
     void ArmRefresh();
+    // The room list: this room's counts for the heartbeat, the live rooms read and sent.
+    void ArmRooms();
+    void ReadRooms();
+    void OnRooms(const std::vector<RoomEntry>& rooms);
     std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
 
     mutable std::recursive_mutex mutex_;
     RoomServer& room_;
     asio::steady_timer refreshTimer_;
+    asio::steady_timer roomsTimer_;
     LoginThrottle throttle_;
     std::unordered_map<std::uint64_t, Session> sessions_;
     // What every lobby was last told.
     std::map<int, LobbyMessages::TableView> tables_;
     std::map<std::string, LobbyMessages::UserView> users_;
+    std::vector<LobbyMessages::RoomView> rooms_;  // what the lobbies were last told
+    bool roomsKnown_ = false;                     // rooms_ read while lobbies were connected
+    bool roomsAsked_ = false;                     // a read of the live rooms is on its way
     bool stopped_ = false;
 };

@@ -91,6 +91,10 @@ CREATE TABLE moderation (
 );
 CREATE INDEX moderation_by_target ON moderation(target);
 )sql",
+    R"sql(
+ALTER TABLE rooms ADD COLUMN tables_in_use INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE rooms ADD COLUMN players INTEGER NOT NULL DEFAULT 0;
+)sql",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == Store::kSchemaVersion);
 
@@ -275,14 +279,20 @@ bool PgStore::SaveGame(const GameRecord& g, std::string& error) {
 
 bool PgStore::RegisterRoom(const RoomEntry& room, std::string& error) {
     return Exec(
-               "INSERT INTO rooms(id, name, address, heartbeat) VALUES($1,$2,$3,$4) ON CONFLICT (id) DO UPDATE"
-               " SET name=EXCLUDED.name, address=EXCLUDED.address, heartbeat=EXCLUDED.heartbeat",
-               {room.id, room.name, room.address, std::to_string(room.heartbeat)}, error) &&
+               "INSERT INTO rooms(id, name, address, heartbeat, tables_in_use, players) VALUES($1,$2,$3,$4,$5,$6)"
+               " ON CONFLICT (id) DO UPDATE SET name=EXCLUDED.name, address=EXCLUDED.address,"
+               " heartbeat=EXCLUDED.heartbeat, tables_in_use=EXCLUDED.tables_in_use, players=EXCLUDED.players",
+               {room.id, room.name, room.address, std::to_string(room.heartbeat), std::to_string(room.tables),
+                std::to_string(room.players)},
+               error) &&
            Exec("DELETE FROM sessions WHERE room_id=$1", {room.id}, error);
 }
 
-bool PgStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held, std::string& error) {
-    if (!Exec("UPDATE rooms SET heartbeat=$2 WHERE id=$1", {room, std::to_string(now)}, error)) return false;
+bool PgStore::Heartbeat(const std::string& room, std::int64_t now, const RoomLoad& load, std::vector<std::string>& held,
+                        std::string& error) {
+    if (!Exec("UPDATE rooms SET heartbeat=$2, tables_in_use=$3, players=$4 WHERE id=$1",
+              {room, std::to_string(now), std::to_string(load.tables), std::to_string(load.players)}, error))
+        return false;
     const Result q = Run("SELECT name FROM sessions WHERE room_id=$1", {room}, error);
     held.clear();
     for (int i = 0; i < q.Rows(); ++i) held.push_back(q.Text(i, 0));
@@ -290,10 +300,13 @@ bool PgStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<s
 }
 
 bool PgStore::LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) {
-    const Result q = Run("SELECT id, name, address, heartbeat FROM rooms WHERE heartbeat>=$1 ORDER BY id",
-                         {std::to_string(since)}, error);
+    const Result q =
+        Run("SELECT id, name, address, heartbeat, tables_in_use, players FROM rooms WHERE heartbeat>=$1 ORDER BY id",
+            {std::to_string(since)}, error);
     rooms.clear();
-    for (int i = 0; i < q.Rows(); ++i) rooms.push_back({q.Text(i, 0), q.Text(i, 1), q.Text(i, 2), q.Int(i, 3)});
+    for (int i = 0; i < q.Rows(); ++i)
+        rooms.push_back({q.Text(i, 0), q.Text(i, 1), q.Text(i, 2), q.Int(i, 3), static_cast<int>(q.Int(i, 4)),
+                         static_cast<int>(q.Int(i, 5))});
     return q.Ok();
 }
 

@@ -24,7 +24,7 @@ public:
     bool SaveGame(const GameRecord& game, std::string& error) override;
     bool HasGame(const std::string& key, bool& stored, std::string& error) override;
     bool RegisterRoom(const RoomEntry& room, std::string& error) override;
-    bool Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held,
+    bool Heartbeat(const std::string& room, std::int64_t now, const RoomLoad& load, std::vector<std::string>& held,
                    std::string& error) override;
     bool LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) override;
     bool TakeSession(const std::string& name, const std::string& room, std::string& error) override;

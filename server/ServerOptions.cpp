@@ -40,6 +40,8 @@ void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
            "--room-tickets", [&out](const std::string& v) { out.roomTickets = v == "yes"; },
            "only tickets signed for this room")
         ->check(CLI::IsMember({"yes", "no"}));
+    CommandLine::AddSeconds(app, "--room-lapse", out.roomLapse, 2, 3600,
+                            "a room whose heartbeat is older is no longer listed in the lobby");
     app.add_option("--max-waiting", out.maxWaitingGames, "past this many games waiting for the database none starts")
         ->check(CommandLine::Whole(1, 1000000))
         ->type_name("GAMES");

@@ -62,6 +62,9 @@ struct ServerOptions {
     int maxWatchersPerTable = 30;
     int sendBufferBytes = 0;  // socket send buffer, 0 = the system's
 
+    // The lobbies' room list of a shared database: a room whose heartbeat is older is left out.
+    std::chrono::milliseconds roomLapse{10000};
+
     ServerOptions();
 };
 

@@ -100,6 +100,10 @@ CREATE TABLE moderation (
 );
 CREATE INDEX moderation_by_target ON moderation(target);
 )sql",
+    R"sql(
+ALTER TABLE rooms ADD COLUMN tables_in_use INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE rooms ADD COLUMN players INTEGER NOT NULL DEFAULT 0;
+)sql",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == Store::kSchemaVersion);
 
@@ -270,17 +274,26 @@ bool SqliteStore::SaveGame(const GameRecord& g, std::string& error) {
 }
 
 bool SqliteStore::RegisterRoom(const RoomEntry& room, std::string& error) {
-    Statement up(db_, "INSERT OR REPLACE INTO rooms(id, name, address, heartbeat) VALUES(?,?,?,?)");
-    if (up.Bind(1, room.id).Bind(2, room.name).Bind(3, room.address).Bind(4, room.heartbeat).Step() != SQLITE_DONE)
+    Statement up(db_,
+                 "INSERT OR REPLACE INTO rooms(id, name, address, heartbeat, tables_in_use, players)"
+                 " VALUES(?,?,?,?,?,?)");
+    if (up.Bind(1, room.id)
+            .Bind(2, room.name)
+            .Bind(3, room.address)
+            .Bind(4, room.heartbeat)
+            .Bind(5, room.tables)
+            .Bind(6, room.players)
+            .Step() != SQLITE_DONE)
         return Fail(error);
     Statement drop(db_, "DELETE FROM sessions WHERE room_id=?");
     return drop.Bind(1, room.id).Step() == SQLITE_DONE || Fail(error);
 }
 
-bool SqliteStore::Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held,
-                            std::string& error) {
-    Statement beat(db_, "UPDATE rooms SET heartbeat=? WHERE id=?");
-    if (beat.Bind(1, now).Bind(2, room).Step() != SQLITE_DONE) return Fail(error);
+bool SqliteStore::Heartbeat(const std::string& room, std::int64_t now, const RoomLoad& load,
+                            std::vector<std::string>& held, std::string& error) {
+    Statement beat(db_, "UPDATE rooms SET heartbeat=?, tables_in_use=?, players=? WHERE id=?");
+    if (beat.Bind(1, now).Bind(2, load.tables).Bind(3, load.players).Bind(4, room).Step() != SQLITE_DONE)
+        return Fail(error);
     held.clear();
     Statement q(db_, "SELECT name FROM sessions WHERE room_id=?");
     q.Bind(1, room);
@@ -291,10 +304,13 @@ bool SqliteStore::Heartbeat(const std::string& room, std::int64_t now, std::vect
 
 bool SqliteStore::LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) {
     rooms.clear();
-    Statement q(db_, "SELECT id, name, address, heartbeat FROM rooms WHERE heartbeat>=? ORDER BY id");
+    Statement q(
+        db_, "SELECT id, name, address, heartbeat, tables_in_use, players FROM rooms WHERE heartbeat>=? ORDER BY id");
     q.Bind(1, since);
     int rc;
-    while ((rc = q.Step()) == SQLITE_ROW) rooms.push_back({q.Text(0), q.Text(1), q.Text(2), q.Int(3)});
+    while ((rc = q.Step()) == SQLITE_ROW)
+        rooms.push_back(
+            {q.Text(0), q.Text(1), q.Text(2), q.Int(3), static_cast<int>(q.Int(4)), static_cast<int>(q.Int(5))});
     return rc == SQLITE_DONE || Fail(error);
 }
 

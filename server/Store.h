@@ -71,12 +71,19 @@ struct RoomEntry {
     std::string name;
     std::string address;         // HOST:PORT the players connect to
     std::int64_t heartbeat = 0;  // seconds since the epoch
+    int tables = 0;              // tables in use at the last heartbeat
+    int players = 0;             // players seated at them
+};
+
+// What a room reports with each heartbeat.
+struct RoomLoad {
+    int tables = 0, players = 0;
 };
 
 class Store {
 public:
     // The newest schema this program knows; a database with a newer one is refused.
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     virtual ~Store() = default;
 
@@ -91,10 +98,10 @@ public:
 
     // Adds or renews the room and drops every session lease it held before.
     virtual bool RegisterRoom(const RoomEntry& room, std::string& error) = 0;
-    // Renews the room's heartbeat; `held` gets the names whose lease the room holds.
-    virtual bool Heartbeat(const std::string& room, std::int64_t now, std::vector<std::string>& held,
-                           std::string& error) = 0;
-    // The rooms whose heartbeat is `since` or later.
+    // Renews the room's heartbeat and its counts; `held` gets the names whose lease the room holds.
+    virtual bool Heartbeat(const std::string& room, std::int64_t now, const RoomLoad& load,
+                           std::vector<std::string>& held, std::string& error) = 0;
+    // The rooms whose heartbeat is `since` or later, with their counts, by id.
     virtual bool LiveRooms(std::int64_t since, std::vector<RoomEntry>& rooms, std::string& error) = 0;
     // The account's one session now belongs to `room`, whoever held it before.
     virtual bool TakeSession(const std::string& name, const std::string& room, std::string& error) = 0;

@@ -193,6 +193,17 @@ void StoreWorker::Sanctions(const std::function<void(bool, const std::vector<Mod
         Post([done] { done(false, std::vector<ModerationAction>{}); });
 }
 
+void StoreWorker::LiveRooms(std::chrono::seconds lapse,
+                            const std::function<void(bool, const std::vector<RoomEntry>&)>& done) {
+    auto read = [this, lapse, done](Store& s) {
+        std::vector<RoomEntry> rooms;
+        std::string error;
+        const bool ok = !away_ && s.LiveRooms(Now() - lapse.count(), rooms, error);
+        Post([done, ok, rooms = std::move(rooms)] { done(ok, rooms); });
+    };
+    if (!Queue(mutex_, wake_, reads_, options_.maxReads, read)) Post([done] { done(false, std::vector<RoomEntry>{}); });
+}
+
 void StoreWorker::SaveGame(GameRecord game, std::function<void()> kept) {
     game.key = keyPrefix_ + std::to_string(nextKey_++);
     game.room = room_.id;
@@ -300,7 +311,7 @@ void StoreWorker::Beat() {
         registered_ = true;
     }
     std::vector<std::string> held;
-    if (!store_.Heartbeat(room_.id, Now(), held, error)) {
+    if (!store_.Heartbeat(room_.id, Now(), RoomLoad{loadTables_.load(), loadPlayers_.load()}, held, error)) {
         WentAway(error);
         return;
     }

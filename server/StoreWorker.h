@@ -65,6 +65,14 @@ public:
     void Moderate(const ModerationAction& action, const std::function<void(bool kept)>& done);
     void Sanctions(const std::function<void(bool ok, const std::vector<ModerationAction>&)>& done);
 
+    // The live rooms of the database: those whose heartbeat is at most `lapse` old.
+    void LiveRooms(std::chrono::seconds lapse, const std::function<void(bool ok, const std::vector<RoomEntry>&)>& done);
+    // The room's tables in use and players, written with the next heartbeats; any thread.
+    void SetLoad(const RoomLoad& load) {
+        loadTables_ = load.tables;
+        loadPlayers_ = load.players;
+    }
+
     // Every heartbeat: the names whose session lease this room still holds.
     std::function<void(const std::vector<std::string>& held)> onLeases;
 
@@ -109,6 +117,7 @@ private:
     std::deque<Pending> fresh_;  // handed over, not yet safe
     bool stopping_ = false;
     std::atomic<std::size_t> waiting_{0};
+    std::atomic<int> loadTables_{0}, loadPlayers_{0};
     std::thread thread_;
 
     // The worker thread's own.

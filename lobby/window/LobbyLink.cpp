@@ -124,6 +124,7 @@ bool LobbyLink::Report(const Event& e) {
         case kTable:
         case kUsers:
         case kUser:
+        case kRooms:
             return true;
         case kChatLine:
             emit ChatLine(Q(e.name), Q(e.text));
@@ -161,5 +162,6 @@ void LobbyLink::SendLists() {
     LobbyLists lists;
     for (const auto& [n, t] : client_->Tables()) lists.tables.push_back(t);
     for (const auto& [n, u] : client_->Users()) lists.users.push_back(u);
+    lists.rooms = client_->Rooms();
     emit ListsChanged(lists);
 }

@@ -20,6 +20,7 @@ class LobbyClient;
 struct LobbyLists {
     std::vector<LobbyMessages::TableView> tables;
     std::vector<LobbyMessages::UserView> users;
+    std::vector<LobbyMessages::RoomView> rooms;  // the live rooms of the shared database
 };
 Q_DECLARE_METATYPE(LobbyLists)
 Q_DECLARE_METATYPE(LaunchPlan::Request)

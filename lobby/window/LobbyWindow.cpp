@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -27,6 +28,9 @@ constexpr std::pair<const char*, const char*> kLevels[] = {
     {"easy", "简单"}, {"normal", "普通"}, {"hard", "困难"}, {"expert", "高手"}};
 
 constexpr char kDefaultServer[] = "127.0.0.1:47800";
+
+// The room list's mark of the room the lobby is connected to.
+constexpr int kHereRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -151,6 +155,15 @@ QWidget* LobbyWindow::BuildLoginBar() {
 QWidget* LobbyWindow::BuildTableArea() {
     auto* area = new QGroupBox(QStringLiteral("桌子（点空座位坐下，点有人的座位旁观）"));
     auto* layout = new QVBoxLayout(area);
+    auto* roomBar = new QHBoxLayout;
+    roomBar->addWidget(new QLabel(QStringLiteral("房间")));
+    rooms_ = new QComboBox;
+    rooms_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    rooms_->setToolTip(QStringLiteral("同一个数据库上的房间；选另一个房间就转到那里"));
+    roomBar->addWidget(rooms_);
+    roomBar->addStretch(1);
+    layout->addLayout(roomBar);
+    connect(rooms_, &QComboBox::activated, this, &LobbyWindow::SwitchRoom);
     tables_ = new TableMap;
     auto* scroll = new QScrollArea;
     scroll->setWidget(tables_);
@@ -274,6 +287,7 @@ void LobbyWindow::SetStatus(const QString& text, bool refusal) {
 
 void LobbyWindow::OnLoggedIn(const QString& name, bool guest) {
     me_ = name;
+    if (!name.isEmpty()) enteredAsGuest_ = guest;
     tables_->SetMe(name);
     if (!name.isEmpty())
         SetStatus((guest ? QStringLiteral("以游客身份进入：") : QStringLiteral("已登录：")) + name +
@@ -285,6 +299,7 @@ void LobbyWindow::OnLoggedIn(const QString& name, bool guest) {
 
 void LobbyWindow::OnLists(const LobbyLists& lists) {
     tables_->SetTables(lists.tables);
+    ShowRooms(lists.rooms);
     const QString selected = users_->currentItem() ? users_->currentItem()->text(0) : QString();
     users_->setSortingEnabled(false);
     users_->clear();
@@ -299,6 +314,32 @@ void LobbyWindow::OnLists(const LobbyLists& lists) {
         if (item->text(0) == selected) users_->setCurrentItem(item);
     }
     users_->setSortingEnabled(true);
+}
+
+void LobbyWindow::ShowRooms(const std::vector<LobbyMessages::RoomView>& rooms) {
+    const QSignalBlocker quiet(rooms_);
+    rooms_->clear();
+    for (const auto& r : rooms) {
+        const QString address = QString::fromStdString(r.address);
+        rooms_->addItem(
+            QStringLiteral("%1（%2 桌，%3 人）").arg(QString::fromStdString(r.name)).arg(r.tables).arg(r.players),
+            address);
+        rooms_->setItemData(rooms_->count() - 1, QStringLiteral("%1 · %2").arg(QString::fromStdString(r.id), address),
+                            Qt::ToolTipRole);
+        rooms_->setItemData(rooms_->count() - 1, r.here, kHereRole);
+        if (r.here) rooms_->setCurrentIndex(rooms_->count() - 1);
+    }
+    rooms_->setEnabled(rooms_->count() > 1);
+}
+
+void LobbyWindow::SwitchRoom(int index) {
+    const QString address = rooms_->itemData(index).toString();
+    if (address.isEmpty() || rooms_->itemData(index, kHereRole).toBool()) return;
+    // The same way in as here: a guest comes in as a guest again, an account logs in again
+    // (its password is never kept).
+    setup_.guest = !me_.isEmpty() && enteredAsGuest_;
+    server_->setText(address);
+    ConnectToServer();
 }
 
 void LobbyWindow::OnSeated(const LaunchPlan::Request& r) {

@@ -1,6 +1,8 @@
 // The lobby window: the room server's address (remembered), log in, register or play as a
 // guest; the room's tables drawn with their seats; the users with points and titles; the
 // room's chat; "和电脑玩" (a new table with computer players, you its master) and "旁观".
+// Above the tables, the live rooms of the room's shared database: choosing another one
+// connects the lobby there (a guest enters again as a guest, an account logs in again).
 // A seat the room gives starts the table window; when it closes, the lobby comes back.
 #pragma once
 #include <QWidget>
@@ -44,6 +46,7 @@ public:
     QLineEdit* ChatInput() const { return chatInput_; }
     QPushButton* PlayComputers() const { return playComputers_; }
     QPushButton* GuestButton() const { return guest_; }
+    QComboBox* RoomChoice() const { return rooms_; }
     QLabel* Status() const { return status_; }
     const QString& Me() const { return me_; }
     TableRuns& Runs() const { return *runs_; }
@@ -63,6 +66,9 @@ private:
     void SetStatus(const QString& text, bool refusal = false);
     void OnLoggedIn(const QString& name, bool guest);
     void OnLists(const LobbyLists& lists);
+    void ShowRooms(const std::vector<LobbyMessages::RoomView>& rooms);
+    // Connects the lobby to the room at that index of the room list.
+    void SwitchRoom(int index);
     void OnSeated(const LaunchPlan::Request& r);
     void OnTableEnded(int table, int status, const QString& why);
     void WatchSelected();
@@ -74,6 +80,7 @@ private:
     std::unique_ptr<TableRuns> runs_;
     bool connected_ = false;
     QString me_;
+    bool enteredAsGuest_ = false;  // the lobby's user entered as a guest
     std::string recalledServer_;
     std::map<int, QString> watching_;  // table -> the player watched there (empty: playing)
 
@@ -86,6 +93,7 @@ private:
     QPushButton* guest_ = nullptr;
     QPushButton* logOut_ = nullptr;
     QLabel* status_ = nullptr;
+    QComboBox* rooms_ = nullptr;
     TableMap* tables_ = nullptr;
     QSpinBox* computers_ = nullptr;
     QComboBox* level_ = nullptr;

@@ -114,3 +114,47 @@ TEST(LobbyMessages, TitlesFollowThePoints) {
     EXPECT_EQ(e->users[0].title, "短工");
     EXPECT_EQ(e->users[1].points, -3);
 }
+
+TEST(LobbyMessages, TheRoomListReadsBackAndKeepsItsBounds) {
+    const std::vector<LM::RoomView> rooms = {{"east", "东厅", "127.0.0.1:47800", true, 2, 7},
+                                             {"west", "西厅", "rooms.example:47801", false, 0, 0}};
+    const Bytes m = LM::Rooms(rooms);
+    const auto e = LM::ParseEvent(m);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->type, LM::kRooms);
+    EXPECT_EQ(e->rooms, rooms);
+    EXPECT_EQ(LM::ParseEvent(LM::Rooms({}))->rooms.size(), 0u);
+
+    // Cut short, a stray byte, a negative count or an empty address: refused whole.
+    EXPECT_FALSE(LM::ParseEvent(Bytes(m.begin(), m.end() - 1)));
+    Bytes stray = m;
+    stray.push_back(0);
+    EXPECT_FALSE(LM::ParseEvent(stray));
+    Bytes negative = m;
+    negative[4] = 0xff;
+    EXPECT_FALSE(LM::ParseEvent(negative));
+    EXPECT_FALSE(LM::ParseEvent(LM::Rooms({{"east", "东厅", "", false, 0, 0}})));
+    EXPECT_FALSE(LM::ParseEvent(LM::Rooms({{"east", "东厅", "a:1", false, -1, 0}})));
+    EXPECT_FALSE(LM::ParseEvent(LM::Rooms({{"east", "东\n厅", "a:1", false, 0, 0}})));
+
+    // A list longer than a frame takes is cut to whole rooms that fit.
+    std::vector<LM::RoomView> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back(
+            {"room" + std::to_string(i), std::string(150, 'n'), "10.0.0.1:" + std::to_string(i + 1), i == 0, i, i});
+    const Bytes cut = LM::Rooms(many);
+    EXPECT_LE(cut.size(), 60000u);
+    const auto read = LM::ParseEvent(cut);
+    ASSERT_TRUE(read);
+    ASSERT_GT(read->rooms.size(), 10u);
+    EXPECT_EQ(read->rooms.back(), many[read->rooms.size() - 1]);
+}
+
+TEST(LobbyMessages, LaterMessageTypesAreUnknownAndTheOlderHelloIsRead) {
+    for (int type = LM::kWelcome; type <= LM::kRooms; ++type) EXPECT_TRUE(LM::KnownEvent(type)) << type;
+    EXPECT_FALSE(LM::KnownEvent(LM::kRooms + 1));
+    EXPECT_FALSE(LM::KnownEvent(LM::kRegister));
+    EXPECT_EQ(LM::ParseHello(LM::Hello(1)), 1);
+    EXPECT_EQ(LM::ParseHello(LM::Hello()), LM::kVersion);
+    EXPECT_EQ(LM::ParseEvent(LM::Welcome("东厅", true, 1))->version, 1);
+}

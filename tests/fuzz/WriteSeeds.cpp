@@ -318,6 +318,11 @@ void WriteLobbySeeds() {
     s.Send(LM::Plain(LM::kLeave));
     Write("lobby", "session", fuzzinput::JoinMessages(s.sent));
     Write("lobby", "events", fuzzinput::JoinMessages(s.session.Received()));
+    // The live rooms of a shared database, as a lobby reads them, and an empty list.
+    Write("lobby", "rooms",
+          fuzzinput::JoinMessages({LM::Rooms({{"east", "东厅", "127.0.0.1:47800", true, 2, 7},
+                                              {"west", "西厅", "10.0.0.2:47800", false, 0, 0}}),
+                                   LM::Rooms({})}));
 }
 
 void WriteFileSeeds(const fs::path& res) {

@@ -20,6 +20,7 @@ void CheckReadBack(const Bytes& m) {
     if (const auto e = LM::ParseEvent(m)) {
         if (e->type == LM::kTable && LM::TableChanged(e->tables.at(0)) != m) Mismatch("table");
         if (e->type == LM::kChatLine && LM::ChatLine(e->name, e->text) != m) Mismatch("chat line");
+        if (e->type == LM::kRooms && LM::Rooms(e->rooms) != m) Mismatch("rooms");
     }
     if (const auto r = LM::ParseRequest(m)) {
         if (r->type == LM::kLogIn && LM::LogIn(r->name, r->password) != m) Mismatch("log in");

@@ -3,6 +3,7 @@
 // players whose real table window comes and goes.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -261,4 +262,49 @@ TEST(LobbyWindowRoom, AccountsRegisterAndLogInAndTheAddressIsRemembered) {
     }
     LobbyWindow after(again);
     EXPECT_EQ(after.ServerField()->text(), QStringLiteral("127.0.0.1:9"));
+}
+
+TEST(LobbyWindowRoom, TheRoomsOfTheSharedDatabaseAreListedAndChoosingOneMovesTheLobbyThere) {
+    // Two rooms on one records file, each under its own id and name.
+    const std::string db = TempFile("shared-rooms.db").string();
+    ChildProcess east, west;
+    auto start = [&](ChildProcess& p, const std::string& id, const std::string& name) {
+        p.Start(std::string(TILELINK_TABLE_DIR) + "/tilelink-server",
+                {"--listen", "127.0.0.1:0", "--db", db, "--spill", TempFile(id + ".spill").string(), "--room-id", id,
+                 "--room-name", name},
+                true);
+        return ListeningAddress(p, 10s);
+    };
+    const std::string eastAddress = start(east, "east", "东厅"), westAddress = start(west, "west", "西厅");
+    ASSERT_FALSE(eastAddress.empty() || westAddress.empty());
+
+    LobbyWindow w(SetupFor(eastAddress, "rooms.conf"));
+    w.show();
+    w.ConnectToServer();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.GuestButton()->isEnabled(); }, 10000));
+    QTest::mouseClick(w.GuestButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Me().isEmpty() && w.RoomChoice()->count() == 2; }, 15000))
+        << w.Status()->text().toStdString();
+    EXPECT_TRUE(w.RoomChoice()->currentText().startsWith(QStringLiteral("东厅")))
+        << w.RoomChoice()->currentText().toStdString();
+    const int westIndex = w.RoomChoice()->findData(QString::fromStdString(westAddress));
+    ASSERT_GE(westIndex, 0);
+    EXPECT_TRUE(w.RoomChoice()->itemText(westIndex).startsWith(QStringLiteral("西厅（0 桌，0 人）")))
+        << w.RoomChoice()->itemText(westIndex).toStdString();
+
+    // Choosing the west room: the lobby connects there and comes in as a guest again.
+    const QString before = w.Me();
+    w.RoomChoice()->setCurrentIndex(westIndex);
+    emit w.RoomChoice()->activated(westIndex);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return w.ServerField()->text() == QString::fromStdString(westAddress) && !w.Me().isEmpty() &&
+                   w.RoomChoice()->count() == 2 && w.RoomChoice()->currentText().startsWith(QStringLiteral("西厅"));
+        },
+        15000))
+        << w.Status()->text().toStdString();
+    EXPECT_TRUE(w.Me().startsWith(QStringLiteral("游客"))) << w.Me().toStdString();
+    EXPECT_FALSE(before.isEmpty());
+    west.Stop();
+    east.Stop();
 }

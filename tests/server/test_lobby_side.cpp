@@ -1,6 +1,6 @@
 // The room's lobby side as the tables meet it: a mute and an ignore list reach table chat,
-// a lobby that does not read is cut off like a table client, and a room without guests
-// seats none.
+// a lobby that does not read is cut off like a table client, a room without guests
+// seats none, and only lobbies of version 2 on get the room list.
 #include "RawClient.h"
 #include "ServerHarness.h"
 #include "core/GameMessages.h"
@@ -111,4 +111,43 @@ TEST(LobbySide, ARoomWithoutGuestsSeatsNone) {
     // A ticket of the room's secret for a name that is no account still seats its user.
     auto operatorTool = Seated(h, "tool");
     EXPECT_EQ(h.room->UserCount(), 1u);
+}
+
+TEST(LobbySide, TheRoomListGoesToNewLobbiesAndAnOldLobbyIsServedWithoutIt) {
+    ServerHarness h([](ServerOptions& o) { o.roomName = "东厅"; });
+    RawClient older(h.io, h.Endpoint());
+    RawClient newer(h.io, h.Endpoint());
+    ASSERT_TRUE(h.RunUntil([&] { return older.connected && newer.connected; }));
+    older.Send(LM::Hello(1));
+    newer.Send(LM::Hello());
+    auto events = [](const RawClient& c, LM::Type type) {
+        std::vector<LM::Event> out;
+        for (const auto& m : c.messages)
+            if (const auto e = LM::ParseEvent(m); e && e->type == type) out.push_back(*e);
+        return out;
+    };
+    // The newer lobby hears of this room, marked as the one it is on, with its address.
+    ASSERT_TRUE(h.RunUntil([&] { return !events(newer, LM::kRooms).empty(); }, 10s));
+    const auto rooms = events(newer, LM::kRooms).front().rooms;
+    ASSERT_EQ(rooms.size(), 1u);
+    EXPECT_EQ(rooms[0].name, "东厅");
+    EXPECT_EQ(rooms[0].address, "127.0.0.1:" + std::to_string(h.Endpoint().port()));
+    EXPECT_TRUE(rooms[0].here);
+    EXPECT_EQ(events(newer, LM::kWelcome).at(0).version, LM::kVersion);
+
+    // The older one has its welcome in its own version, its lists, and nothing it cannot read.
+    older.Send(LM::Plain(LM::kGuest));
+    ASSERT_TRUE(h.RunUntil([&] { return !events(older, LM::kYou).empty(); }));
+    h.RunFor(1500ms);
+    EXPECT_EQ(events(older, LM::kWelcome).at(0).version, 1);
+    EXPECT_EQ(events(older, LM::kTables).size(), 1u);
+    for (const auto& m : older.messages) EXPECT_TRUE(LM::ParseEvent(m)) << "type " << int(m.at(0));
+    EXPECT_FALSE(older.closed);
+
+    // A lobby of a version the room does not speak is told so and closed.
+    RawClient future(h.io, h.Endpoint());
+    ASSERT_TRUE(h.RunUntil([&] { return future.connected; }));
+    future.Send(LM::Hello(LM::kVersion + 1));
+    EXPECT_TRUE(h.RunUntil([&] { return future.closed; }));
+    EXPECT_EQ(events(future, LM::kNotice).size(), 1u);
 }

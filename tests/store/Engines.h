@@ -91,3 +91,12 @@ private:
     PgCluster* cluster_ = nullptr;
     std::string db_, url_;
 };
+
+// Both engines, for typed suites, named by their engine.
+using Engines = testing::Types<SqliteEngine, PgEngine>;
+struct EngineNames {
+    template <class T>
+    static std::string GetName(int) {
+        return T::kName;
+    }
+};

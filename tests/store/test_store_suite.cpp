@@ -46,13 +46,6 @@ protected:
     std::unique_ptr<Store> store_;
 };
 
-using Engines = testing::Types<SqliteEngine, PgEngine>;
-struct EngineNames {
-    template <class T>
-    static std::string GetName(int) {
-        return T::kName;
-    }
-};
 TYPED_TEST_SUITE(StoreSuite, Engines, EngineNames);
 
 TYPED_TEST(StoreSuite, RecordsAreMadeOnceAndEveryGameAddsUp) {
@@ -142,7 +135,7 @@ TYPED_TEST(StoreSuite, RoomsBeatAndEachAccountHasOneSession) {
     ASSERT_TRUE(this->store_->RegisterRoom({"a", "东厅", "127.0.0.1:7001", 100}, error)) << error;
     ASSERT_TRUE(this->store_->RegisterRoom({"b", "西厅", "127.0.0.1:7002", 100}, error)) << error;
     std::vector<std::string> held;
-    ASSERT_TRUE(this->store_->Heartbeat("a", 200, held, error)) << error;
+    ASSERT_TRUE(this->store_->Heartbeat("a", 200, {3, 11}, held, error)) << error;
     std::vector<RoomEntry> rooms;
     ASSERT_TRUE(this->store_->LiveRooms(150, rooms, error));
     ASSERT_EQ(rooms.size(), 1u);  // b has not beaten since 100
@@ -150,21 +143,36 @@ TYPED_TEST(StoreSuite, RoomsBeatAndEachAccountHasOneSession) {
     EXPECT_EQ(rooms[0].name, "东厅");
     EXPECT_EQ(rooms[0].address, "127.0.0.1:7001");
     EXPECT_EQ(rooms[0].heartbeat, 200);
+    EXPECT_EQ(rooms[0].tables, 3);
+    EXPECT_EQ(rooms[0].players, 11);
+    // Each beat writes the counts of its own room only; both are listed, by id.
+    ASSERT_TRUE(this->store_->Heartbeat("b", 200, {1, 2}, held, error)) << error;
+    ASSERT_TRUE(this->store_->Heartbeat("a", 200, {0, 0}, held, error)) << error;
+    ASSERT_TRUE(this->store_->LiveRooms(150, rooms, error));
+    ASSERT_EQ(rooms.size(), 2u);
+    EXPECT_EQ(rooms[0].tables + rooms[0].players, 0);
+    EXPECT_EQ(rooms[1].id, "b");
+    EXPECT_EQ(rooms[1].tables, 1);
+    EXPECT_EQ(rooms[1].players, 2);
 
     ASSERT_TRUE(this->store_->TakeSession("甲", "a", error));
     ASSERT_TRUE(this->store_->TakeSession("乙", "a", error));
-    ASSERT_TRUE(this->store_->Heartbeat("a", 201, held, error));
+    ASSERT_TRUE(this->store_->Heartbeat("a", 201, {}, held, error));
     EXPECT_EQ(held.size(), 2u);
     // 甲 logs in at b: a no longer holds it, and a giving it back late changes nothing.
     ASSERT_TRUE(this->store_->TakeSession("甲", "b", error));
-    ASSERT_TRUE(this->store_->Heartbeat("a", 202, held, error));
+    ASSERT_TRUE(this->store_->Heartbeat("a", 202, {}, held, error));
     EXPECT_EQ(held, std::vector<std::string>{"乙"});
     ASSERT_TRUE(this->store_->EndSession("甲", "a", error));
-    ASSERT_TRUE(this->store_->Heartbeat("b", 202, held, error));
+    ASSERT_TRUE(this->store_->Heartbeat("b", 202, {}, held, error));
     EXPECT_EQ(held, std::vector<std::string>{"甲"});
-    // b starts again: the sessions it held before are gone.
+    // b starts again: the sessions it held before are gone, and so are its old counts.
+    ASSERT_TRUE(this->store_->Heartbeat("b", 250, {4, 9}, held, error));
     ASSERT_TRUE(this->store_->RegisterRoom({"b", "西厅", "127.0.0.1:7002", 300}, error));
-    ASSERT_TRUE(this->store_->Heartbeat("b", 301, held, error));
+    ASSERT_TRUE(this->store_->LiveRooms(300, rooms, error));
+    ASSERT_EQ(rooms.size(), 1u);
+    EXPECT_EQ(rooms[0].tables + rooms[0].players, 0);
+    ASSERT_TRUE(this->store_->Heartbeat("b", 301, {}, held, error));
     EXPECT_TRUE(held.empty());
 }
 
@@ -184,6 +192,30 @@ TYPED_TEST(StoreSuite, TheSchemaIsMigratedOnceAndANewerOneIsRefused) {
     EXPECT_FALSE(OpenStore(this->engine_.Where(), error));
     EXPECT_NE(error.find("newer"), std::string::npos) << error;
     EXPECT_EQ(this->engine_.Count("SELECT score FROM users"), 5);
+}
+
+TYPED_TEST(StoreSuite, ADatabaseOfVersionThreeKeepsItsRoomsAndGainsTheirCounts) {
+    std::string error;
+    ASSERT_TRUE(this->store_->RegisterRoom({"a", "东厅", "127.0.0.1:7001", 100}, error)) << error;
+    this->store_.reset();
+    // Back to the rooms table of version 3, as a server of that version left it.
+    this->engine_.Exec(
+        "ALTER TABLE rooms DROP COLUMN tables_in_use; ALTER TABLE rooms DROP COLUMN players;"
+        " DELETE FROM schema_migrations WHERE version=4");
+    this->engine_.Exec("PRAGMA user_version=3");  // SQLite's second mark; PostgreSQL refuses it, harmlessly
+    ASSERT_EQ(this->engine_.Count("SELECT MAX(version) FROM schema_migrations"), 3);
+    ASSERT_EQ(this->engine_.Count("SELECT COUNT(*) FROM rooms"), 1);
+    this->store_ = OpenStore(this->engine_.Where(), error);
+    ASSERT_TRUE(this->store_) << error;
+    EXPECT_EQ(this->engine_.Count("SELECT MAX(version) FROM schema_migrations"), Store::kSchemaVersion);
+    std::vector<RoomEntry> rooms;
+    ASSERT_TRUE(this->store_->LiveRooms(0, rooms, error)) << error;
+    ASSERT_EQ(rooms.size(), 1u);
+    EXPECT_EQ(rooms[0].name, "东厅");
+    EXPECT_EQ(rooms[0].tables + rooms[0].players, 0);
+    std::vector<std::string> held;
+    ASSERT_TRUE(this->store_->Heartbeat("a", 200, {2, 5}, held, error)) << error;
+    EXPECT_EQ(this->engine_.Count("SELECT players FROM rooms WHERE id='a'"), 5);
 }
 
 TYPED_TEST(StoreSuite, AnAccountIsRegisteredOnceAndItsNameCountsAsTaken) {
