@@ -186,7 +186,7 @@ Figures Measure(asio::io_context& io, const Options& opt, int tables, pid_t serv
 Figures RunServer(const Options& opt, int tables, int threads) {
     int port = 0;
     const pid_t pid = StartServer({opt.serverBin, "--listen", "127.0.0.1:0", "--db", ":memory:", "--seed", "7",
-                                   "--threads", std::to_string(threads)},
+                                   "--threads", std::to_string(threads), "--log-level", "warn"},
                                   port);
     if (pid <= 0) {
         std::fprintf(stderr, "bench_load: cannot start %s\n", opt.serverBin.c_str());
