@@ -859,7 +859,7 @@ void RoomServer::CheckBotTables() {
         for (const auto& [n, slot] : tables_)
             if (const auto* names = bots_.NamesAt(n)) withBots.emplace_back(slot, *names);
     }
-    std::vector<int> done;
+    std::vector<std::pair<int, std::vector<std::string>>> done;
     for (const auto& [slot, names] : withBots) {
         bool anyoneElse = true;
         slot->Run([&, &slot = slot, &names = names] {
@@ -869,11 +869,16 @@ void RoomServer::CheckBotTables() {
             for (const auto& s : view.seats)
                 if (!s.name.empty() && std::find(names.begin(), names.end(), s.name) == names.end()) anyoneElse = true;
         });
-        if (!anyoneElse) done.push_back(slot->number);
+        if (!anyoneElse) done.emplace_back(slot->number, names);
     }
     if (done.empty()) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (int n : done) bots_.Stop(n);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [n, names] : done) bots_.Stop(n);
+    }
+    // Their seats go at once rather than wait out a dropped player's grace.
+    for (const auto& [n, names] : done)
+        for (const auto& name : names) AtTable(name, [](UserSession& u, Table& table) { table.Leave(u); });
 }
 
 std::string RoomServer::ChatRefusal(const std::string& name) {
