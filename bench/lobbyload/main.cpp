@@ -6,12 +6,15 @@
 // bytes per lobby client over the whole run, the time until a seat change has reached every
 // lobby client (p50, p99) and one lobby client (p50, p99, per-client p99), and that p99 as a
 // ratio to the tables' own p99 from a removal request to its broadcast in the same run.
+// The tables first play alone for a while (up to 10 s): their p99 then is the baseline the
+// p99 with the lobbies watching is compared with.
 //
 //   bench_lobbyload [--tables K] [--lobby-clients L] [--seconds S] [--think MS]
 //                   [--seat-changes PER_SECOND] [--server-bin PATH]
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,6 +23,7 @@
 #include <future>
 #include <memory>
 #include <numeric>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,6 +53,20 @@ constexpr int kSpares = 4;  // spare players, each at a table of its own
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
+// The processor time a process has used, in seconds.
+double CpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    // The fields after the program's name, which stands in brackets.
+    std::istringstream rest(line.substr(line.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i)
+        if (i >= 14) ticks += std::stod(field);  // utime, stime
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 std::string LoadAverage() {
     std::ifstream in("/proc/loadavg");
     std::string one, five, fifteen;
@@ -74,11 +92,10 @@ public:
         next_ = Clock::now();
         Tick();
     }
+    // No more changes; a player sitting down now is left to arrive.
     void Stop() {
         stopped_ = true;
         timer_.cancel();
-        for (auto& p : players_)
-            if (p) p->Stop();
     }
     // For each spare table, when each change was sent.
     const std::vector<std::vector<Clock::time_point>>& Sent() const { return sent_; }
@@ -198,6 +215,29 @@ int main(int argc, char** argv) {
     auto work = asio::make_work_guard(tableIo);
     std::thread tableThread([&tableIo] { tableIo.run(); });
 
+    // The baseline: the same tables with no lobby client in the room.
+    const int baselineSeconds = std::min(opt.seconds, 10);
+    auto measureTables = [&](int seconds) {
+        OnThread(tableIo, [&] {
+            tables.Mark();
+            return 0;
+        });
+        const auto from = Clock::now();
+        const double cpu = CpuSeconds(server.Pid());
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        const double wall = Ms(Clock::now() - from) / 1000;
+        auto f = OnThread(tableIo, [&] {
+            return TableFigures{tables.RemovalsSinceMark(), tables.LatenciesSinceMark(), tables.Connected()};
+        });
+        std::printf(
+            "tables alone, %.1f s: %.0f removals/s, broadcast p50 %.2f ms p99 %.2f ms (%zu samples); server "
+            "%.0f %% of a core\n",
+            wall, f.removals / wall, Percentile(f.latencies, 0.5), Percentile(f.latencies, 0.99), f.latencies.size(),
+            100 * (CpuSeconds(server.Pid()) - cpu) / wall);
+        return Percentile(f.latencies, 0.99);
+    };
+    const double baseP99 = measureTables(baselineSeconds);
+
     // The lobby clients, on this thread, arriving in waves.
     std::vector<int> spareTables;
     for (int i = 0; i < kSpares; ++i) spareTables.push_back(opt.tables + 1 + i);
@@ -232,8 +272,10 @@ int main(int argc, char** argv) {
         return 0;
     });
     const auto markAt = Clock::now();
+    const double cpuAtMark = CpuSeconds(server.Pid());
     lobbyIo.run_for(std::chrono::seconds(opt.seconds));
     const double elapsed = Ms(Clock::now() - markAt) / 1000;
+    const double serverCpu = CpuSeconds(server.Pid()) - cpuAtMark;
     const TableFigures tf = OnThread(tableIo, [&] {
         changes.Stop();
         return TableFigures{tables.RemovalsSinceMark(), tables.LatenciesSinceMark(), tables.Connected()};
@@ -287,9 +329,11 @@ int main(int argc, char** argv) {
 
     const double n = static_cast<double>(lobbies.size());
     std::printf("measured %.1f s; load average %s\n", elapsed, LoadAverage().c_str());
-    std::printf("tables: %d players connected, %.0f removals/s, broadcast p50 %.2f ms p99 %.2f ms (%zu samples)\n",
-                tf.connected, tf.removals / elapsed, Percentile(tf.latencies, 0.5), Percentile(tf.latencies, 0.99),
-                tf.latencies.size());
+    std::printf(
+        "tables with the lobbies: %d players connected, %.0f removals/s, broadcast p50 %.2f ms p99 %.2f ms "
+        "(%zu samples), p99 x%.1f the tables alone; server %.0f %% of a core\n",
+        tf.connected, tf.removals / elapsed, Percentile(tf.latencies, 0.5), Percentile(tf.latencies, 0.99),
+        tf.latencies.size(), baseP99 > 0 ? Percentile(tf.latencies, 0.99) / baseP99 : 0.0, 100 * serverCpu / elapsed);
     std::printf(
         "lobby: %.0f messages/s in all, %.2f per client; %.0f bytes/s per client; %.0f bytes per client over "
         "the whole run (lists and changes); %ld clients cut off by the server\n",
