@@ -39,9 +39,11 @@ int TableLoad::Connected() const {
 void TableLoad::Mark() {
     latencyMark_.clear();
     removalMark_ = 0;
+    gamesMark_ = 0;
     for (const auto& c : players_) {
         latencyMark_.push_back(c->LatenciesMs().size());
         removalMark_ += c->Removals();
+        gamesMark_ += c->GamesEnded();
     }
 }
 
@@ -49,6 +51,12 @@ long TableLoad::RemovalsSinceMark() const {
     long n = 0;
     for (const auto& c : players_) n += c->Removals();
     return n - removalMark_;
+}
+
+long TableLoad::GamesEndedSinceMark() const {
+    long n = 0;
+    for (const auto& c : players_) n += c->GamesEnded();
+    return n - gamesMark_;
 }
 
 std::vector<double> TableLoad::LatenciesSinceMark() const {

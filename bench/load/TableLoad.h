@@ -22,6 +22,8 @@ public:
     // From now on removals and latencies count.
     void Mark();
     long RemovalsSinceMark() const;
+    // Games ended, as the players saw them (each game once per player).
+    long GamesEndedSinceMark() const;
     std::vector<double> LatenciesSinceMark() const;
     void Stop();
 
@@ -32,6 +34,7 @@ private:
     std::vector<std::unique_ptr<ScriptedClient>> players_;
     std::vector<std::size_t> latencyMark_;
     long removalMark_ = 0;
+    long gamesMark_ = 0;
 };
 
 // The q-quantile (0..1) of the values, the nearest rank; 0 for none.

@@ -43,7 +43,7 @@ using Clock = std::chrono::steady_clock;
 struct Options {
     int tables = 500;
     int lobbies = 1000;
-    int seconds = 30;
+    int seconds = 120;  // a game of six takes about 80 s at the default pace: ends and starts are in
     int thinkMs = 1000;
     int seatChanges = 4;  // a second
     std::string serverBin = TILELINK_SERVER_BIN;
@@ -137,6 +137,7 @@ private:
 
 struct TableFigures {
     long removals = 0;
+    long games = 0;  // ended, counted once per table
     std::vector<double> latencies;
     int connected = 0;
 };
@@ -227,7 +228,8 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
         const double wall = Ms(Clock::now() - from) / 1000;
         auto f = OnThread(tableIo, [&] {
-            return TableFigures{tables.RemovalsSinceMark(), tables.LatenciesSinceMark(), tables.Connected()};
+            return TableFigures{tables.RemovalsSinceMark(), tables.GamesEndedSinceMark() / 6,
+                                tables.LatenciesSinceMark(), tables.Connected()};
         });
         std::printf(
             "tables alone, %.1f s: %.0f removals/s, broadcast p50 %.2f ms p99 %.2f ms (%zu samples); server "
@@ -278,7 +280,8 @@ int main(int argc, char** argv) {
     const double serverCpu = CpuSeconds(server.Pid()) - cpuAtMark;
     const TableFigures tf = OnThread(tableIo, [&] {
         changes.Stop();
-        return TableFigures{tables.RemovalsSinceMark(), tables.LatenciesSinceMark(), tables.Connected()};
+        return TableFigures{tables.RemovalsSinceMark(), tables.GamesEndedSinceMark() / 6, tables.LatenciesSinceMark(),
+                            tables.Connected()};
     });
     std::uint64_t bytes = 0, messages = 0, bytesWhole = 0;
     for (std::size_t i = 0; i < lobbies.size(); ++i) {
