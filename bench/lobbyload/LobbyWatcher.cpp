@@ -5,9 +5,31 @@
 using namespace LobbyMessages;
 
 LobbyWatcher::LobbyWatcher(asio::io_context& io, asio::ip::tcp::endpoint server, const std::vector<int>& followed)
-    : io_(io), server_(std::move(server)), socket_(io), taken_(followed.size()), seen_(followed.size()) {
-    for (std::size_t i = 0; i < followed.size(); ++i) followed_[followed[i]] = i;
+    : io_(io), server_(std::move(server)), socket_(io) {
+    for (int t : followed) followed_[t] = "";
 }
+
+std::optional<LobbyWatcher::Clock::time_point> LobbyWatcher::Saw(std::size_t n, bool taken) const {
+    const auto& seen = taken ? taken_ : left_;
+    if (n >= seen.size() || seen[n] == Clock::time_point{}) return std::nullopt;
+    return seen[n];
+}
+
+namespace {
+
+// N of "spareN"; none for another name.
+std::optional<std::size_t> SpareNumber(const std::string& name) {
+    constexpr std::string_view prefix = "spare";
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+    return static_cast<std::size_t>(std::stoul(name.substr(prefix.size())));
+}
+
+void Note(std::vector<LobbyWatcher::Clock::time_point>& seen, std::size_t n) {
+    if (n >= seen.size()) seen.resize(n + 1);
+    seen[n] = LobbyWatcher::Clock::now();
+}
+
+}  // namespace
 
 void LobbyWatcher::Start() {
     hello_ = Framing::EncodeFrame(Hello());
@@ -57,9 +79,14 @@ void LobbyWatcher::Handle(const Bytes& m) {
         if (it == followed_.end()) return;
         const auto e = ParseEvent(m);
         if (!e || e->tables.empty()) return;
-        const bool taken = !e->tables.front().Empty();
-        if (taken != taken_[it->second]) seen_[it->second].push_back(Clock::now());
-        taken_[it->second] = taken;
+        std::string seated;
+        for (const auto& seat : e->tables.front().seats)
+            if (!seat.name.empty()) seated = seat.name;
+        std::string& before = it->second;
+        if (seated == before) return;
+        if (const auto n = SpareNumber(before)) Note(left_, *n);
+        if (const auto n = SpareNumber(seated)) Note(taken_, *n);
+        before = seated;
         return;
     }
     if (type == kYou) you_ = true;

@@ -1,7 +1,7 @@
 // One lobby client of the lobby load driver: it says the lobby hello, enters as a guest,
 // takes the whole table and user lists and then follows the room's changes. It counts what
-// it reads, and notes when it saw each seat change at the tables it follows (a table whose
-// seat is taken, or left again).
+// it reads, and notes when it saw each seat change at the tables it follows: a seat taken
+// by the player named "spare" and a number N, and left by it again.
 #pragma once
 #include <asio.hpp>
 
@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/Framing.h"
@@ -32,9 +34,8 @@ public:
     Clock::time_point CutAt() const { return cutAt_; }
     std::uint64_t BytesRead() const { return bytes_; }
     std::uint64_t MessagesRead() const { return messages_; }
-    // For each followed table (in the order given), when this lobby saw its seats change:
-    // the first entry is the first change after the start, and so on.
-    const std::vector<std::vector<Clock::time_point>>& SeatChanges() const { return seen_; }
+    // When this lobby saw spareN take a seat (taken) or leave it again; none when it did not.
+    std::optional<Clock::time_point> Saw(std::size_t n, bool taken) const;
 
 private:
     void Read();
@@ -47,9 +48,8 @@ private:
     Framing::FrameDecoder decoder_;
     std::array<std::uint8_t, 16384> buf_{};
     Bytes hello_;
-    std::map<int, std::size_t> followed_;  // table number -> index
-    std::vector<bool> taken_;              // as last seen
-    std::vector<std::vector<Clock::time_point>> seen_;
+    std::map<int, std::string> followed_;          // table number -> the name seated there, as last seen
+    std::vector<Clock::time_point> taken_, left_;  // by N; zero: not seen
     bool you_ = false, tablesWhole_ = false, usersWhole_ = false;
     bool cut_ = false, stopped_ = false;
     Clock::time_point cutAt_{};

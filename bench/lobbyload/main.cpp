@@ -75,18 +75,24 @@ std::string LoadAverage() {
 }
 
 // The spare players: every period one of them sits down at its own table or stands up
-// again, in turn, so each table changes once every kSpares periods. Runs on the tables'
-// io context; its times are read once that has stopped.
+// again, in turn, so each table changes once every kSpares periods. Every sitting has a
+// name of its own, "spare" and its number, so a lobby client can tell the changes apart.
+// A seat is taken once the server has seated the player (it waits for the player's
+// record first), which the player sees itself; a seat is left the moment the player's
+// connection closes. Runs on the tables' io context; read once that has stopped.
 class SeatChanges {
 public:
+    struct Sitting {
+        Clock::time_point asked{}, seated{}, left{};  // seated, left: zero when it did not happen
+    };
+
     SeatChanges(asio::io_context& io, asio::ip::tcp::endpoint server, int firstTable, int perSecond)
         : io_(io),
           server_(std::move(server)),
           timer_(io),
           firstTable_(firstTable),
           period_(std::chrono::microseconds(1000000 / perSecond)),
-          players_(kSpares),
-          sent_(kSpares) {}
+          players_(kSpares) {}
 
     void Start() {
         next_ = Clock::now();
@@ -97,24 +103,33 @@ public:
         stopped_ = true;
         timer_.cancel();
     }
-    // For each spare table, when each change was sent.
-    const std::vector<std::vector<Clock::time_point>>& Sent() const { return sent_; }
+    const std::vector<Sitting>& Sittings() const { return sittings_; }
 
 private:
+    struct Spare {
+        std::unique_ptr<ScriptedClient> client;
+        std::size_t sitting = 0;
+    };
+
     void Tick() {
         if (stopped_) return;
-        const int i = turn_++ % kSpares;
-        auto& p = players_[i];
-        sent_[i].push_back(Clock::now());
-        if (p) {
-            p->Stop();
-            p.reset();
+        Spare& p = players_[turn_++ % kSpares];
+        if (p.client) {
+            if (sittings_[p.sitting].seated != Clock::time_point{}) sittings_[p.sitting].left = Clock::now();
+            p.client->Stop();
+            p.client.reset();
         } else {
+            p.sitting = sittings_.size();
+            sittings_.push_back({Clock::now(), {}, {}});
             ScriptPlan plan;
-            const Ticket::SeatTicket t{firstTable_ + i, "spare" + std::to_string(i), "", std::time(nullptr) + 3600};
+            const int table = firstTable_ + static_cast<int>(&p - players_.data());
+            const Ticket::SeatTicket t{table, "spare" + std::to_string(p.sitting), "", std::time(nullptr) + 3600};
             plan.ticket = Ticket::Make(t, nullptr);
-            p = std::make_unique<ScriptedClient>(io_, server_, plan);
-            p->Start();
+            p.client = std::make_unique<ScriptedClient>(io_, server_, plan);
+            p.client->onMessage = [this, n = p.sitting](ScriptedClient& c, const Bytes&) {
+                if (c.Seat() >= 0 && sittings_[n].seated == Clock::time_point{}) sittings_[n].seated = Clock::now();
+            };
+            p.client->Start();
         }
         next_ += period_;
         timer_.expires_at(next_);
@@ -131,8 +146,8 @@ private:
     Clock::time_point next_{};
     int turn_ = 0;
     bool stopped_ = false;
-    std::vector<std::unique_ptr<ScriptedClient>> players_;
-    std::vector<std::vector<Clock::time_point>> sent_;
+    std::vector<Spare> players_;
+    std::vector<Sitting> sittings_;
 };
 
 struct TableFigures {
@@ -299,33 +314,40 @@ int main(int argc, char** argv) {
     tableIo.stop();
     tableThread.join();
 
-    // Seat changes: each one against every lobby client still connected.
-    std::vector<double> toEvery, toOne;
-    std::vector<double> clientP99;
+    // Seat changes: each one taken or left at the table, against every lobby client.
+    std::vector<double> toEvery, toOne, clientP99, seating;
     std::vector<std::vector<double>> perClient(lobbies.size());
-    long unseen = 0, notEverywhere = 0, sentCount = 0;
-    const auto& sent = changes.Sent();
-    for (std::size_t s = 0; s < sent.size(); ++s)
-        for (std::size_t k = 0; k < sent[s].size(); ++k) {
-            ++sentCount;
-            double last = 0;
-            bool everywhere = true;
-            for (std::size_t i = 0; i < lobbies.size(); ++i) {
-                const auto& l = *lobbies[i];
-                const auto& seen = l.SeatChanges()[s];
-                if (k < seen.size()) {
-                    const double d = Ms(seen[k] - sent[s][k]);
-                    toOne.push_back(d);
-                    perClient[i].push_back(d);
-                    last = std::max(last, d);
-                } else {
-                    ++unseen;
-                    everywhere = false;
-                }
+    long changesMade = 0, notEverywhere = 0, unseen = 0, neverSeated = 0;
+    const auto& sittings = changes.Sittings();
+    auto against = [&](Clock::time_point made, auto seenBy) {
+        ++changesMade;
+        double last = 0;
+        bool everywhere = true;
+        for (std::size_t i = 0; i < lobbies.size(); ++i) {
+            const auto seen = seenBy(*lobbies[i]);
+            if (!seen) {
+                ++unseen;
+                everywhere = false;
+                continue;
             }
-            if (everywhere) toEvery.push_back(last);
-            else ++notEverywhere;
+            const double d = Ms(*seen - made);
+            toOne.push_back(d);
+            perClient[i].push_back(d);
+            last = std::max(last, d);
         }
+        if (everywhere) toEvery.push_back(last);
+        else ++notEverywhere;
+    };
+    for (std::size_t n = 0; n < sittings.size(); ++n) {
+        const auto& st = sittings[n];
+        if (st.seated == Clock::time_point{}) {
+            ++neverSeated;
+            continue;
+        }
+        seating.push_back(Ms(st.seated - st.asked));
+        against(st.seated, [n](const LobbyWatcher& l) { return l.Saw(n, true); });
+        if (st.left != Clock::time_point{}) against(st.left, [n](const LobbyWatcher& l) { return l.Saw(n, false); });
+    }
     for (auto& v : perClient)
         if (!v.empty()) clientP99.push_back(Percentile(v, 0.99));
     const long cut = count([](auto& l) { return l->Cut(); });
@@ -333,16 +355,19 @@ int main(int argc, char** argv) {
     const double n = static_cast<double>(lobbies.size());
     std::printf("measured %.1f s; load average %s\n", elapsed, LoadAverage().c_str());
     std::printf(
-        "tables with the lobbies: %d players connected, %.0f removals/s, broadcast p50 %.2f ms p99 %.2f ms "
-        "(%zu samples), p99 x%.1f the tables alone; server %.0f %% of a core\n",
-        tf.connected, tf.removals / elapsed, Percentile(tf.latencies, 0.5), Percentile(tf.latencies, 0.99),
+        "tables with the lobbies: %d players connected, %.0f removals/s, %ld games ended, broadcast p50 %.2f ms "
+        "p99 %.2f ms (%zu samples), p99 x%.1f the tables alone; server %.0f %% of a core\n",
+        tf.connected, tf.removals / elapsed, tf.games, Percentile(tf.latencies, 0.5), Percentile(tf.latencies, 0.99),
         tf.latencies.size(), baseP99 > 0 ? Percentile(tf.latencies, 0.99) / baseP99 : 0.0, 100 * serverCpu / elapsed);
     std::printf(
         "lobby: %.0f messages/s in all, %.2f per client; %.0f bytes/s per client; %.0f bytes per client over "
         "the whole run (lists and changes); %ld clients cut off by the server\n",
         messages / elapsed, messages / elapsed / n, bytes / elapsed / n, bytesWhole / n, cut);
-    std::printf("seat changes: %ld sent, %ld not seen by every lobby client (%ld missing deliveries)\n", sentCount,
-                notEverywhere, unseen);
+    std::printf(
+        "seat changes: %ld made (%zu sittings asked for, %ld never seated), %ld not seen by every lobby client "
+        "(%ld missing deliveries); a sitting waited p50 %.1f ms p99 %.1f ms for its seat\n",
+        changesMade, sittings.size(), neverSeated, notEverywhere, unseen, Percentile(seating, 0.5),
+        Percentile(seating, 0.99));
     const double everyP99 = Percentile(toEvery, 0.99);
     const double tableP99 = Percentile(tf.latencies, 0.99);
     std::printf("  to every lobby client: p50 %.1f ms  p99 %.1f ms  max %.1f ms\n", Percentile(toEvery, 0.5), everyP99,
