@@ -13,7 +13,6 @@
 //                   [--seat-changes PER_SECOND] [--server-bin PATH]
 #include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -185,16 +184,12 @@ int main(int argc, char** argv) {
         ->check(CommandLine::Whole(1, 40));
     app.add_option("--server-bin", opt.serverBin, "the server program");
     if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
-    // Two sockets a connection (here and in the server, which lifts its own limit).
-    rlimit lim{};
-    getrlimit(RLIMIT_NOFILE, &lim);
-    lim.rlim_cur = lim.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &lim);
     signal(SIGPIPE, SIG_IGN);
-    const auto needed = static_cast<rlim_t>(opt.tables * 6 + opt.lobbies + kSpares + 64);
-    if (lim.rlim_cur < needed)
-        std::fprintf(stderr, "bench_lobbyload: %llu descriptors allowed, %llu wanted; connections will fail\n",
-                     static_cast<unsigned long long>(lim.rlim_cur), static_cast<unsigned long long>(needed));
+    const std::size_t allowed = LiftDescriptorLimit();
+    const auto needed = static_cast<std::size_t>(opt.tables * 6 + opt.lobbies + kSpares + 64);
+    if (allowed < needed)
+        std::fprintf(stderr, "bench_lobbyload: %zu descriptors allowed, %zu wanted; connections will fail\n", allowed,
+                     needed);
 
     char folder[] = "/tmp/tilelink_lobbyload_XXXXXX";
     if (!mkdtemp(folder)) {
