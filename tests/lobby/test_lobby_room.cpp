@@ -87,6 +87,8 @@ TEST(LobbyAccounts, RegisteredFromTheCommandLineTheyAreListedWhereTheySat) {
         alice, {"join", "--server", server.Address(), "--name", "alice", "--password-file", alicePw, "--table", "2"}));
     ASSERT_TRUE(StartLobby(
         bob, {"join", "--server", server.Address(), "--name", "小明", "--password-file", bobPw, "--table", "3"}));
+    // The two table windows come in either order: wait for each.
+    TablesWhen(server, "2 alice - - - - - 0");
     const auto lines = TablesWhen(server, "3 小明 - - - - - 0");
     EXPECT_NE(lines.find("2 alice - - - - - 0\n"), std::string::npos) << lines;
     EXPECT_NE(lines.find("3 小明 - - - - - 0\n"), std::string::npos) << lines;
