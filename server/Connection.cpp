@@ -33,16 +33,22 @@ void Connection::Start() {
     auto self = shared_from_this();
     timer_.expires_after(limits_.loginTimeout);
     timer_.async_wait([self](std::error_code ec) {
-        if (!ec && !self->loggedIn_) self->Close(self->ready_ ? "no login in time" : "no TLS handshake in time");
+        if (!ec && !self->loggedIn_) self->CloseHere(self->ready_ ? "no login in time" : "no TLS handshake in time");
     });
     stream_.AsyncHandshake(asio::ssl::stream_base::server, [self](std::error_code ec) {
         if (self->closed_) return;
         if (ec) {
-            self->Close("TLS handshake failed");
+            self->CloseHere("TLS handshake failed");
             return;
         }
-        self->ready_ = true;
-        if (!self->queue_.empty() && !self->writing_) self->Write();
+        bool write = false;
+        {
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            self->ready_ = true;
+            write = !self->queue_.empty() && !self->writing_;
+            if (write) self->writing_ = true;
+        }
+        if (write) self->Write();
         self->Read();
     });
 }
@@ -67,7 +73,7 @@ void Connection::Read() {
     stream_.async_read_some(asio::buffer(readBuf_), [self](std::error_code ec, std::size_t n) {
         if (self->closed_) return;
         if (ec) {
-            self->Close(ec == asio::error::eof ? "closed by the client" : "read failed");
+            self->CloseHere(ec == asio::error::eof ? "closed by the client" : "read failed");
             return;
         }
         if (self->flushing_) {  // a leaving client: what it still sends is not read
@@ -78,14 +84,14 @@ void Connection::Read() {
         Bytes message;
         while (!self->closed_ && !self->flushing_ && self->decoder_.Next(message)) {
             if (!self->TakeToken()) {
-                self->Close("too many messages");
+                self->CloseHere("too many messages");
                 return;
             }
             ++self->messagesIn_;
             self->handler_.OnMessage(*self, message);
         }
         if (self->decoder_.Failed()) {
-            self->Close("bad frame length");
+            self->CloseHere("bad frame length");
             return;
         }
         if (self->closed_) return;
@@ -109,70 +115,107 @@ void Connection::WatchPartialFrame() {
     const std::uint64_t from = messagesIn_;
     frameTimer_.async_wait([self, from](std::error_code ec) {
         if (ec || self->closed_ || !self->frameWatched_ || self->watchedFrom_ != from) return;
-        self->Close("frame not completed in time");
+        self->CloseHere("frame not completed in time");
     });
 }
 
 void Connection::Send(const SharedFrame& frame) {
-    if (closed_ || !frame || frame->empty()) return;
-    if (queuedBytes_ + frame->size() > limits_.maxOutputBytes) {
+    if (!frame || frame->empty()) return;
+    bool full = false, start = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (closed_.load()) return;
+        full = queuedBytes_ + frame->size() > limits_.maxOutputBytes;
+        if (!full) {
+            queue_.push_back(frame);
+            queuedBytes_ += frame->size();
+            start = !writing_ && ready_;
+            if (start) writing_ = true;
+        }
+    }
+    if (full) {
         Close("output queue full");
         return;
     }
-    queue_.push_back(frame);
-    queuedBytes_ += frame->size();
-    if (!writing_ && ready_) Write();
+    if (!start) return;
+    // One hop to the strand for a burst of frames: the rest join the queue meanwhile.
+    auto self = shared_from_this();
+    asio::dispatch(stream_.get_executor(), [self] { self->Write(); });
 }
 
 void Connection::Write() {
-    if (queue_.empty()) {
-        writing_ = false;
-        if (flushing_) Close("left");
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        writingNow_.clear();
+        if (queue_.empty() || closed_.load()) {
+            writing_ = false;
+        } else {
+            writingNow_.swap(queue_);
+            buffers_.clear();
+            for (const SharedFrame& f : writingNow_) buffers_.push_back(asio::buffer(*f));
+        }
+    }
+    if (writingNow_.empty()) {
+        if (flushing_ && !closed_.load()) CloseHere("left");
         return;
     }
-    writing_ = true;
-    std::vector<asio::const_buffer> buffers;
-    const std::size_t batch = std::min<std::size_t>(queue_.size(), 64);
-    for (std::size_t i = 0; i < batch; ++i) buffers.push_back(asio::buffer(*queue_[i]));
     auto self = shared_from_this();
-    asio::async_write(stream_, buffers, [self, batch](std::error_code ec, std::size_t) {
-        if (self->closed_) return;
+    asio::async_write(stream_, buffers_, [self](std::error_code ec, std::size_t n) {
+        if (self->closed_.load()) return;
         if (ec) {
-            self->Close("write failed");
+            self->CloseHere("write failed");
             return;
         }
-        for (std::size_t i = 0; i < batch; ++i) {
-            self->queuedBytes_ -= self->queue_.front()->size();
-            self->queue_.pop_front();
+        {
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            self->queuedBytes_ -= n;
         }
         self->Write();
     });
 }
 
 void Connection::CloseAfterFlush() {
-    if (closed_ || flushing_) return;
+    auto self = shared_from_this();
+    asio::dispatch(stream_.get_executor(), [self] { self->FlushHere(); });
+}
+
+void Connection::FlushHere() {
+    if (closed_.load() || flushing_) return;
     flushing_ = true;
-    if (!writing_ && (ready_ || queue_.empty())) {
-        Close("left");
+    bool idle = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        idle = !writing_ && (ready_ || queue_.empty());
+    }
+    if (idle) {
+        CloseHere("left");
         return;
     }
     // A client that does not read its last messages is not waited for long.
     auto self = shared_from_this();
     timer_.expires_after(std::chrono::seconds(3));
     timer_.async_wait([self](std::error_code ec) {
-        if (!ec) self->Close("left");
+        if (!ec) self->CloseHere("left");
     });
 }
 
 void Connection::Close(const char* why) {
-    if (closed_) return;
-    closed_ = true;
+    auto self = shared_from_this();
+    asio::dispatch(stream_.get_executor(), [self, why] { self->CloseHere(why); });
+}
+
+void Connection::CloseHere(const char* why) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (closed_.load()) return;
+        closed_ = true;
+        queue_.clear();
+        queuedBytes_ = 0;
+    }
     reason_ = why;
     timer_.cancel();
     frameTimer_.cancel();
     stream_.Close();
-    queue_.clear();
-    queuedBytes_ = 0;
     auto self = shared_from_this();
     asio::post(stream_.get_executor(), [self] { self->handler_.OnClosed(*self); });
 }

@@ -36,6 +36,7 @@ std::string Minutes(std::int64_t until) {
 LobbyRoom::LobbyRoom(RoomServer& room, asio::io_context& io) : room_(room), refreshTimer_(io) {}
 
 void LobbyRoom::Stop() {
+    const auto lock = Lock();
     stopped_ = true;
     refreshTimer_.cancel();
 }
@@ -52,6 +53,7 @@ void LobbyRoom::Answer(Session& s, Type request, int code, const std::string& te
 }
 
 void LobbyRoom::Open(const std::shared_ptr<Connection>& c, int version) {
+    const auto lock = Lock();
     if (version != kVersion) {
         c->Send(Notice("这个大厅的版本与服务器不同（服务器版本 " + std::to_string(kVersion) + "）。"));
         c->CloseAfterFlush();
@@ -83,6 +85,7 @@ void LobbyRoom::ArmRefresh() {
     if (stopped_ || sessions_.empty()) return;
     refreshTimer_.expires_after(kRefreshEvery);
     refreshTimer_.async_wait([this](std::error_code ec) {
+        const auto lock = Lock();
         if (ec || stopped_) return;
         Refresh();
         ArmRefresh();
@@ -90,17 +93,20 @@ void LobbyRoom::ArmRefresh() {
 }
 
 void LobbyRoom::OnClosed(Connection& c) {
+    const auto lock = Lock();
     sessions_.erase(c.Id());
     if (sessions_.empty()) refreshTimer_.cancel();
 }
 
 bool LobbyRoom::HasUser(const std::string& name) const {
+    const auto lock = Lock();
     for (const auto& [id, s] : sessions_)
         if (s.name == name) return true;
     return false;
 }
 
 void LobbyRoom::Remove(const std::string& name, const std::string& notice) {
+    const auto lock = Lock();
     for (auto& [id, s] : sessions_) {
         if (s.name != name) continue;
         Send(s, Notice(notice));
@@ -113,8 +119,7 @@ std::vector<UserView> LobbyRoom::Users() const {
     std::map<std::string, UserView> all;
     for (const auto& [id, s] : sessions_)
         if (!s.name.empty()) all[s.name] = {s.name, s.points, TitleTable::For(s.points)};
-    for (const UserSession* u : room_.RoomUsers())
-        all[u->name] = {u->name, u->stats.score, TitleTable::For(u->stats.score)};
+    for (auto& u : room_.RoomUsers()) all[u.name] = std::move(u);
     std::vector<UserView> out;
     out.reserve(all.size());
     for (auto& [name, u] : all) out.push_back(std::move(u));
@@ -122,6 +127,7 @@ std::vector<UserView> LobbyRoom::Users() const {
 }
 
 void LobbyRoom::Refresh() {
+    const auto lock = Lock();
     if (sessions_.empty()) return;
     std::vector<Bytes> changes;
     std::map<int, TableView> tables;
@@ -160,6 +166,7 @@ std::string LobbyRoom::NameRefusal(const std::string& name) const {
 }
 
 void LobbyRoom::OnMessage(Connection& c, const Bytes& m) {
+    const auto lock = Lock();
     Session* s = Find(c.Id());
     if (!s) return;
     const auto r = ParseRequest(m);
@@ -236,6 +243,7 @@ void LobbyRoom::OnRegister(Session& s, const Request& r) {
     throttle_.Failed(address, "", now);
     s.busy = true;
     room_.Records().Register(r.name, r.password, [this, id = s.conn->Id(), name = r.name](auto answer) {
+        const auto lock = Lock();
         Session* s = Find(id);
         if (!s) return;
         s->busy = false;
@@ -271,6 +279,7 @@ void LobbyRoom::OnLogIn(Session& s, const Request& r) {
     s.busy = true;
     room_.Records().LogIn(r.name, r.password,
                           [this, id = s.conn->Id(), name = r.name, address](auto answer, auto account, auto stats) {
+                              const auto lock = Lock();
                               Session* s = Find(id);
                               if (!s) return;
                               s->busy = false;
@@ -310,6 +319,7 @@ void LobbyRoom::OnGuest(Session& s) {
     }
     s.busy = true;
     room_.PickGuestName([this, id = s.conn->Id()](const std::string& name) {
+        const auto lock = Lock();
         Session* s = Find(id);
         if (!s) return;
         s->busy = false;

@@ -3,11 +3,17 @@
 // users (whole at first, then one message per change), chat in the room, and ask for a
 // seat: the room answers with a seat ticket it signs itself, always for the account's own
 // name. Admins moderate from here too.
+//
+// The lobby has one lock of its own, taken at every way in (messages, closes, the refresh
+// timer, the records' answers) before any table's or the room's lock; nobody holding
+// those enters the lobby. It is recursive: the lobby's own requests come back to it
+// through the room (a kick from an admin, a guest name).
 #pragma once
 #include <asio.hpp>
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,7 +41,10 @@ public:
     void Remove(const std::string& name, const std::string& notice);
     // Sends the table and user changes since the last time to every lobby.
     void Refresh();
-    std::size_t SessionCount() const { return sessions_.size(); }
+    std::size_t SessionCount() const {
+        const auto lock = Lock();
+        return sessions_.size();
+    }
 
 private:
     struct Session {
@@ -67,7 +76,9 @@ private:
     std::string NameRefusal(const std::string& name) const;
     std::vector<LobbyMessages::UserView> Users() const;
     void ArmRefresh();
+    std::unique_lock<std::recursive_mutex> Lock() const { return std::unique_lock<std::recursive_mutex>(mutex_); }
 
+    mutable std::recursive_mutex mutex_;
     RoomServer& room_;
     asio::steady_timer refreshTimer_;
     LoginThrottle throttle_;

@@ -1,9 +1,11 @@
 // The room's moderation state: bans and mutes in force (read from the store at the start
 // and kept with every step taken since), and each player's ignore list, whose chat the
-// room keeps from that player at the tables and in the lobby.
+// room keeps from that player at the tables and in the lobby. Safe on any thread: its
+// lock is taken last, with nothing else taken under it.
 #pragma once
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@ public:
     bool Ignores(const std::string& listener, const std::string& speaker) const;
 
 private:
+    mutable std::mutex mutex_;
     std::map<std::string, ModerationAction> bans_, mutes_;
     std::map<std::string, std::set<std::string>> ignores_;
 };

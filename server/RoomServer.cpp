@@ -10,9 +10,11 @@
 #include "bot/BotLevel.h"
 #include "core/RoomMessages.h"
 #include "core/Ticket.h"
+#include "core/TitleTable.h"
 #include "core/modRoomMsgDefine.h"
 #include "net/TlsContext.h"
 #include "net/TlsIdentity.h"
+#include "server/Connection.h"
 #include "server/ServerLog.h"
 #include "server/Table.h"
 #include "server/UserNames.h"
@@ -44,10 +46,6 @@ std::size_t DescriptorRoom(std::size_t reserve) {
     return limit > reserve ? limit - reserve : 1;
 }
 
-}  // namespace
-
-namespace {
-
 StoreWorker::Options WorkerOptions(const ServerOptions& o) {
     StoreWorker::Options w;
     w.maxWaiting = o.maxWaitingGames;
@@ -57,6 +55,25 @@ StoreWorker::Options WorkerOptions(const ServerOptions& o) {
 
 }  // namespace
 
+// One table and what confines it: its lock, its clock (whose timers take the lock) and
+// its dice. Users it releases are freed when the current step under the lock is over.
+struct TableSlot {
+    int number = 0;
+    std::mutex mutex;
+    std::unique_ptr<std::mt19937> rng;  // its own dice when the room runs on several threads
+    std::unique_ptr<AsioTableClock> clock;
+    std::unique_ptr<Table> table;
+    std::vector<std::unique_ptr<UserSession>> released;
+    bool gone = false;  // dropped from the room's directory: a newcomer gets a new table
+
+    template <class F>
+    void Run(F&& step) {
+        std::lock_guard<std::mutex> lock(mutex);
+        step();
+        released.clear();
+    }
+};
+
 RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps)
     : io_(io),
       options_(options),
@@ -64,8 +81,8 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
       maps_(maps),
       rng_(options.seed ? *options.seed : std::random_device{}()),
       clock_(io),
-      acceptor_(io),
-      acceptTimer_(io),
+      acceptor_(asio::make_strand(io)),  // stopping may come from another thread
+      acceptTimer_(acceptor_.get_executor()),
       connectionCap_(std::min(options.maxConnections, DescriptorRoom(options.descriptorReserve))),
       lobby_(*this, io) {
     records_.onLeases = [this](const std::vector<std::string>& held) { CheckLeases(held); };
@@ -73,7 +90,10 @@ RoomServer::RoomServer(asio::io_context& io, const ServerOptions& options, Store
 
 RoomServer::~RoomServer() {
     Stop();
+    StopAccepting();  // the io no longer runs
     records_.Stop();  // games still on their way go to the spill file first
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& [n, slot] : tables_) slot->gone = true;
     tables_.clear();
 }
 
@@ -120,18 +140,26 @@ asio::ip::tcp::endpoint RoomServer::LocalEndpoint() const {
 }
 
 void RoomServer::Stop() {
-    if (stopped_) return;
-    stopped_ = true;
+    if (stopped_.exchange(true)) return;
     lobby_.Stop();
-    std::error_code ec;
-    acceptor_.close(ec);
-    acceptTimer_.cancel();
-    auto all = connections_;
+    asio::dispatch(acceptor_.get_executor(), [this] { StopAccepting(); });
+    std::unordered_map<std::uint64_t, std::shared_ptr<Connection>> all;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        all = connections_;
+    }
     for (auto& [id, c] : all) c->Close("server stopped");
 }
 
+void RoomServer::StopAccepting() {
+    std::error_code ec;
+    acceptor_.close(ec);
+    acceptTimer_.cancel();
+}
+
 void RoomServer::Accept() {
-    acceptor_.async_accept([this](std::error_code ec, asio::ip::tcp::socket socket) {
+    // Every connection on a strand of its own: its handlers never overlap, on any thread.
+    acceptor_.async_accept(asio::make_strand(io_), [this](std::error_code ec, asio::ip::tcp::socket socket) {
         if (stopped_ || ec == asio::error::operation_aborted) return;
         if (ec) {
             // Out of descriptors, most likely: the waiting connection stays in the backlog,
@@ -146,6 +174,7 @@ void RoomServer::Accept() {
             return;
         }
         acceptFailing_ = false;
+        std::unique_lock<std::mutex> lock(mutex_);
         if (connections_.size() >= connectionCap_) {
             std::error_code ignored;  // full: the newcomer is turned away at once
             socket.close(ignored);
@@ -159,15 +188,19 @@ void RoomServer::Accept() {
             limits.sendBufferBytes = options_.sendBufferBytes;
             auto c = std::make_shared<Connection>(std::move(socket), tls_.get(), *this, limits, nextId_++);
             connections_[c->Id()] = c;
+            lock.unlock();
             c->Start();
         }
+        if (lock.owns_lock()) lock.unlock();
         Accept();
     });
 }
 
 void RoomServer::OnMessage(Connection& c, const Bytes& m) {
-    if (c.session) {
-        TableOf(c.session->table).OnMessage(*c.session, m);
+    if (auto route = std::static_pointer_cast<TableSlot>(c.Route())) {
+        route->Run([&] {
+            if (c.session) route->table->OnMessage(*c.session, m);
+        });
         return;
     }
     if (c.lobby) {
@@ -190,17 +223,28 @@ void RoomServer::OnClosed(Connection& c) {
     ServerLogAt(ProgramLog::Level::Debug, "connection %llu from %s (%s) closed: %s",
                 static_cast<unsigned long long>(c.Id()), c.Peer().c_str(),
                 c.session ? c.session->name.c_str() : "not logged in", c.CloseReason());
-    auto keep = connections_[c.Id()];
-    connections_.erase(c.Id());
+    const auto keep = c.shared_from_this();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        connections_.erase(c.Id());
+    }
     if (c.lobby) {
         lobby_.OnClosed(c);
         return;
     }
-    UserSession* u = c.session;
-    if (!u || u->conn.get() != &c) return;
-    c.session = nullptr;
-    u->conn.reset();
-    if (auto it = tables_.find(u->table); it != tables_.end()) it->second->ConnectionLost(*u);
+    LoseConnection(c);
+}
+
+void RoomServer::LoseConnection(Connection& c) {
+    const auto route = std::static_pointer_cast<TableSlot>(c.Route());
+    if (!route) return;
+    route->Run([&] {
+        UserSession* u = c.session;
+        if (!u || u->conn.get() != &c) return;
+        c.session = nullptr;
+        u->conn.reset();
+        route->table->ConnectionLost(*u);
+    });
 }
 
 void RoomServer::Refuse(Connection& c, const std::string& who, const std::string& text, const std::string& why) {
@@ -211,21 +255,49 @@ void RoomServer::Refuse(Connection& c, const std::string& who, const std::string
 }
 
 int RoomServer::FreeTable() {
-    for (int n = 1;; ++n) {
-        auto it = tables_.find(n);
-        if (it == tables_.end() || it->second->HasFreeSeat()) return n;
+    std::vector<std::shared_ptr<TableSlot>> slots;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [n, slot] : tables_) slots.push_back(slot);
     }
+    int expected = 1;
+    for (const auto& slot : slots) {
+        if (slot->number != expected) return expected;  // a number nobody uses
+        bool free = false;
+        slot->Run([&] { free = !slot->gone && slot->table->HasFreeSeat(); });
+        if (free) return expected;
+        ++expected;
+    }
+    return expected;
 }
 
-Table& RoomServer::TableOf(int number) {
-    auto& t = tables_[number];
-    if (!t) t = std::make_unique<Table>(*this, number);
-    return *t;
+std::shared_ptr<TableSlot> RoomServer::SlotOf(int number) {
+    auto& slot = tables_[number];
+    if (!slot) {
+        slot = std::make_shared<TableSlot>();
+        slot->number = number;
+        // On one thread every table may share the room's dice; on more each has its own.
+        if (options_.threads != 1) slot->rng = std::make_unique<std::mt19937>(rng_());
+        slot->clock = std::make_unique<AsioTableClock>(
+            io_, [weak = std::weak_ptr<TableSlot>(slot)](const std::function<void()>& step) {
+                if (const auto s = weak.lock()) s->Run(step);
+            });
+        slot->table = std::make_unique<Table>(*this, number, *slot->clock, slot->rng ? *slot->rng : rng_);
+    }
+    return slot;
+}
+
+std::shared_ptr<TableSlot> RoomServer::FindSlot(int number) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = tables_.find(number);
+    return it == tables_.end() ? nullptr : it->second;
 }
 
 std::shared_ptr<Connection> RoomServer::StillOpen(const std::weak_ptr<Connection>& weak) const {
     auto c = weak.lock();
-    if (stopped_ || !c || !c->Open() || !connections_.count(c->Id())) return nullptr;
+    if (stopped_ || !c || !c->Open()) return nullptr;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!connections_.count(c->Id())) return nullptr;
     return c;
 }
 
@@ -239,7 +311,7 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
     }
     c.LoggedIn();
     c.loginStarted = true;
-    const auto conn = connections_[c.Id()];
+    const auto conn = c.shared_from_this();
     if (!c.ticket) {
         if (!options_.guests) {
             Refuse(c, "a guest", "这个房间不接待游客，请从大厅登录。", "the room takes no guests");
@@ -269,8 +341,14 @@ void RoomServer::OnLogin(Connection& c, const Bytes& m) {
         return;
     }
     // A ticket the room issued after a lobby login: the account (or the lobby's guest) it names.
-    if (const auto issued = issued_.find(*c.ticket); issued != issued_.end() && issued->second.name == seat.name) {
-        if (issued->second.guest) Admit(c, seat, allowWatch, UserStats{}, true);
+    std::optional<bool> issuedToGuest;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (const auto it = issued_.find(*c.ticket); it != issued_.end() && it->second.name == seat.name)
+            issuedToGuest = it->second.guest;
+    }
+    if (issuedToGuest) {
+        if (*issuedToGuest) Admit(c, seat, allowWatch, UserStats{}, true);
         else LoadAndAdmit(conn, seat, allowWatch);
         return;
     }
@@ -304,14 +382,24 @@ void RoomServer::LoadAndAdmit(const std::shared_ptr<Connection>& conn, const Tic
     });
 }
 
+bool RoomServer::NameInUse(const std::string& name) const {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (users_.count(name)) return true;
+    }
+    return lobby_.HasUser(name);  // never under the room lock: the lobby's lock comes first
+}
+
 void RoomServer::PickGuestName(const std::function<void(const std::string&)>& done) {
     std::string name;
-    do name = "游客" + std::to_string(++guestNo_);
-    while (!UserNames::Acceptable(name) || users_.count(name) || lobby_.HasUser(name));
+    do {
+        std::lock_guard<std::mutex> lock(mutex_);
+        name = "游客" + std::to_string(++guestNo_);
+    } while (!UserNames::Acceptable(name) || NameInUse(name));
     // A guest never takes the name of a stored user or an account.
     records_.Exists(name, [this, name, done](bool stored) {
         if (stopped_) return;
-        if (stored || users_.count(name) || lobby_.HasUser(name)) {
+        if (stored || NameInUse(name)) {
             PickGuestName(done);
             return;
         }
@@ -330,61 +418,148 @@ void RoomServer::AdmitGuest(const std::shared_ptr<Connection>& conn, bool allowW
     });
 }
 
+bool RoomServer::ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, bool& resumed) {
+    resumed = false;
+    // At most a few turns: the old presence is found, then ended at its own table.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::shared_ptr<TableSlot> oldSlot;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = users_.find(seat.name);
+            if (it == users_.end()) return true;
+            if (it->second->guest) return false;
+            const auto t = tables_.find(it->second->table);
+            if (t != tables_.end()) oldSlot = t->second;
+        }
+        if (!oldSlot) return true;
+        bool settled = false;
+        oldSlot->Run([&] {
+            UserSession* found = nullptr;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(seat.name);
+                if (it != users_.end() && it->second->table == oldSlot->number) found = it->second.get();
+            }
+            if (!found) return;  // gone meanwhile: look again
+            UserSession& old = *found;
+            // The same user again: a player coming back to the seat it still holds gets it
+            // back; otherwise the old presence ends first.
+            if (auto oldConn = old.conn) {
+                oldConn->session = nullptr;
+                old.conn.reset();
+                oldConn->Close("replaced by a new login");
+            }
+            const bool sameSeat = !old.IsWatcher() && seat.watched.empty() && old.table == seat.table;
+            if (sameSeat) {
+                old.conn = c.shared_from_this();
+                old.allowWatch = allowWatch;
+                c.session = &old;
+                c.SetRoute(oldSlot);  // its answers to what it is sent now wait for this step
+                oldSlot->table->Resume(old);
+                resumed = settled = true;
+                return;
+            }
+            oldSlot->table->Leave(old);
+        });
+        if (settled) {
+            Route(c);
+            return true;
+        }
+    }
+    return true;
+}
+
+void RoomServer::Route(Connection& c) {
+    // Closed before its route was there: nobody else tells the table.
+    if (!c.Open()) LoseConnection(c);
+}
+
 void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, const UserStats& stats,
                        bool guest) {
-    if (auto it = users_.find(seat.name); it != users_.end()) {
-        UserSession& old = *it->second;
-        if (old.guest) {
-            Refuse(c, seat.name, "这个用户名正在使用中。", "a guest of that name is in the room");
-            return;
-        }
-        // The same user again: a player coming back to the seat it still holds gets it
-        // back; otherwise the old presence ends first.
-        if (auto oldConn = old.conn) {
-            oldConn->session = nullptr;
-            old.conn.reset();
-            oldConn->Close("replaced by a new login");
-        }
-        const bool sameSeat = !old.IsWatcher() && seat.watched.empty() && old.table == seat.table;
-        if (sameSeat) {
-            old.conn = connections_[c.Id()];
-            old.allowWatch = allowWatch;
-            c.session = &old;
-            TableOf(old.table).Resume(old);
-            return;
-        }
-        TableOf(old.table).Leave(old);
-    }
-
-    auto user = std::make_unique<UserSession>();
-    user->name = seat.name;
-    user->guest = guest;
-    user->stats = stats;
-    user->stats.name = seat.name;
-    user->allowWatch = allowWatch;
-    user->conn = connections_[c.Id()];
-    UserSession& u = *user;
-    c.session = &u;
-    users_[u.name] = std::move(user);
-    Table& table = TableOf(seat.table);
-    const bool seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
-    if (!seated) {
-        c.session = nullptr;
-        u.conn.reset();
-        users_.erase(seat.name);
-        const std::string where = "table " + std::to_string(seat.table);
-        if (!seat.watched.empty())
-            Refuse(c, seat.name, "你要旁观的玩家不在这张桌子上。", seat.watched + " does not play at " + where);
-        else if (table.GameRunning())
-            Refuse(c, seat.name, "本桌正在游戏，请在游戏结束后再来，或者旁观。", "a game runs at " + where);
-        else Refuse(c, seat.name, "这张桌子已经坐满了。", where + " is full");
-        if (table.Empty()) TableEmptied(seat.table);
+    bool resumed = false;
+    if (!ReplaceOld(c, seat, allowWatch, resumed)) {
+        Refuse(c, seat.name, "这个用户名正在使用中。", "a guest of that name is in the room");
         return;
     }
-    StartPendingBots(u);
+    if (resumed) return;
+
+    const std::string where = "table " + std::to_string(seat.table);
+    for (;;) {
+        std::shared_ptr<TableSlot> slot;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            slot = SlotOf(seat.table);
+        }
+        bool retry = false, taken = false, seated = false, watcher = false;
+        std::string refusal, why;
+        slot->Run([&] {
+            if (slot->gone) {  // emptied and dropped meanwhile: a new table of that number
+                retry = true;
+                return;
+            }
+            auto user = std::make_unique<UserSession>();
+            user->name = seat.name;
+            user->guest = guest;
+            user->stats = stats;
+            user->stats.name = seat.name;
+            user->allowWatch = allowWatch;
+            user->table = seat.table;
+            user->conn = c.shared_from_this();
+            UserSession& u = *user;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                taken = users_.count(seat.name) > 0;  // the same name logged in meanwhile
+                if (!taken) users_[u.name] = std::move(user);
+            }
+            if (taken) return;
+            c.session = &u;
+            c.SetRoute(slot);  // its answers to the welcome wait for this step, then go there
+            Table& table = *slot->table;
+            seated = seat.watched.empty() ? table.SeatPlayer(u) : table.AddWatcher(u, seat.watched);
+            if (seated) {
+                watcher = u.IsWatcher();
+                return;
+            }
+            c.session = nullptr;
+            c.SetRoute(nullptr);
+            u.conn.reset();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(seat.name);
+                slot->released.push_back(std::move(it->second));
+                users_.erase(it);
+            }
+            if (!seat.watched.empty()) {
+                refusal = "你要旁观的玩家不在这张桌子上。";
+                why = seat.watched + " does not play at " + where;
+            } else if (table.GameRunning()) {
+                refusal = "本桌正在游戏，请在游戏结束后再来，或者旁观。";
+                why = "a game runs at " + where;
+            } else {
+                refusal = "这张桌子已经坐满了。";
+                why = where + " is full";
+            }
+            if (table.Empty()) TableEmptied(seat.table);
+        });
+        if (retry) continue;
+        if (taken) {
+            Refuse(c, seat.name, "这个用户名正在使用中。", "the name logged in meanwhile");
+            return;
+        }
+        if (!seated) {
+            Refuse(c, seat.name, refusal, why);
+            return;
+        }
+        Route(c);
+        if (!watcher) StartPendingBots(seat.name, seat.table);
+        break;
+    }
+    c.ticket.reset();  // read: not kept for the whole session
     if (guest) return;
     // One session per account across every room server: this one takes the lease.
-    records_.TakeSession(u.name, [this, name = u.name, session = &u](bool ok) {
+    UserSession* session = c.session;
+    records_.TakeSession(seat.name, [this, name = seat.name, session](bool ok) {
+        std::lock_guard<std::mutex> lock(mutex_);
         auto it = users_.find(name);
         if (ok && it != users_.end() && it->second.get() == session) session->lease = true;
     });
@@ -393,65 +568,142 @@ void RoomServer::Admit(Connection& c, const Ticket::SeatTicket& seat, bool allow
 void RoomServer::CheckLeases(const std::vector<std::string>& held) {
     if (stopped_) return;
     const std::unordered_set<std::string> still(held.begin(), held.end());
-    std::vector<UserSession*> gone;
-    for (auto& [name, u] : users_)
-        if (u->lease && !still.count(name)) gone.push_back(u.get());
-    for (UserSession* u : gone) {
-        ServerLog("%s logged in on another room server: the session here ends", u->name.c_str());
-        u->lease = false;
-        if (u->conn) u->conn->Send(GameMessages::Notice("你的帐号已经在另一个房间登录。"));
-        TableOf(u->table).Leave(*u);
+    std::vector<std::string> gone;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& [name, u] : users_)
+            if (u->lease && !still.count(name)) gone.push_back(name);
     }
+    for (const auto& name : gone)
+        AtTable(name, [](UserSession& u, Table& table) {
+            if (!u.lease) return;
+            ServerLog("%s logged in on another room server: the session here ends", u.name.c_str());
+            u.lease = false;
+            if (u.conn) u.conn->Send(GameMessages::Notice("你的帐号已经在另一个房间登录。"));
+            table.Leave(u);
+        });
 }
 
+bool RoomServer::AtTable(const std::string& name, const std::function<void(UserSession&, Table&)>& step) const {
+    // At most a few turns: a user who moves meanwhile is looked for again.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::shared_ptr<TableSlot> slot;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = users_.find(name);
+            if (it == users_.end()) return false;
+            const auto t = tables_.find(it->second->table);
+            if (t == tables_.end()) return false;
+            slot = t->second;
+        }
+        bool found = false;
+        slot->Run([&] {
+            UserSession* u = nullptr;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                const auto it = users_.find(name);
+                if (it != users_.end() && it->second->table == slot->number) u = it->second.get();
+            }
+            if (!u || slot->gone) return;
+            found = true;
+            step(*u, *slot->table);
+        });
+        if (found) return true;
+    }
+    return false;
+}
+
+// Called by a table under its own lock.
 void RoomServer::Release(UserSession& u) {
-    if (u.lease) records_.EndSession(u.name);
-    u.lease = false;
+    if (u.lease.exchange(false)) records_.EndSession(u.name);
     if (u.conn) {
         u.conn->session = nullptr;
         u.conn->CloseAfterFlush();
         u.conn.reset();
     }
+    std::lock_guard<std::mutex> lock(mutex_);
     auto it = users_.find(u.name);
     if (it == users_.end() || it->second.get() != &u) return;
-    released_.push_back(std::move(it->second));
-    users_.erase(it);
-    if (released_.size() == 1)
-        asio::post(io_, [this] {
-            released_.clear();
-            CheckBotTables();
-        });
+    const auto t = tables_.find(u.table);
+    if (t != tables_.end()) t->second->released.push_back(std::move(it->second));
+    users_.erase(it);  // without its table (the room is going), freed at once
+    // A table the room opened for computer players ends with its last person.
+    if (!stopped_) asio::post(io_, [this] { CheckBotTables(); });
 }
 
 UserSession* RoomServer::FindUser(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
     const auto it = users_.find(name);
     return it == users_.end() ? nullptr : it->second.get();
 }
 
+void RoomServer::CountGame(const std::string& name, std::int32_t points, Scoring::Outcome outcome) {
+    std::shared_ptr<TableSlot> slot;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = users_.find(name);
+        if (it == users_.end()) return;
+        const auto t = tables_.find(it->second->table);
+        if (t == tables_.end()) return;
+        slot = t->second;
+    }
+    // The user sits at another table: its record is that table's to change.
+    asio::post(io_, [this, slot, name, points, outcome] {
+        slot->Run([&] {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = users_.find(name);
+            if (it != users_.end() && it->second->table == slot->number) it->second->stats.Apply(points, outcome);
+        });
+    });
+}
+
 void RoomServer::TableEmptied(int number) {
     asio::post(io_, [this, number] {
-        auto it = tables_.find(number);
-        if (it != tables_.end() && it->second->Empty()) tables_.erase(it);
+        const auto slot = FindSlot(number);
+        if (!slot) return;
+        slot->Run([&] {
+            if (slot->gone || !slot->table->Empty()) return;
+            std::lock_guard<std::mutex> lock(mutex_);
+            const auto it = tables_.find(number);
+            if (it != tables_.end() && it->second == slot) tables_.erase(it);
+            slot->gone = true;
+        });
     });
 }
 
 void RoomServer::BroadcastText(const std::string& text) {
     const SharedFrame frame = MakeFrame(RoomMessages::Broadcast(text));
-    for (auto& [name, u] : users_)
-        if (u->conn) u->conn->Send(frame);
+    std::vector<std::shared_ptr<Connection>> all;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (auto& [id, c] : connections_)
+            if (c->Route()) all.push_back(c);
+    }
+    for (auto& c : all) c->Send(frame);
 }
 
 bool RoomServer::NoticeTable(int table, const std::string& text) {
-    auto it = tables_.find(table);
-    if (it == tables_.end()) return false;
-    it->second->Notice(text);
-    return true;
+    const auto slot = FindSlot(table);
+    if (!slot) return false;
+    bool sent = false;
+    slot->Run([&] {
+        if (slot->gone) return;
+        slot->table->Notice(text);
+        sent = true;
+    });
+    return sent;
 }
 
 std::string RoomServer::Status() const {
-    std::string s = std::to_string(connections_.size()) + " connections, " + std::to_string(users_.size()) +
-                    " users, " + std::to_string(tables_.size()) + " tables\n";
-    for (const auto& [n, t] : tables_) s += t->Describe() + "\n";
+    std::vector<std::shared_ptr<TableSlot>> slots;
+    std::string s;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        s = std::to_string(connections_.size()) + " connections, " + std::to_string(users_.size()) + " users, " +
+            std::to_string(tables_.size()) + " tables\n";
+        for (const auto& [n, t] : tables_) slots.push_back(t);
+    }
+    for (const auto& slot : slots) slot->Run([&] { s += slot->table->Describe() + "\n"; });
     return s;
 }
 
@@ -464,59 +716,94 @@ bool RoomServer::OpensLobby(Connection& c, const Bytes& m) {
     c.helloSeen = true;
     c.lobby = true;
     c.LoggedIn();
-    lobby_.Open(connections_[c.Id()], *version);
+    lobby_.Open(c.shared_from_this(), *version);
     return true;
+}
+
+std::vector<std::shared_ptr<TableSlot>> RoomServer::Slots() const {
+    std::vector<std::shared_ptr<TableSlot>> out;
+    std::lock_guard<std::mutex> lock(mutex_);
+    out.reserve(tables_.size());
+    for (const auto& [n, slot] : tables_) out.push_back(slot);
+    return out;
 }
 
 std::vector<LobbyMessages::TableView> RoomServer::TableViews() const {
     std::vector<LobbyMessages::TableView> out;
-    for (const auto& [n, t] : tables_)
-        if (auto v = t->View(); !v.Empty()) out.push_back(std::move(v));
+    for (const auto& slot : Slots())
+        slot->Run([&] {
+            if (slot->gone) return;
+            if (auto v = slot->table->View(); !v.Empty()) out.push_back(std::move(v));
+        });
     return out;
 }
 
-std::vector<const UserSession*> RoomServer::RoomUsers() const {
-    std::vector<const UserSession*> out;
-    for (const auto& [name, u] : users_) out.push_back(u.get());
+std::vector<LobbyMessages::UserView> RoomServer::RoomUsers() const {
+    // A user's points change under its table's lock: each table's users are read there.
+    std::map<int, std::vector<std::string>> byTable;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (const auto& [name, u] : users_) byTable[u->table].push_back(name);
+    }
+    std::vector<LobbyMessages::UserView> out;
+    for (const auto& [number, names] : byTable) {
+        const auto slot = FindSlot(number);
+        if (!slot) continue;
+        slot->Run([&, number = number, &names = names] {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (const auto& name : names) {
+                const auto it = users_.find(name);
+                if (it == users_.end() || it->second->table != number) continue;
+                const auto score = it->second->stats.score;
+                out.push_back({name, score, TitleTable::For(score)});
+            }
+        });
+    }
     return out;
 }
 
 std::string RoomServer::IssueTicket(const std::string& name, int table, const std::string& watched, bool guest) {
     const std::int64_t now = std::time(nullptr);
-    for (auto it = issued_.begin(); it != issued_.end();)
-        it = it->second.expiry <= now ? issued_.erase(it) : std::next(it);
     // The same lifetime as the lobby's own tickets: a table client that drops comes back with it.
     constexpr std::int64_t kLifetime = 12 * 3600;
     constexpr std::size_t kPerName = 8;  // a user's newest tickets stay good; older ones go
-    std::vector<std::pair<std::int64_t, std::string>> mine;
-    for (const auto& [text, issued] : issued_)
-        if (issued.name == name) mine.emplace_back(issued.expiry, text);
-    if (mine.size() >= kPerName) {
-        std::sort(mine.begin(), mine.end());
-        for (std::size_t i = 0; i + kPerName <= mine.size(); ++i) issued_.erase(mine[i].second);
-    }
     Ticket::SeatTicket t;
     t.table = table;
     t.name = name;
     t.watched = watched;
     t.expiry = now + kLifetime;
     std::string text = Ticket::Make(t, ticketKey_ ? &*ticketKey_ : nullptr);
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto it = issued_.begin(); it != issued_.end();)
+        it = it->second.expiry <= now ? issued_.erase(it) : std::next(it);
+    std::vector<std::pair<std::int64_t, std::string>> mine;
+    for (const auto& [ticket, issued] : issued_)
+        if (issued.name == name) mine.emplace_back(issued.expiry, ticket);
+    if (mine.size() >= kPerName) {
+        std::sort(mine.begin(), mine.end());
+        for (std::size_t i = 0; i + kPerName <= mine.size(); ++i) issued_.erase(mine[i].second);
+    }
     issued_[text] = {name, guest, t.expiry};
     return text;
 }
 
 std::string RoomServer::SeatRefusal(int table) const {
     if (table < 1) return "没有这张桌子。";
-    const auto it = tables_.find(table);
-    if (it == tables_.end()) return {};
-    if (it->second->GameRunning()) return "本桌正在游戏，请在游戏结束后再来，或者旁观。";
-    if (!it->second->HasFreeSeat()) return "这张桌子已经坐满了。";
-    return {};
+    const auto slot = FindSlot(table);
+    if (!slot) return {};
+    std::string why;
+    slot->Run([&] {
+        if (slot->gone) return;
+        if (slot->table->GameRunning()) why = "本桌正在游戏，请在游戏结束后再来，或者旁观。";
+        else if (!slot->table->HasFreeSeat()) why = "这张桌子已经坐满了。";
+    });
+    return why;
 }
 
 int RoomServer::TableOfPlayer(const std::string& name) {
-    const UserSession* u = FindUser(name);
-    return u && !u->IsWatcher() ? u->table : 0;
+    int table = 0;
+    AtTable(name, [&](UserSession& u, Table&) { table = u.IsWatcher() ? 0 : u.table; });
+    return table;
 }
 
 int RoomServer::OpenBotTable(const std::string& owner, int count, const std::string& level, std::string& error) {
@@ -528,46 +815,62 @@ int RoomServer::OpenBotTable(const std::string& owner, int count, const std::str
         error = "没有这个难度：" + level + "（可选 " + BotLevels::Names() + "）。";
         return 0;
     }
+    std::lock_guard<std::mutex> lock(mutex_);
     int n = 1;
     while (tables_.count(n) || pendingBots_.count(n) || bots_.NamesAt(n)) ++n;
     pendingBots_[n] = {owner, level, count};
     return n;
 }
 
-void RoomServer::StartPendingBots(const UserSession& u) {
-    const auto it = pendingBots_.find(u.table);
-    if (it == pendingBots_.end() || it->second.owner != u.name || u.IsWatcher()) return;
-    const PendingBots p = it->second;
-    pendingBots_.erase(it);
+void RoomServer::StartPendingBots(const std::string& name, int table) {
+    PendingBots p;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = pendingBots_.find(table);
+        if (it == pendingBots_.end() || it->second.owner != name) return;
+        p = it->second;
+        pendingBots_.erase(it);
+    }
     const std::string host = options_.host == "0.0.0.0" || options_.host == "::" ? "127.0.0.1" : options_.host;
     std::vector<std::string> names, args = {"--server", host + ":" + std::to_string(LocalEndpoint().port()),
-                                            "--table",  std::to_string(u.table),
+                                            "--table",  std::to_string(table),
                                             "--count",  std::to_string(p.count),
                                             "--level",  p.level};
     std::string list;
     for (int i = 1; i <= p.count; ++i) {
-        names.push_back("电脑" + std::to_string(u.table) + "_" + std::to_string(i));
+        names.push_back("电脑" + std::to_string(table) + "_" + std::to_string(i));
         list += (i > 1 ? "," : "") + names.back();
     }
     args.insert(args.end(), {"--names", list});
     if (!options_.secretFile.empty()) args.insert(args.end(), {"--secret-file", options_.secretFile});
     if (tls_) args.insert(args.end(), {"--tls-fingerprint", TlsIdentity::FingerprintOfFile(options_.tlsCert)});
-    if (!bots_.Start(u.table, options_.botProgram, args, names))
-        ServerLog("cannot start the computer players of table %d (%s)", u.table, options_.botProgram.c_str());
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!bots_.Start(table, options_.botProgram, args, names))
+        ServerLog("cannot start the computer players of table %d (%s)", table, options_.botProgram.c_str());
 }
 
 void RoomServer::CheckBotTables() {
-    bots_.Reap();
-    std::vector<int> done;
-    for (const auto& [n, t] : tables_) {
-        const auto* names = bots_.NamesAt(n);
-        if (!names) continue;
-        const auto view = t->View();
-        bool anyoneElse = !view.spectators.empty();
-        for (const auto& s : view.seats)
-            if (!s.name.empty() && std::find(names->begin(), names->end(), s.name) == names->end()) anyoneElse = true;
-        if (!anyoneElse) done.push_back(n);
+    std::vector<std::pair<std::shared_ptr<TableSlot>, std::vector<std::string>>> withBots;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        bots_.Reap();
+        for (const auto& [n, slot] : tables_)
+            if (const auto* names = bots_.NamesAt(n)) withBots.emplace_back(slot, *names);
     }
+    std::vector<int> done;
+    for (const auto& [slot, names] : withBots) {
+        bool anyoneElse = true;
+        slot->Run([&, &slot = slot, &names = names] {
+            if (slot->gone) return;
+            const auto view = slot->table->View();
+            anyoneElse = !view.spectators.empty();
+            for (const auto& s : view.seats)
+                if (!s.name.empty() && std::find(names.begin(), names.end(), s.name) == names.end()) anyoneElse = true;
+        });
+        if (!anyoneElse) done.push_back(slot->number);
+    }
+    if (done.empty()) return;
+    std::lock_guard<std::mutex> lock(mutex_);
     for (int n : done) bots_.Stop(n);
 }
 
@@ -605,10 +908,10 @@ bool RoomServer::Moderate(const std::string& actor, const std::string& action, c
               timed ? (" for " + std::to_string(minutes) + " min").c_str() : "", reason.c_str());
     if (action == "kick" || action == "ban") {
         const std::string notice = action == "kick" ? "你被管理员请出了房间。" : "你的帐号被封禁了。";
-        if (UserSession* u = FindUser(target)) {
-            if (u->conn) u->conn->Send(GameMessages::Notice(notice));
-            TableOf(u->table).Leave(*u);
-        }
+        AtTable(target, [&](UserSession& u, Table& table) {
+            if (u.conn) u.conn->Send(GameMessages::Notice(notice));
+            table.Leave(u);
+        });
         lobby_.Remove(target, notice);
     }
     reply = action + " " + target + (timed ? " for " + std::to_string(minutes) + " minutes" : "") + "\n";

@@ -1,20 +1,33 @@
 // The room: accepts connections, checks the hello ticket and the login, gives every user
 // a table and a seat (or a player to watch), routes each message to the user's table,
 // and carries the operator's broadcasts. One process, one room, many tables.
+//
+// The room's io may run on several threads. Each table is guarded by a lock of its own
+// (its slot), which no other table shares: a user's messages, its table's timers and the
+// answers of the records store all run under that lock only. The room-wide parts (the
+// connections, the users by name, the table directory) are guarded by one room lock,
+// held only briefly and never while a table's lock is being taken, so the order is
+// always table, then room, then connection. The lobby's lock comes before all of them:
+// nobody holding a table's or the room's lock enters the lobby.
 #pragma once
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include <asio/ip/tcp.hpp>
+#include <asio/steady_timer.hpp>
+
 #include "core/Ticket.h"
 #include "server/AsioTableClock.h"
 #include "server/BotLauncher.h"
-#include "server/Connection.h"
+#include "server/ConnectionHandler.h"
 #include "server/LobbyRoom.h"
 #include "server/MapStore.h"
 #include "server/Moderation.h"
@@ -23,9 +36,14 @@
 #include "server/TableHost.h"
 #include "server/UserSession.h"
 
+class Connection;
 class Table;
+struct TableSlot;
+namespace asio::ssl {
+class context;
+}
 
-class RoomServer : public Connection::Handler, public TableHost {
+class RoomServer : public ConnectionHandler, public TableHost {
 public:
     // Every store call goes through the room's own store worker thread.
     RoomServer(asio::io_context& io, const ServerOptions& options, Store& store, const MapStore& maps);
@@ -38,20 +56,21 @@ public:
     // Stops accepting and ends every connection.
     void Stop();
 
-    // Operator commands.
+    // Operator commands; any thread.
     void BroadcastText(const std::string& text);           // 105 to every user
     bool NoticeTable(int table, const std::string& text);  // 21 to one table
     std::string Status() const;
 
     // What the tables use.
     const ServerOptions& Options() const override { return options_; }
-    std::mt19937& Rng() override { return rng_; }
+    std::mt19937& Rng() override { return rng_; }  // the room's own: only under the room lock
     const MapStore& Maps() const override { return maps_; }
     StoreWorker& Records() override { return records_; }
     TableClock& Clock() override { return clock_; }
     void Release(UserSession& user) override;
     void TableEmptied(int table) override;
     UserSession* FindUser(const std::string& name) override;
+    void CountGame(const std::string& name, std::int32_t points, Scoring::Outcome outcome) override;
 
     // Moderation of the chat at the tables.
     std::string ChatRefusal(const std::string& name) override;
@@ -61,7 +80,7 @@ public:
 
     // What the lobby uses.
     std::vector<LobbyMessages::TableView> TableViews() const;
-    std::vector<const UserSession*> RoomUsers() const;
+    std::vector<LobbyMessages::UserView> RoomUsers() const;
     Moderation& Mod() { return moderation_; }
     // A seat ticket the room signs itself for `name` (the lobby's own logged-in user).
     std::string IssueTicket(const std::string& name, int table, const std::string& watched, bool guest);
@@ -74,6 +93,8 @@ public:
     int OpenBotTable(const std::string& owner, int count, const std::string& level, std::string& error);
     // A free guest name: not in use here, not stored, not an account.
     void PickGuestName(const std::function<void(const std::string&)>& done);
+    // Whether a user of that name is in the room or logged in to its lobby.
+    bool NameInUse(const std::string& name) const;
     // One moderation step by `actor` ("operator" from the console): kick, ban, unban, mute,
     // unmute; kept in the store. `reply` says what was done or why not.
     bool Moderate(const std::string& actor, const std::string& action, const std::string& target, int minutes,
@@ -82,14 +103,21 @@ public:
     int FreeTable();
 
     bool UsesTls() const { return tls_ != nullptr; }
-    std::size_t ConnectionCount() const { return connections_.size(); }
+    std::size_t ConnectionCount() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return connections_.size();
+    }
     // Connections served at once: the configured bound, kept below the descriptor limit
     // read at the start less the reserve.
     std::size_t ConnectionCap() const { return connectionCap_; }
-    std::size_t UserCount() const { return users_.size(); }
+    std::size_t UserCount() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return users_.size();
+    }
 
 private:
     void Accept();
+    void StopAccepting();  // on the acceptor's strand
     void OnMessage(Connection& c, const Bytes& message) override;
     void OnClosed(Connection& c) override;
     void OnLogin(Connection& c, const Bytes& message);
@@ -101,7 +129,7 @@ private:
     // The lobby's connections: the first message decides.
     bool OpensLobby(Connection& c, const Bytes& message);
     // The computer players of a table the room opened start once its owner sits there.
-    void StartPendingBots(const UserSession& u);
+    void StartPendingBots(const std::string& name, int table);
     void CheckBotTables();
     // The connection that started a login, when it is still open.
     std::shared_ptr<Connection> StillOpen(const std::weak_ptr<Connection>& c) const;
@@ -110,9 +138,24 @@ private:
     // Sends a notice and ends a connection that cannot be seated.
     // Tells the user `text` and closes; the report says `why` (never the ticket itself).
     void Refuse(Connection& c, const std::string& who, const std::string& text, const std::string& why);
-    Table& TableOf(int number);
+    // The table of that number, made when there is none (room lock held).
+    std::shared_ptr<TableSlot> SlotOf(int number);
+    std::shared_ptr<TableSlot> FindSlot(int number) const;
+    // Every table now, in number order.
+    std::vector<std::shared_ptr<TableSlot>> Slots() const;
+    // The user who came back with a new connection, or whose old presence ends: false
+    // when the name is taken by a guest (the new connection is refused).
+    bool ReplaceOld(Connection& c, const Ticket::SeatTicket& seat, bool allowWatch, bool& resumed);
+    // After the new connection got its table's route: one that closed meanwhile is lost
+    // at once.
+    void Route(Connection& c);
+    void LoseConnection(Connection& c);
+    // Runs `step` under the lock of the table where that user is; false when the user is
+    // not in the room.
+    bool AtTable(const std::string& name, const std::function<void(UserSession&, Table&)>& step) const;
 
     asio::io_context& io_;
+    mutable std::mutex mutex_;  // the room lock
     ServerOptions options_;
     StoreWorker records_;
     std::optional<std::string> ticketKey_;  // the key tickets must be signed with, when any
@@ -128,11 +171,12 @@ private:
     int guestNo_ = 0;
     std::unordered_map<std::uint64_t, std::shared_ptr<Connection>> connections_;
     std::unordered_map<std::string, std::unique_ptr<UserSession>> users_;
-    std::vector<std::unique_ptr<UserSession>> released_;  // freed after the current handler
-    std::map<int, std::unique_ptr<Table>> tables_;
-    bool stopped_ = false;
+    std::map<int, std::shared_ptr<TableSlot>> tables_;
+    std::atomic<bool> stopped_{false};
 
-    // The lobby, its tickets, moderation and the computer players the room starts.
+    // The lobby, its tickets, moderation and the computer players the room starts. The
+    // lobby takes its own lock before any table's; the tickets, the pending computer
+    // players and the launcher are under the room lock; moderation has a lock of its own.
     struct Issued {
         std::string name;
         bool guest = false;

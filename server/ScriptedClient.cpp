@@ -265,6 +265,7 @@ void ScriptedClient::Move() {
     LinkPath path;
     if (modLinkSearch::FindLinkPair(me.TileGrid, path)) {
         removalInFlight_ = true;
+        ++removalRequests_;
         sentAt_ = Clock::now();
         SendRaw(GameMessages::RemoveRequest(seat, path));
     } else if (me.bteLeftFkCount > 0 && me.bteDaoJuCount[DJ_CHONGLIE] > 0) {

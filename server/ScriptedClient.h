@@ -55,6 +55,7 @@ public:
     bool ClosedByServer() const { return closedByServer_; }
     int GamesEnded() const { return gamesEnded_; }
     int Removals() const { return removals_; }
+    int RemovalRequests() const { return removalRequests_; }
     int Reconnects() const { return reconnects_; }
     bool InGame() const { return gameRunning_; }
     const std::vector<GameMessages::EndRecord>& LastResults() const { return lastResults_; }
@@ -104,6 +105,7 @@ private:
     bool removalInFlight_ = false;
     Clock::time_point sentAt_{};
     int removals_ = 0;
+    int removalRequests_ = 0;
     int gamesEnded_ = 0;
     int reconnects_ = 0;
     bool dropped_ = false;

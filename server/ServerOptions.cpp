@@ -63,6 +63,9 @@ void Describe(CLI::App& app, ServerOptions& out, std::string& secretFile) {
            "--seed", [&out](unsigned seed) { out.seed = seed; }, "fixed deals")
         ->check(CommandLine::Whole(0, UINT32_MAX))
         ->type_name("N");
+    app.add_option("--threads", out.threads, "threads running the room's io (default one per core)")
+        ->check(CommandLine::Whole(1, 256))
+        ->type_name("N");
     AddBytes(app, "--max-output", out.maxOutputBytes, "a client that reads slower is cut off");
     AddBytes(app, "--send-buffer", out.sendBufferBytes, "the socket send buffer");
     CommandLine::AddSeconds(app, "--grace", out.dropGrace, 0, 86400, "a dropped player may come back this long");

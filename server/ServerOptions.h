@@ -26,6 +26,7 @@ struct ServerOptions {
     std::string botProgram;              // tilelink-bot, for tables a lobby user opens; empty: none
     std::string mapsDir;                 // empty: Res/Map beside the program
     std::optional<unsigned> seed;        // fixed deals for tests
+    int threads = 0;                     // threads running the room's io; 0: one per core
     std::string tlsCert, tlsKey;         // PEM files; with them every connection is TLS
     GameMessages::ItemTable items;       // the item catalogue of every table
     ProgramLog::Level logLevel = ProgramLog::Level::Info;

@@ -1,6 +1,7 @@
 #include "server/StoreWorker.h"
 
 #include <asio/post.hpp>
+
 #include <ctime>
 
 #include <sodium.h>
@@ -15,7 +16,11 @@ std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
 }  // namespace
 
 StoreWorker::StoreWorker(asio::io_context& io, Store& store, Options options)
-    : io_(io), store_(store), options_(std::move(options)), passwords_(options_.maxHashes) {}
+    : io_(io),
+      answers_(asio::make_strand(io)),
+      store_(store),
+      options_(std::move(options)),
+      passwords_(options_.maxHashes) {}
 
 StoreWorker::~StoreWorker() { Stop(); }
 
@@ -57,7 +62,7 @@ void StoreWorker::Stop() {
             ServerLogAt(ProgramLog::Level::Error, "results kept nowhere: %s", ResultSpill::Encode(p.game).c_str());
 }
 
-void StoreWorker::Post(std::function<void()> f) { asio::post(io_, std::move(f)); }
+void StoreWorker::Post(std::function<void()> f) { asio::post(answers_, std::move(f)); }
 
 // ---- the io side ------------------------------------------------------------------------
 

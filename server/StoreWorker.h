@@ -9,6 +9,7 @@
 // session leases the room still holds.
 #pragma once
 #include <asio/io_context.hpp>
+#include <asio/strand.hpp>
 
 #include <atomic>
 #include <chrono>
@@ -95,6 +96,9 @@ private:
     void Post(std::function<void()> f);
 
     asio::io_context& io_;
+    // The answers run in the order they were given, whatever thread runs them: a heartbeat's
+    // list of held leases never overtakes the answer of a lease taken after it was read.
+    asio::strand<asio::io_context::executor_type> answers_;
     Store& store_;
     Options options_;
     RoomEntry room_;

@@ -36,9 +36,12 @@ std::string FirstChars(const std::string& text, std::size_t limit) {
 
 }  // namespace
 
-Table::Table(TableHost& room, int number)
+Table::Table(TableHost& room, int number) : Table(room, number, room.Clock(), room.Rng()) {}
+
+Table::Table(TableHost& room, int number, TableClock& clock, std::mt19937& rng)
     : room_(room),
-      clock_(room.Clock()),
+      clock_(clock),
+      rng_(rng),
       number_(number),
       startTimer_(clock_.MakeTimer()),
       tickTimer_(clock_.MakeTimer()),
@@ -375,10 +378,10 @@ void Table::StartGame() {
     heldBack_ = false;
     const ServerOptions& opt = room_.Options();
     int used = 0;
-    const TileGridT layout = room_.Maps().Pick(nextMap_, room_.Rng(), used);
+    const TileGridT layout = room_.Maps().Pick(nextMap_, rng_, used);
     nextMap_ = 0;
     mapUsed_ = used;
-    BoardDealer dealer(room_.Rng());
+    BoardDealer dealer(rng_);
     const TileGridT board = dealer.Deal(layout);
     std::array<bool, kSeats> seated{};
     std::array<std::int64_t, kSeats> points{};
@@ -388,7 +391,7 @@ void Table::StartGame() {
             points[s] = seats_[s]->stats.score;
             seats_[s]->ready = false;
         }
-    round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, room_.Rng());
+    round_ = std::make_unique<GameRound>(seated, groups_, points, board, opt.items, opt.comboWindow, rng_);
     for (int s = 0; s < kSeats; ++s)
         played_[s] = seats_[s] ? Participant{seats_[s]->stats.id, seats_[s]->name, seats_[s]->guest} : Participant{};
     WatchIdleSeats();  // nobody owes an answer during a game
@@ -631,9 +634,10 @@ void Table::EndGame() {
         outcome += (outcome.empty() ? "" : ", ") + who.name + " place " + std::to_string(r.place) + " " +
                    std::to_string(points) + (r.outcome == Scoring::Outcome::Escape ? " (escaped)" : "");
         // The account's record in the room, wherever it is now, counts the game too.
-        UserSession* u = room_.FindUser(who.name);
+        UserSession* u = seats_[r.seat] && seats_[r.seat]->name == who.name ? seats_[r.seat] : nullptr;
         if (u) u->stats.Apply(points, r.outcome);
-        if (r.outcome == Scoring::Outcome::Escape || !u || u != seats_[r.seat]) continue;
+        else room_.CountGame(who.name, points, r.outcome);
+        if (r.outcome == Scoring::Outcome::Escape || !u) continue;
         records.push_back({static_cast<std::uint8_t>(r.seat), r.place, r.score});
         present.push_back(u);
     }
@@ -642,17 +646,18 @@ void Table::EndGame() {
     std::vector<Bytes> shown{GameMessages::End(records)};
     for (UserSession* u : present) shown.push_back(RoomMessages::UserUpdate(u->UpdateText()));
     ++unshownResults_;
-    room_.Records().SaveGame(std::move(stored), [this, alive = std::weak_ptr<bool>(alive_), shown = std::move(shown)] {
-        const auto live = alive.lock();
-        if (!live || !*live) return;
-        --unshownResults_;
-        for (const Bytes& m : shown) SendAll(m);
-        // Players still away at the end leave after the results, as the table saw it.
-        for (int s = 0; s < kSeats; ++s)
-            if (seats_[s] && seats_[s]->dropped && !round_) RemoveUser(*seats_[s], nullptr);
-        WatchIdleSeats();
-        CheckStart();
-    });
+    room_.Records().SaveGame(std::move(stored),
+                             clock_.Confined([this, alive = std::weak_ptr<bool>(alive_), shown = std::move(shown)] {
+                                 const auto live = alive.lock();
+                                 if (!live || !*live) return;
+                                 --unshownResults_;
+                                 for (const Bytes& m : shown) SendAll(m);
+                                 // Players still away at the end leave after the results, as the table saw it.
+                                 for (int s = 0; s < kSeats; ++s)
+                                     if (seats_[s] && seats_[s]->dropped && !round_) RemoveUser(*seats_[s], nullptr);
+                                 WatchIdleSeats();
+                                 CheckStart();
+                             }));
 
     round_.reset();
     played_.fill({});

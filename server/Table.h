@@ -19,6 +19,9 @@
 class Table {
 public:
     Table(TableHost& room, int number);
+    // With a clock and dice of its own (the room's threads: nothing here is shared with
+    // another table).
+    Table(TableHost& room, int number, TableClock& clock, std::mt19937& rng);
     ~Table();
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
@@ -118,6 +121,7 @@ private:
 
     TableHost& room_;
     TableClock& clock_;
+    std::mt19937& rng_;
     int number_;
     std::array<UserSession*, GameSize::kSeatCount> seats_{};
     std::vector<UserSession*> watchers_;

@@ -27,6 +27,9 @@ public:
     virtual ~TableClock() = default;
     virtual TimePoint Now() const = 0;
     virtual std::unique_ptr<TableTimer> MakeTimer() = 0;
+    // `fn` made safe to call from anywhere in the room (an answer of the records store):
+    // it runs on the table's own turn. A clock of one thread returns it as it is.
+    virtual std::function<void()> Confined(std::function<void()> fn) { return fn; }
 };
 
 // A clock that stands still until Advance: then it fires every timer that falls due, in

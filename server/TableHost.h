@@ -2,14 +2,16 @@
 // store and clock, the users of the room by name, and word when a user leaves the room or
 // the table empties. RoomServer is the host in the running server.
 #pragma once
+#include <cstdint>
 #include <random>
 #include <string>
+
+#include "server/UserSession.h"
 
 class MapStore;
 class StoreWorker;
 class TableClock;
 struct ServerOptions;
-struct UserSession;
 
 class TableHost {
 public:
@@ -31,4 +33,9 @@ public:
     // `listener` ignores `speaker`.
     virtual std::string ChatRefusal(const std::string&) { return {}; }
     virtual bool Ignores(const std::string&, const std::string&) const { return false; }
+    // A game ended counts in the record of that account wherever it is in the room now
+    // (another table's user is reached on that table's own turn).
+    virtual void CountGame(const std::string& name, std::int32_t points, Scoring::Outcome outcome) {
+        if (UserSession* u = FindUser(name)) u->stats.Apply(points, outcome);
+    }
 };

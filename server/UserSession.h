@@ -1,6 +1,7 @@
 // One user of the room: who it is, its record, where it sits or whom it watches, its
 // outbox (none while dropped) and the per-user game state the server keeps.
 #pragma once
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -19,7 +20,7 @@ struct ChatBudget {
 struct UserSession {
     std::string name;
     bool guest = false;
-    bool lease = false;  // holds the account's session lease in the store
+    std::atomic<bool> lease{false};  // holds the account's session lease in the store
     UserStats stats;
     std::shared_ptr<Outbox> conn;  // the user's connection; empty while it is lost
 

@@ -4,6 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <asio.hpp>
+
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <csignal>
@@ -11,6 +14,7 @@
 #include <iostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/CertFingerprint.h"
 #include "core/CommandLine.h"
@@ -75,7 +79,10 @@ int main(int argc, char** argv) {
     }
     const MapStore maps(options.mapsDir);
 
-    asio::io_context io(1);
+    const int threads =
+        options.threads > 0 ? options.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    options.threads = threads;
+    asio::io_context io(threads);
     RoomServer room(io, options, *store, maps);
     if (!room.Listen(error)) {
         ServerLogAt(ProgramLog::Level::Error, "%s", error.c_str());
@@ -114,6 +121,10 @@ int main(int argc, char** argv) {
     });
     console.detach();
 
+    // The room's io on every thread asked for; each table keeps to its own lock.
+    std::vector<std::thread> more;
+    for (int i = 1; i < threads; ++i) more.emplace_back([&io] { io.run(); });
     io.run();
+    for (auto& t : more) t.join();
     return 0;
 }

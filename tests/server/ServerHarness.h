@@ -2,6 +2,7 @@
 // scripted clients, and helpers to run that loop until something has happened.
 #pragma once
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <ctime>
@@ -68,11 +69,16 @@ struct ServerHarness {
 
     // Runs the loop until `done` holds; false when `limit` passed first.
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+        return RunLoopUntil(io, done, limit);
+    }
+    // The same for another loop (clients of their own).
+    static bool RunLoopUntil(asio::io_context& loop, const std::function<bool()>& done,
+                             std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (!done()) {
             if (std::chrono::steady_clock::now() > end) return false;
-            io.run_for(std::chrono::milliseconds(5));
-            if (io.stopped()) io.restart();
+            loop.run_for(std::chrono::milliseconds(5));
+            if (loop.stopped()) loop.restart();
         }
         return true;
     }
@@ -86,3 +92,15 @@ struct ServerHarness {
         return c;
     }
 };
+
+// The first column of the first row a query of the SQLite file gives, or -1.
+inline int CountRows(const std::string& db, const std::string& sql) {
+    sqlite3* h = nullptr;
+    sqlite3_open(db.c_str(), &h);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
+    const int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+    sqlite3_finalize(st);
+    sqlite3_close(h);
+    return n;
+}

@@ -1,8 +1,6 @@
 // Six scripted players and a spectator play a whole game over loopback: settings, ready,
 // removals, time-outs (reported and silent), a drop and return, the results, and the
 // records in SQLite.
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <set>
 
@@ -10,21 +8,6 @@
 #include "core/RoomMessages.h"
 #include "core/modGameMsgDefine.h"
 #include "core/modPublicTools.h"
-
-namespace {
-
-int CountRows(const std::string& db, const std::string& sql) {
-    sqlite3* h = nullptr;
-    sqlite3_open(db.c_str(), &h);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
-    int n = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
-    sqlite3_finalize(st);
-    sqlite3_close(h);
-    return n;
-}
-
-}  // namespace
 
 TEST(WholeGame, SixPlayersWatcherDropAndReturnRecordsStored) {
     const auto dir = std::filesystem::temp_directory_path() / ("tilelink-game-" + std::to_string(::getpid()));
