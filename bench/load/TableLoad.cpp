@@ -1,7 +1,5 @@
 #include "bench/load/TableLoad.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -73,15 +71,6 @@ std::vector<double> TableLoad::LatenciesSinceMark() const {
 
 void TableLoad::Stop() {
     for (auto& c : players_) c->Stop();
-}
-
-std::size_t LiftDescriptorLimit() {
-    rlimit lim{};
-    getrlimit(RLIMIT_NOFILE, &lim);
-    lim.rlim_cur = lim.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &lim);
-    getrlimit(RLIMIT_NOFILE, &lim);
-    return static_cast<std::size_t>(lim.rlim_cur);
 }
 
 double Percentile(std::vector<double> values, double q) {

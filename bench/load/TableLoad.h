@@ -6,7 +6,6 @@
 #include <asio.hpp>
 
 #include <chrono>
-#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -37,10 +36,6 @@ private:
     long removalMark_ = 0;
     long gamesMark_ = 0;
 };
-
-// Lifts this process's descriptor limit to its hard limit (a load driver holds a socket for
-// every connection; the server lifts its own) and returns the limit now in force.
-std::size_t LiftDescriptorLimit();
 
 // The q-quantile (0..1) of the values, the nearest rank; 0 for none.
 double Percentile(std::vector<double> values, double q);

@@ -34,6 +34,7 @@
 #include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "tests/LiveServer.h"
+#include "tests/faults/kit/ServerProcess.h"
 
 namespace {
 
@@ -185,10 +186,11 @@ int main(int argc, char** argv) {
     app.add_option("--server-bin", opt.serverBin, "the server program");
     if (const auto end = CommandLine::ReadOrEnd(app, argc, argv)) return *end;
     signal(SIGPIPE, SIG_IGN);
-    const std::size_t allowed = LiftDescriptorLimit();
-    const auto needed = static_cast<std::size_t>(opt.tables * 6 + opt.lobbies + kSpares + 64);
+    // A socket a connection here (the server lifts its own limit).
+    const auto needed = static_cast<unsigned long>(opt.tables * 6 + opt.lobbies + kSpares + 64);
+    const unsigned long allowed = RaiseOpenFileLimit(needed);
     if (allowed < needed)
-        std::fprintf(stderr, "bench_lobbyload: %zu descriptors allowed, %zu wanted; connections will fail\n", allowed,
+        std::fprintf(stderr, "bench_lobbyload: %lu descriptors allowed, %lu wanted; connections will fail\n", allowed,
                      needed);
 
     char folder[] = "/tmp/tilelink_lobbyload_XXXXXX";
