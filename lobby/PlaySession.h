@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
 #include "lobby/ReopenGuard.h"
 #include "lobby/TableWindow.h"
+#include "net/ChildProcess.h"
 
 struct PlaySetup {
     std::filesystem::path tableDir;  // the table client, server and bots

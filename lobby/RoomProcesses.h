@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 
 namespace RoomProcesses {
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
+#include "net/ChildProcess.h"
 
 class TableWindow {
 public:

@@ -34,13 +34,13 @@
 #include "core/Ticket.h"
 #include "core/UserFolders.h"
 #include "lobby/CertPin.h"
-#include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
 #include "lobby/LobbyCommands.h"
 #include "lobby/PlayRoom.h"
 #include "lobby/PlaySession.h"
 #include "lobby/RoomProcesses.h"
 #include "lobby/TableWindow.h"
+#include "net/ChildProcess.h"
 #ifdef TILELINK_LOBBY_WINDOW
 #include "lobby/window/LobbyWindowMain.h"
 #endif

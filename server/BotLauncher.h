@@ -2,16 +2,16 @@
 // tilelink-bot process per table, ended when nobody but its players is left there, and
 // all of them when the room stops.
 #pragma once
-#include <sys/types.h>
-
 #include <map>
 #include <string>
 #include <vector>
 
+#include "net/ChildProcess.h"
+
 class BotLauncher {
 public:
     BotLauncher() = default;
-    ~BotLauncher();
+    ~BotLauncher() = default;  // the processes stop with their groups
     BotLauncher(const BotLauncher&) = delete;
     BotLauncher& operator=(const BotLauncher&) = delete;
 
@@ -20,13 +20,14 @@ public:
                const std::vector<std::string>& names);
     // The names of the table's computer players, empty when the room started none there.
     const std::vector<std::string>* NamesAt(int table) const;
+    // Asks the table's process to stop; one that does not is killed after a grace time.
     void Stop(int table);
     // Collects the processes that ended by themselves.
     void Reap();
 
 private:
     struct Group {
-        pid_t pid = 0;
+        ChildProcess process;
         std::vector<std::string> names;
     };
     std::map<int, Group> groups_;

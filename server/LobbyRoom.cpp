@@ -15,6 +15,9 @@ namespace {
 
 constexpr auto kRefreshEvery = std::chrono::milliseconds(100);
 constexpr auto kRoomsEvery = std::chrono::seconds(1);
+// The answer to a login or registration that finds the password worker's queue full.
+constexpr int kBusy = 18;
+constexpr const char* kBusyText = "服务器正忙，请稍后再试。";
 
 std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
@@ -254,6 +257,7 @@ void LobbyRoom::OnRegister(Session& s, const Request& r) {
         if (!s) return;
         s->busy = false;
         using A = StoreWorker::AccountAnswer;
+        if (answer == A::Busy) return Answer(*s, kRegister, kBusy, kBusyText);
         if (answer == A::Ok) ServerLog("account %s registered", name.c_str());
         Answer(*s, kRegister,
                answer == A::Ok      ? 0
@@ -289,6 +293,7 @@ void LobbyRoom::OnLogIn(Session& s, const Request& r) {
                               if (!s) return;
                               s->busy = false;
                               using A = StoreWorker::AccountAnswer;
+                              if (answer == A::Busy) return Answer(*s, kLogIn, kBusy, kBusyText);
                               if (answer == A::Away) {
                                   Answer(*s, kLogIn, 6, "现在无法登录（数据库没有回答），请稍后再试。");
                                   return;

@@ -1,6 +1,6 @@
 // Account passwords: kept only as Argon2id hash strings (libsodium's crypto_pwhash_str,
 // with its salt and cost inside the string), checked against them in constant time. Both
-// take tens of milliseconds and much memory on purpose: only the store worker's thread
+// take tens of milliseconds and much memory on purpose: only the password worker's thread
 // calls them, never an io thread.
 #pragma once
 #include <optional>

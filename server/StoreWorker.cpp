@@ -6,7 +6,7 @@
 
 #include <sodium.h>
 
-#include "server/Passwords.h"
+#include "server/BoundedQueue.h"
 #include "server/ServerLog.h"
 
 namespace {
@@ -16,7 +16,11 @@ std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
 }  // namespace
 
 StoreWorker::StoreWorker(asio::io_context& io, Store& store, Options options)
-    : io_(io), answers_(asio::make_strand(io)), store_(store), options_(std::move(options)) {}
+    : io_(io),
+      answers_(asio::make_strand(io)),
+      store_(store),
+      options_(std::move(options)),
+      passwords_(options_.maxHashes) {}
 
 StoreWorker::~StoreWorker() { Stop(); }
 
@@ -44,6 +48,7 @@ bool StoreWorker::Start(const RoomEntry& room, std::string& error) {
 }
 
 void StoreWorker::Stop() {
+    passwords_.Stop();
     if (!thread_.joinable()) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -61,21 +66,7 @@ void StoreWorker::Post(std::function<void()> f) { asio::post(answers_, std::move
 
 // ---- the io side ------------------------------------------------------------------------
 
-namespace {
-
-// Queues `read` unless the queue is full; false then.
-bool Queue(std::mutex& m, std::condition_variable& cv, std::deque<std::function<void(Store&)>>& reads,
-           std::size_t limit, std::function<void(Store&)> read) {
-    {
-        std::lock_guard<std::mutex> lock(m);
-        if (reads.size() >= limit) return false;
-        reads.push_back(std::move(read));
-    }
-    cv.notify_one();
-    return true;
-}
-
-}  // namespace
+using Workers::Queue;
 
 void StoreWorker::Load(const std::string& name, const LoadDone& done) {
     auto read = [this, name, done](Store& s) {
@@ -116,36 +107,46 @@ void StoreWorker::EndSession(const std::string& name) {
 
 void StoreWorker::Register(const std::string& name, std::string password,
                            const std::function<void(AccountAnswer)>& done) {
-    auto write = [this, name, password = std::move(password), done](Store& s) mutable {
-        auto answer = AccountAnswer::Away;
-        if (!away_) {
-            const auto hash = Passwords::Hash(password);
+    auto made = [this, name, done](const std::optional<std::string>& hash) {
+        auto write = [this, name, hash, done](Store& s) {
+            auto answer = AccountAnswer::Away;
             bool created = false;
             std::string error;
-            if (hash && s.CreateAccount(Account{name, *hash, false}, created, error))
+            if (!away_ && hash && s.CreateAccount(Account{name, *hash, false}, created, error))
                 answer = created ? AccountAnswer::Ok : AccountAnswer::Taken;
-        }
-        sodium_memzero(password.data(), password.size());
-        Post([done, answer] { done(answer); });
+            Post([done, answer] { done(answer); });
+        };
+        if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(write)))
+            Post([done] { done(AccountAnswer::Away); });
     };
-    if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(write))) Post([done] { done(AccountAnswer::Away); });
+    if (!passwords_.Hash(std::move(password), made)) Post([done] { done(AccountAnswer::Busy); });
 }
 
 void StoreWorker::LogIn(const std::string& name, std::string password, const LoginDone& done) {
     auto read = [this, name, password = std::move(password), done](Store& s) mutable {
-        auto answer = AccountAnswer::Away;
         Account account;
         UserStats stats;
         bool found = false;
         std::string error;
-        if (!away_ && s.FindAccount(name, account, found, error)) {
-            if (!found) answer = AccountAnswer::NoSuchAccount;
-            else if (!Passwords::Verify(account.passwordHash, password)) answer = AccountAnswer::WrongPassword;
-            else answer = s.Load(name, stats, error) ? AccountAnswer::Ok : AccountAnswer::Away;
+        const bool read = !away_ && s.FindAccount(name, account, found, error);
+        if (!read || !found) {
+            sodium_memzero(password.data(), password.size());
+            const auto answer = read ? AccountAnswer::NoSuchAccount : AccountAnswer::Away;
+            Post([done, answer] { done(answer, Account{}, UserStats{}); });
+            return;
         }
-        sodium_memzero(password.data(), password.size());
+        // The record is read now; the password is checked on the password worker's thread.
+        const bool loaded = s.Load(name, stats, error);
+        std::string hash = std::move(account.passwordHash);
         account.passwordHash.clear();
-        Post([done, answer, account, stats] { done(answer, account, stats); });
+        auto checked = [this, account, stats, loaded, done](bool right) {
+            const auto answer = !right   ? AccountAnswer::WrongPassword
+                                : loaded ? AccountAnswer::Ok
+                                         : AccountAnswer::Away;
+            Post([done, answer, account, stats] { done(answer, account, stats); });
+        };
+        if (!passwords_.Verify(std::move(hash), std::move(password), checked))
+            Post([done] { done(AccountAnswer::Busy, Account{}, UserStats{}); });
     };
     if (!Queue(mutex_, wake_, reads_, options_.maxReads, std::move(read)))
         Post([done] { done(AccountAnswer::Away, Account{}, UserStats{}); });

@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/PasswordWorker.h"
 #include "server/ResultSpill.h"
 #include "server/Store.h"
 
@@ -29,6 +30,7 @@ public:
     struct Options {
         std::size_t maxWaiting = 1000;  // games waiting for the database, at most
         std::size_t maxReads = 10000;   // reads queued, at most
+        std::size_t maxHashes = 64;     // passwords waiting to be hashed or checked, at most
         std::string spillPath;          // empty: waiting games are kept in memory only
         std::chrono::milliseconds heartbeat{1000};
         std::chrono::milliseconds retry{1000};  // a database that went away is tried again this often
@@ -53,8 +55,9 @@ public:
     void Exists(const std::string& name, const std::function<void(bool exists)>& done);
     void TakeSession(const std::string& name, const std::function<void(bool ok)>& done);
     void EndSession(const std::string& name);
-    // Accounts. The password's hash is made and checked here, on the worker thread.
-    enum class AccountAnswer { Ok, Taken, WrongPassword, NoSuchAccount, Away };
+    // Accounts. The password's hash is made and checked on the password worker's thread
+    // (Busy: too many wait there already), the account read and written on this one's.
+    enum class AccountAnswer { Ok, Taken, WrongPassword, NoSuchAccount, Away, Busy };
     void Register(const std::string& name, std::string password, const std::function<void(AccountAnswer)>& done);
     using LoginDone = std::function<void(AccountAnswer, const Account&, const UserStats&)>;
     void LogIn(const std::string& name, std::string password, const LoginDone& done);
@@ -127,4 +130,7 @@ private:
     bool caughtUp_ = true;  // nothing waited since the last report
     Clock::time_point nextRetry_{}, nextBeat_{}, nextReport_{};
     bool registered_ = false;
+
+    // Last, so that it ends first: its jobs hand on to the queue above.
+    PasswordWorker passwords_;
 };

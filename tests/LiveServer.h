@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 
 // The address a starting server says it listens on; empty when it says none in `limit`.
 inline std::string ListeningAddress(ChildProcess& server, std::chrono::seconds limit) {

@@ -28,8 +28,8 @@
 #include "bot/BotTrace.h"
 #include "core/CommandLine.h"
 #include "core/modPublicTools.h"
-#include "lobby/ChildProcess.h"
 #include "lobby/RoomProcesses.h"
+#include "net/ChildProcess.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 
 class LocalRoom {
 public:

@@ -13,7 +13,7 @@
 #include "bot/BotTrace.h"
 #include "core/modLinkSearch.h"
 #include "core/modPublicTools.h"
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 #include "tests/LiveServer.h"
 
 using namespace std::chrono_literals;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/CommandLine.h"
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 #include "tests/LiveServer.h"
 
 class ConsoleServer {

@@ -1,15 +1,10 @@
-// The launch plan the lobby hands the table client, and the child programs it runs.
+// The launch plan the lobby hands the table client.
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 #include "core/CommandLine.h"
 #include "core/LaunchArgs.h"
 #include "core/Ticket.h"
-#include "lobby/ChildProcess.h"
 #include "lobby/LaunchPlan.h"
-
-using namespace std::chrono_literals;
 
 TEST(LaunchPlan, NineArgumentsThatSurviveTheCommandLineSplit) {
     LaunchPlan::Request r;
@@ -49,29 +44,4 @@ TEST(LaunchPlan, HostAndPort) {
     EXPECT_TRUE(CommandLine::ParseHostPort("[::1]:0", host, port, 0));
     EXPECT_EQ(host, "::1");
     EXPECT_EQ(port, 0);
-}
-
-TEST(ChildProcess, ReadsLinesAndStopsAProgramThatIgnoresNothing) {
-    ChildProcess p;
-    ASSERT_TRUE(p.Start("/bin/sh", {"-c", "echo listening on 127.0.0.1:5; exec sleep 30"}, true));
-    auto line = p.ReadLine(5s);
-    ASSERT_TRUE(line.has_value());
-    EXPECT_EQ(*line, "listening on 127.0.0.1:5");
-    EXPECT_TRUE(p.Running());
-    p.Stop(2s);
-    EXPECT_FALSE(p.Running());
-    EXPECT_FALSE(p.ReadLine(100ms).has_value());
-}
-
-TEST(ChildProcess, KillsAProgramThatIgnoresTheStopRequest) {
-    ChildProcess p;
-    ASSERT_TRUE(p.Start("/bin/sh", {"-c", "trap '' TERM; echo ready; while :; do sleep 1; done"}, true));
-    ASSERT_TRUE(p.ReadLine(5s).has_value());
-    p.Stop(300ms);
-    EXPECT_FALSE(p.Running());
-}
-
-TEST(ChildProcess, MissingProgramDoesNotStart) {
-    ChildProcess p;
-    EXPECT_FALSE(p.Start("/nonexistent/tilelink-server", {}, true) && p.Wait() == 0);
 }

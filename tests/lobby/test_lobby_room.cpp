@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <thread>
 
 #include "LobbyRoomKit.h"
@@ -86,6 +87,8 @@ TEST(LobbyAccounts, RegisteredFromTheCommandLineTheyAreListedWhereTheySat) {
         alice, {"join", "--server", server.Address(), "--name", "alice", "--password-file", alicePw, "--table", "2"}));
     ASSERT_TRUE(StartLobby(
         bob, {"join", "--server", server.Address(), "--name", "小明", "--password-file", bobPw, "--table", "3"}));
+    // The two table windows come in either order: wait for each.
+    TablesWhen(server, "2 alice - - - - - 0");
     const auto lines = TablesWhen(server, "3 小明 - - - - - 0");
     EXPECT_NE(lines.find("2 alice - - - - - 0\n"), std::string::npos) << lines;
     EXPECT_NE(lines.find("3 小明 - - - - - 0\n"), std::string::npos) << lines;
@@ -215,6 +218,56 @@ TEST(LobbyAccounts, FailedLoginsAreLimitedPerName) {
     ASSERT_TRUE(a);
     EXPECT_EQ(a->code, 4) << a->text;
     EXPECT_TRUE(c->Me().empty());
+}
+
+// Many accounts log in at once: their passwords are checked in turn on a thread of their
+// own, every login succeeds, and a record written meanwhile does not wait behind them.
+TEST(LobbyAccounts, ManyLoginsAtOnceAllSucceedAndARecordWriteDoesNotWaitForTheirHashes) {
+    ConsoleServer server;
+    ASSERT_FALSE(server.Address().empty());
+    constexpr int kAccounts = 12;
+    auto name = [](int i) { return "user" + std::to_string(i); };
+    auto password = [](int i) { return "password-" + std::to_string(i); };
+    // The answer to a request of `type`, read by the thread that owns the client.
+    auto answerTo = [](LobbyClient& c, LM::Type type) -> std::optional<LM::Event> {
+        const auto end = std::chrono::steady_clock::now() + 60s;
+        while (c.Connected() && std::chrono::steady_clock::now() < end)
+            if (auto e = c.Next(1s); e && e->type == LM::kAnswer && e->request == type) return e;
+        return std::nullopt;
+    };
+    std::vector<std::unique_ptr<LobbyClient>> lobbies;
+    for (int i = 0; i < kAccounts; ++i) lobbies.push_back(Lobby(server));
+    // Registered all at once too: every hash waits its turn, none is refused.
+    for (int i = 0; i < kAccounts; ++i) ASSERT_TRUE(lobbies[i]->Send(LM::Register(name(i), password(i))));
+    for (int i = 0; i < kAccounts; ++i) {
+        const auto a = answerTo(*lobbies[i], LM::kRegister);
+        ASSERT_TRUE(a) << name(i);
+        EXPECT_EQ(a->code, 0) << a->text;
+    }
+
+    for (int i = 0; i < kAccounts; ++i) ASSERT_TRUE(lobbies[i]->Send(LM::LogIn(name(i), password(i))));
+    std::atomic<int> answered{0};
+    std::vector<int> codes(kAccounts, -1);
+    std::vector<std::thread> readers;
+    for (int i = 0; i < kAccounts; ++i)
+        readers.emplace_back([&, i] {
+            const auto a = answerTo(*lobbies[i], LM::kLogIn);
+            codes[i] = a ? a->code : -2;
+            ++answered;
+        });
+    // Once the first login is answered every request is in and the others' checks wait;
+    // a record written now is stored before they are all done.
+    for (int i = 0; i < 6000 && answered == 0; ++i) std::this_thread::sleep_for(10ms);
+    ASSERT_GT(answered.load(), 0);
+    const auto written = server.Command("admin " + name(kAccounts - 1) + " yes", "is an admin now");
+    const int answeredWhenWritten = answered;
+    for (auto& r : readers) r.join();
+    EXPECT_FALSE(written.empty());
+    EXPECT_LT(answeredWhenWritten, kAccounts);
+    for (int i = 0; i < kAccounts; ++i) {
+        EXPECT_EQ(codes[i], 0) << name(i);
+        EXPECT_EQ(lobbies[i]->Me(), name(i));
+    }
 }
 
 TEST(LobbyModeration, MuteIgnoreKickAndAdminStepsAreKeptWithWhoWhomAndWhy) {

@@ -14,11 +14,11 @@
 #include <thread>
 
 #include "core/TableExit.h"
-#include "lobby/ChildProcess.h"
 #include "lobby/PlayRoom.h"
 #include "lobby/PlaySession.h"
 #include "lobby/ReopenGuard.h"
 #include "lobby/TableWindow.h"
+#include "net/ChildProcess.h"
 #include "tests/LiveServer.h"
 
 namespace fs = std::filesystem;

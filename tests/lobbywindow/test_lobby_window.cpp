@@ -16,9 +16,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "lobby/ChildProcess.h"
 #include "lobby/window/LobbyWindow.h"
 #include "lobby/window/TableMap.h"
+#include "net/ChildProcess.h"
 #include "tests/LiveServer.h"
 
 namespace fs = std::filesystem;

@@ -8,9 +8,9 @@
 #include <QTest>
 #include <filesystem>
 
-#include "lobby/ChildProcess.h"
 #include "lobby/LobbyClient.h"
 #include "lobby/PlayRoom.h"
+#include "net/ChildProcess.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 #include "tests/faults/kit/BotTable.h"
 #include "tests/faults/kit/ServerProcess.h"
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 #include "net/NetStream.h"
 #include "net/TlsIdentity.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 
 class BotTable {
 public:

@@ -1,5 +1,6 @@
-// A program the lobby starts and later stops: the server, the computer players and the
-// table windows. Its standard output can be read line by line.
+// A program started and later stopped by another: the lobby's room server, computer
+// players and table windows, the computer players a room starts for its tables, the
+// programs the tests and drivers run. Its standard output can be read line by line.
 #pragma once
 #include <sys/types.h>
 #include <chrono>
@@ -16,8 +17,8 @@ public:
     ChildProcess(ChildProcess&& other) noexcept;
     ChildProcess& operator=(ChildProcess&& other) noexcept;
 
-    // Starts program with args; with captureOutput its standard output is a pipe the
-    // lobby reads, otherwise it shares the lobby's. False when it could not be started.
+    // Starts program with args; with captureOutput its standard output is a pipe read
+    // here, otherwise it shares the starter's. False when it could not be started.
     bool Start(const std::string& program, const std::vector<std::string>& args, bool captureOutput);
 
     // The next line of output, waiting at most `timeout`; empty when none came or the

@@ -1,4 +1,4 @@
-#include "lobby/ChildProcess.h"
+#include "net/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -115,8 +115,12 @@ void ChildProcess::Stop(std::chrono::milliseconds grace) {
     if (!Running()) return;
     ::kill(pid_, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + grace;
-    while (Running() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Most programs end at once: look again soon, then less often.
+    auto pause = std::chrono::milliseconds(1);
+    while (Running() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(20));
+    }
     if (Running()) {
         ::kill(pid_, SIGKILL);
         Wait();
