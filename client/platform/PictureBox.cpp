@@ -35,6 +35,21 @@ void PictureBox::Place(int left, int top, int width, int height) {
     }
 }
 
+void PictureBox::PlacePicture(int left, int top, const QImage& picture, const QRect& area) {
+    const QRect part = area & picture.rect();
+    if (picture.depth() != 32 || part.isEmpty()) {
+        Place(left, top, area.width(), area.height());
+        return;
+    }
+    // The view holds a reference to the picture's pixels until the last image made from it
+    // is gone.
+    auto* keep = new QImage(picture);
+    Image = QImage(
+        keep->constScanLine(part.top()) + std::ptrdiff_t(part.left()) * 4, part.width(), part.height(),
+        keep->bytesPerLine(), keep->format(), [](void* held) { delete static_cast<QImage*>(held); }, keep);
+    setGeometry(left, top, part.width(), part.height());
+}
+
 void PictureBox::resizeEvent(QResizeEvent*) {
     if (Image.width() != width() || Image.height() != height()) Place(x(), y(), width(), height());
 }

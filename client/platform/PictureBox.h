@@ -21,6 +21,10 @@ public:
 
     // Moves and sizes the control; the image is resized to match, keeping its pixels.
     void Place(int left, int top, int width, int height);
+    // Moves the control to (left, top) showing the part `area` of a 32-bit picture: the
+    // image reads the picture's own pixels, and becomes a copy of its own only once
+    // something draws on it.
+    void PlacePicture(int left, int top, const QImage& picture, const QRect& area);
     // Clears the image to the background colour.
     void Cls();
     // Shows the current image now (asked during the control's own paint, it is a no-op:

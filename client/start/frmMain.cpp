@@ -352,7 +352,14 @@ void frmMain::Refresh() {
 
 void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    for (const QRect& r : e->region()) p.drawImage(r.topLeft(), Image, r);
+    // In bands of a few rows: a larger copy through a clipped painter makes Qt start its
+    // drawing threads, which cost the first frame more than the copy itself.
+    for (const QRect& r : e->region()) {
+        for (int top = r.top(); top <= r.bottom(); top += kPaintBandRows) {
+            const QRect band(r.left(), top, r.width(), std::min(kPaintBandRows, r.bottom() + 1 - top));
+            p.drawImage(band.topLeft(), Image, band);
+        }
+    }
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }
