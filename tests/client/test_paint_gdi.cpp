@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <filesystem>
+#include <memory>
 
 #include "ClientHarness.h"
 #include "PaintFixtures.h"
@@ -305,6 +306,35 @@ TEST(PaintImageByNullBack, OnlyAPersistentDestinationIsRefreshed) {
         if (persistent) EXPECT_EQ(counter.paints, 1);
         else EXPECT_EQ(counter.paints, 0);
     }
+}
+
+// A box placed over part of a picture shows exactly that part; drawing on the box or on
+// the picture afterwards changes only the one drawn on, and the box outlives the picture.
+TEST(PictureBox, APlacedPictureIsSharedUntilEitherIsDrawnOn) {
+    QImage picture(8, 6, QImage::Format_RGB32);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) picture.setPixel(x, y, qRgb(x * 20, y * 30, 7));
+    const QImage original = picture.copy();
+    auto box = std::make_unique<PictureBox>();
+    box->PlacePicture(3, 4, picture, QRect(2, 1, 5, 4));
+    EXPECT_EQ(box->geometry(), QRect(3, 4, 5, 4));
+    EXPECT_EQ(box->Image, original.copy(2, 1, 5, 4));
+
+    Gdi::SetPixel(box->Image, 0, 0, Gdi::RGB(255, 255, 255));
+    EXPECT_EQ(box->Image.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(picture, original);  // the decoded picture (the cache's) is untouched
+
+    PictureBox other;
+    other.PlacePicture(0, 0, picture, QRect(0, 0, 4, 4));
+    picture.fill(qRgb(0, 0, 0));
+    EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));
+    picture = QImage();
+    EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));  // still readable without the picture
+
+    // A part reaching past the picture keeps what lies inside it.
+    box->PlacePicture(0, 0, original, QRect(6, 4, 5, 5));
+    EXPECT_EQ(box->Image, original.copy(6, 4, 2, 2));
+    box.reset();
 }
 
 TEST(Transparency, LevelZeroLeavesTheTargetAndFullLevelCopiesTheSource) {
