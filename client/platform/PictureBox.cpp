@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "client/platform/Gdi.h"
+
 int MouseButtonCode(Qt::MouseButton b) {
     switch (b) {
         case Qt::LeftButton:
@@ -35,19 +37,21 @@ void PictureBox::Place(int left, int top, int width, int height) {
     }
 }
 
-void PictureBox::PlacePicture(int left, int top, const QImage& picture, const QRect& area) {
-    const QRect part = area & picture.rect();
-    if (picture.depth() != 32 || part.isEmpty()) {
-        Place(left, top, area.width(), area.height());
+void PictureBox::PlacePicture(int left, int top, int width, int height, const QImage& picture) {
+    if (picture.format() == QImage::Format_RGB32 && width > 0 && height > 0 && picture.width() >= width &&
+        picture.height() >= height) {
+        // The view holds a reference to the picture's pixels until the last image made
+        // from it is gone.
+        auto* keep = new QImage(picture);
+        Image = QImage(
+            keep->constBits(), width, height, keep->bytesPerLine(), keep->format(),
+            [](void* held) { delete static_cast<QImage*>(held); }, keep);
+        setGeometry(left, top, width, height);
         return;
     }
-    // The view holds a reference to the picture's pixels until the last image made from it
-    // is gone.
-    auto* keep = new QImage(picture);
-    Image = QImage(
-        keep->constScanLine(part.top()) + std::ptrdiff_t(part.left()) * 4, part.width(), part.height(),
-        keep->bytesPerLine(), keep->format(), [](void* held) { delete static_cast<QImage*>(held); }, keep);
-    setGeometry(left, top, part.width(), part.height());
+    Place(left, top, width, height);
+    Cls();
+    if (!picture.isNull()) Gdi::BitBlt(Image, 0, 0, width, height, picture, 0, 0, Gdi::SRCCOPY);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {

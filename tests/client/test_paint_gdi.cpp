@@ -308,33 +308,41 @@ TEST(PaintImageByNullBack, OnlyAPersistentDestinationIsRefreshed) {
     }
 }
 
-// A box placed over part of a picture shows exactly that part; drawing on the box or on
+// A box placed with a picture shows the picture's top-left part; drawing on the box or on
 // the picture afterwards changes only the one drawn on, and the box outlives the picture.
+// A picture smaller than the box, or not opaque, is copied onto the background colour.
 TEST(PictureBox, APlacedPictureIsSharedUntilEitherIsDrawnOn) {
     QImage picture(8, 6, QImage::Format_RGB32);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x) picture.setPixel(x, y, qRgb(x * 20, y * 30, 7));
     const QImage original = picture.copy();
     auto box = std::make_unique<PictureBox>();
-    box->PlacePicture(3, 4, picture, QRect(2, 1, 5, 4));
+    box->PlacePicture(3, 4, 5, 4, picture);
     EXPECT_EQ(box->geometry(), QRect(3, 4, 5, 4));
-    EXPECT_EQ(box->Image, original.copy(2, 1, 5, 4));
+    EXPECT_EQ(box->Image, original.copy(0, 0, 5, 4));
 
     Gdi::SetPixel(box->Image, 0, 0, Gdi::RGB(255, 255, 255));
     EXPECT_EQ(box->Image.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(picture, original);  // the decoded picture (the cache's) is untouched
 
     PictureBox other;
-    other.PlacePicture(0, 0, picture, QRect(0, 0, 4, 4));
+    other.PlacePicture(0, 0, 4, 4, picture);
     picture.fill(qRgb(0, 0, 0));
     EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));
     picture = QImage();
     EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));  // still readable without the picture
-
-    // A part reaching past the picture keeps what lies inside it.
-    box->PlacePicture(0, 0, original, QRect(6, 4, 5, 5));
-    EXPECT_EQ(box->Image, original.copy(6, 4, 2, 2));
     box.reset();
+
+    PictureBox larger;
+    larger.BackColor = QColor(1, 2, 3);
+    larger.PlacePicture(0, 0, 10, 7, original);
+    EXPECT_EQ(larger.Image.copy(0, 0, 8, 6), original);
+    EXPECT_EQ(CountColor(larger.Image, qRgb(1, 2, 3)), 10 * 7 - 8 * 6);
+    QImage clear(4, 4, QImage::Format_ARGB32);
+    clear.fill(qRgba(9, 9, 9, 0));
+    larger.PlacePicture(0, 0, 4, 4, clear);
+    EXPECT_EQ(CountColor(larger.Image, qRgb(9, 9, 9)), 16);  // as the copy always made them
+    EXPECT_EQ(larger.Image.format(), QImage::Format_RGB32);
 }
 
 TEST(Transparency, LevelZeroLeavesTheTargetAndFullLevelCopiesTheSource) {
