@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QImageReader>
+#include <QPixmap>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 namespace PictureFile {
 namespace {
@@ -140,10 +143,53 @@ QImage DecodePlainBitmap(const std::string& path) {
     return picture;
 }
 
+// The icons of the game's art: every image 32-bit with its own transparency (a 40-byte
+// header, rows bottom-up, the mask behind them unused), read straight from the mapped file
+// as the general reader reads them, without loading its icon plugin. Empty for any other
+// kind of icon file; the general reader takes those.
+std::vector<QImage> DecodePlainIcon(const std::string& path) {
+    const MappedFile file(path);
+    const unsigned char* d = file.data();
+    if (file.size() < 6 || LittleEndian(d, 2) != 0 || LittleEndian(d + 2, 2) != 1) return {};
+    const std::uint32_t count = LittleEndian(d + 4, 2);
+    if (count == 0 || 6 + 16 * std::size_t(count) > file.size()) return {};
+    std::vector<QImage> images;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const unsigned char* entry = d + 6 + 16 * i;
+        const std::uint64_t bytes = LittleEndian(entry + 8, 4), offset = LittleEndian(entry + 12, 4);
+        if (bytes < 40 || offset + bytes > file.size()) return {};
+        const unsigned char* header = d + offset;
+        const auto width = static_cast<std::int32_t>(LittleEndian(header + 4, 4));
+        const auto doubleHeight = static_cast<std::int32_t>(LittleEndian(header + 8, 4));
+        if (LittleEndian(header, 4) != 40 || LittleEndian(header + 12, 2) != 1 || LittleEndian(header + 14, 2) != 32 ||
+            LittleEndian(header + 16, 4) != 0 || width <= 0 || width > 256 || doubleHeight <= 0 ||
+            doubleHeight % 2 != 0 || doubleHeight / 2 > 256 ||
+            40 + std::uint64_t(width) * std::uint64_t(doubleHeight / 2) * 4 > bytes)
+            return {};
+        const int height = doubleHeight / 2;
+        QImage image(width, height, QImage::Format_ARGB32);
+        for (int y = 0; y < height && !image.isNull(); ++y) {
+            const unsigned char* in = header + 40 + std::ptrdiff_t(height - 1 - y) * width * 4;
+            auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < width; ++x, in += 4) out[x] = qRgba(in[2], in[1], in[0], in[3]);
+        }
+        // The general reader gives premultiplied pixels: the same rounding here.
+        images.push_back(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+    return images;
+}
+
 QImage Decode(const std::string& path, int iconSize) {
     if (QImage plain = DecodePlainBitmap(path); !plain.isNull()) return plain;
-    QImageReader reader(QString::fromStdString(path));
     QImage picture;
+    if (const std::vector<QImage> icons = DecodePlainIcon(path); !icons.empty()) {
+        const auto sized = std::find_if(icons.begin(), icons.end(), [iconSize](const QImage& candidate) {
+            return candidate.width() == iconSize && candidate.height() == iconSize;
+        });
+        picture = sized != icons.end() ? *sized : icons.front();
+        return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    }
+    QImageReader reader(QString::fromStdString(path));
     if (reader.format() == "ico") {
         for (int i = 0; i < reader.imageCount(); ++i) {
             if (!reader.jumpToImage(i)) break;
@@ -164,6 +210,14 @@ QImage Decode(const std::string& path, int iconSize) {
 }
 
 }  // namespace
+
+QIcon LoadIcon(const std::string& path) {
+    const std::vector<QImage> images = DecodePlainIcon(path);
+    if (images.empty()) return QIcon(QString::fromStdString(path));
+    QIcon icon;
+    for (const QImage& image : images) icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
+}
 
 bool Exists(const std::string& path) {
     FileStamp stamp;

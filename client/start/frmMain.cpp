@@ -125,7 +125,7 @@ void frmMain::Form_Load() {
     setWindowTitle(QString::fromStdString(client_.strGameCaption));
     const std::string logo = client_.ResPath("Res\\Logo.ico");
     imgLogo = PictureFile::LoadPicture(logo, 16);
-    if (!imgLogo.isNull()) setWindowIcon(QIcon(QString::fromStdString(logo)));
+    if (!imgLogo.isNull()) setWindowIcon(PictureFile::LoadIcon(logo));
 
     // 3. The scratch picture area and the hidden image holders.
     picTmpBuf->AutoRedraw = false;

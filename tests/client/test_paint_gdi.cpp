@@ -376,6 +376,37 @@ TEST(Transparency, BlendsOntoTheMainWindow) {
     EXPECT_EQ(h.Main().Image.pixel(108, 108), qRgb(10, 10, 250));
 }
 
+// The quick reader of the art's 32-bit icons gives exactly what the general image reader
+// gives, for each size asked (the first image of that size, else the first), and the
+// window's icon holds the same sizes and pixels as one read by QIcon itself.
+TEST(PictureFile, IconsReadTheSameAsTheGeneralReader) {
+    auto general = [](const std::string& file, int size) {
+        QImageReader reader(QString::fromStdString(file));
+        QImage picture;
+        for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+            const QImage candidate = reader.read();
+            if (picture.isNull()) picture = candidate;
+            if (candidate.size() == QSize(size, size)) {
+                picture = candidate;
+                break;
+            }
+        }
+        return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    };
+    int compared = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(TILELINK_LOBBY_DIR)) {
+        if (e.path().extension() != ".ico") continue;
+        const std::string file = e.path().string();
+        for (int size : {16, 32, 48}) EXPECT_EQ(PictureFile::LoadPicture(file, size), general(file, size)) << file;
+        const QIcon quick = PictureFile::LoadIcon(file), read(QString::fromStdString(file));
+        ASSERT_EQ(quick.availableSizes(), read.availableSizes()) << file;
+        for (const QSize& size : read.availableSizes())
+            EXPECT_EQ(quick.pixmap(size).toImage(), read.pixmap(size).toImage()) << file;
+        ++compared;
+    }
+    EXPECT_GT(compared, 5);
+}
+
 // The quick reader of plain 24-bit bitmaps gives exactly what the general image reader
 // gives: for every bitmap of the generated art, for rows stored top-down, for widths whose
 // rows need padding; cut-off files it leaves to the general reader.
