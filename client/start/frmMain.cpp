@@ -174,8 +174,7 @@ void frmMain::Form_Load() {
     // 8. The user settings.
     client_.userSet->LoadUserSet();
 
-    // 9. The item tooltip, waiting off the window until the mouse is over an item.
-    client_.paintDaoJuButton->LoadDaoJuToolTip();
+    // 9. The item tooltip is made when the mouse first comes over an item.
 
     loaded_ = true;
     Form_Resize();
