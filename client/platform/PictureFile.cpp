@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <QImageReader>
 #include <QPixmap>
+#include <QtEndian>
 
 #include <algorithm>
 #include <chrono>
@@ -138,7 +139,10 @@ QImage DecodePlainBitmap(const std::string& path) {
     for (int y = 0; y < rows && !picture.isNull(); ++y) {
         const unsigned char* in = file.data() + offset + (bottomUp ? rows - 1 - y : y) * stride;
         auto* out = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
+        int x = 0;
+        // Blue, green, red and the next pixel's first byte, read as one little-endian word.
+        for (; x + 1 < width; ++x, in += 3) out[x] = 0xff000000u | (qFromLittleEndian<quint32>(in) & 0x00ffffffu);
+        for (; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
     }
     return picture;
 }
