@@ -3,7 +3,6 @@
 #include <spdlog/sinks/stdout_sinks.h>
 #include <spdlog/spdlog.h>
 
-#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
@@ -11,8 +10,6 @@
 namespace ProgramLog {
 
 namespace {
-
-constexpr std::array<std::string_view, 6> kNames = {"trace", "debug", "info", "warn", "error", "off"};
 
 spdlog::level::level_enum ToSpd(Level level) {
     switch (level) {
@@ -44,14 +41,6 @@ std::shared_ptr<spdlog::logger> LoggerOf(const char* program) {
 }
 
 }  // namespace
-
-const char* LevelNames() { return "trace|debug|info|warn|error|off"; }
-
-std::optional<Level> ParseLevel(std::string_view name) {
-    for (std::size_t i = 0; i < kNames.size(); ++i)
-        if (kNames[i] == name) return static_cast<Level>(i);
-    return std::nullopt;
-}
 
 void SetLevel(Level level) { spdlog::set_level(ToSpd(level)); }
 

@@ -64,7 +64,10 @@ void modPaint_DaoJuButton::LoadDaoJuToolTip() {
     toolTip_->show();
 }
 
-frmDaoJuToolTip* modPaint_DaoJuButton::DaoJuToolTip() const { return toolTip_.data(); }
+frmDaoJuToolTip* modPaint_DaoJuButton::DaoJuToolTip() {
+    if (!toolTip_) LoadDaoJuToolTip();
+    return toolTip_.data();
+}
 
 frmDaoJuInfo* modPaint_DaoJuButton::ShowDaoJuInfo() {
     if (!client_.mainForm) return nullptr;
@@ -156,14 +159,14 @@ void modPaint_DaoJuButton::picDaoJuBut_MouseMove(int index, int, int x, int y) {
     if (b->Contains(x, y)) {
         // The tooltip goes under the button, kept inside the window's right edge; it
         // shows for a disabled button too.
-        if (toolTip_) {
+        if (frmDaoJuToolTip* tip = DaoJuToolTip()) {
             int left = b->x();
             const int top = b->y() + b->height() + 1;
             const int innerWidth = client_.mainForm->width();
-            if (left + toolTip_->width() > innerWidth) left = innerWidth - toolTip_->width();
-            toolTip_->SetNote(ToolTipText(index));
-            toolTip_->move(left, top);
-            toolTip_->raise();
+            if (left + tip->width() > innerWidth) left = innerWidth - tip->width();
+            tip->SetNote(ToolTipText(index));
+            tip->move(left, top);
+            tip->raise();
         }
         if (b->Tag == "1") SetTag(index, "2");
         b->SetCapture();  // so that leaving the button is noticed

@@ -31,9 +31,11 @@ public:
     void picDaoJuBut_MouseDown(int index, int button, int x, int y);
     void picDaoJuBut_MouseUp(int index, int button, int x, int y);
 
-    // The tooltip window (the main window's load makes it and leaves it off the window).
+    // Makes the tooltip window and leaves it off the window.
     void LoadDaoJuToolTip();
-    frmDaoJuToolTip* DaoJuToolTip() const;
+    // The tooltip window, made the first time it is wanted (after the window's first
+    // frame: it is not part of it); nullptr without a main window.
+    frmDaoJuToolTip* DaoJuToolTip();
     // The item information window, not modal: made at the first call, the same window
     // shown and brought forward at every later one.
     frmDaoJuInfo* ShowDaoJuInfo();

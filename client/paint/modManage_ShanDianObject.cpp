@@ -5,7 +5,6 @@
 #include "client/TableClient.h"
 #include "client/paint/TableCanvas.h"
 #include "client/paint/modManage_AniTimer.h"
-#include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
 
@@ -26,12 +25,9 @@ void modManage_ShanDianObject::InitShanDianObject() {
             if (!strip) continue;
             strip->AutoRedraw = true;
             strip->hide();
-            strip->Place(-5000, 0, strips[i].width, strips[i].height);
-            strip->Cls();
             // A missing strip stays blank.
-            const QImage picture = PictureFile::LoadPicture(client_.ResPath(strips[i].file));
-            if (!picture.isNull())
-                Gdi::BitBlt(strip->Image, 0, 0, strips[i].width, strips[i].height, picture, 0, 0, Gdi::SRCCOPY);
+            strip->PlacePicture(-5000, 0, strips[i].width, strips[i].height,
+                                PictureFile::LoadPicture(client_.ResPath(strips[i].file)));
         }
     }
     g_ShanDianObj.Init();

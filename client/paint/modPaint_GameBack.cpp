@@ -2,7 +2,6 @@
 
 #include "client/TableClient.h"
 #include "client/paint/TableCanvas.h"
-#include "client/platform/Gdi.h"
 #include "client/platform/PictureBox.h"
 #include "client/platform/PictureFile.h"
 
@@ -13,9 +12,6 @@ void modPaint_GameBack::InitGameBack() {
     PictureBox& back = *client_.Canvas()->picGameBack;
     back.hide();
     back.AutoRedraw = true;
-    back.Place(0, 0, kWidth, kHeight);
-    back.Cls();
-    const QImage picture = PictureFile::LoadPicture(client_.ResPath("Res\\GameBack.bmp"));
-    if (!picture.isNull()) Gdi::BitBlt(back.Image, 0, 0, kWidth, kHeight, picture, 0, 0, Gdi::SRCCOPY);
+    back.PlacePicture(0, 0, kWidth, kHeight, PictureFile::LoadPicture(client_.ResPath("Res\\GameBack.bmp")));
     back.Refresh();
 }

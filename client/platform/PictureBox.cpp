@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "client/platform/Gdi.h"
+
 int MouseButtonCode(Qt::MouseButton b) {
     switch (b) {
         case Qt::LeftButton:
@@ -33,6 +35,23 @@ void PictureBox::Place(int left, int top, int width, int height) {
         p.drawImage(0, 0, Image);
         Image = next;
     }
+}
+
+void PictureBox::PlacePicture(int left, int top, int width, int height, const QImage& picture) {
+    if (picture.format() == QImage::Format_RGB32 && width > 0 && height > 0 && picture.width() >= width &&
+        picture.height() >= height) {
+        // The view holds a reference to the picture's pixels until the last image made
+        // from it is gone.
+        auto* keep = new QImage(picture);
+        Image = QImage(
+            keep->constBits(), width, height, keep->bytesPerLine(), keep->format(),
+            [](void* held) { delete static_cast<QImage*>(held); }, keep);
+        setGeometry(left, top, width, height);
+        return;
+    }
+    Place(left, top, width, height);
+    Cls();
+    if (!picture.isNull()) Gdi::BitBlt(Image, 0, 0, width, height, picture, 0, 0, Gdi::SRCCOPY);
 }
 
 void PictureBox::resizeEvent(QResizeEvent*) {

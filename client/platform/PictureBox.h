@@ -21,6 +21,11 @@ public:
 
     // Moves and sizes the control; the image is resized to match, keeping its pixels.
     void Place(int left, int top, int width, int height);
+    // Moves and sizes the control like Place and shows the top-left width x height of the
+    // picture in it, on the background colour where the picture is smaller. An opaque
+    // picture covering the whole area is shown from its own pixels: the image becomes a
+    // copy of its own only once something draws on it.
+    void PlacePicture(int left, int top, int width, int height, const QImage& picture);
     // Clears the image to the background colour.
     void Cls();
     // Shows the current image now (asked during the control's own paint, it is a no-op:

@@ -3,6 +3,7 @@
 // decoded once and kept while its file stays the same, so drawing code may load its
 // pictures at every step.
 #pragma once
+#include <QIcon>
 #include <QImage>
 #include <string>
 
@@ -14,5 +15,8 @@ bool Exists(const std::string& path);
 // transparent parts (of several sizes in one file, the one of iconSize pixels when there
 // is one, else the first).
 QImage LoadPicture(const std::string& path, int iconSize = 32);
+
+// Every size of an icon file as one icon (as QIcon reads the file).
+QIcon LoadIcon(const std::string& path);
 
 }  // namespace PictureFile

@@ -1,5 +1,6 @@
 #include "client/platform/ZelSckClientMain.h"
 
+#include <QCryptographicHash>
 #include <QMessageBox>
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -115,8 +116,8 @@ bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_
 
 void ZelSckClientMain::HandleEncrypted() {
     const QByteArray der = static_cast<QSslSocket&>(*socket_).peerCertificate().toDer();
-    const std::string seen = CertFingerprint::OfDer(reinterpret_cast<const std::uint8_t*>(der.constData()),
-                                                    static_cast<std::size_t>(der.size()));
+    // Qt's own SHA-256: the table program does not load the system's crypto library for it.
+    const std::string seen = QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex().toStdString();
     if (der.isEmpty() || seen != pin_) {  // not the server the lobby pinned
         RaiseError();
         socket_->abort();

@@ -125,7 +125,7 @@ void frmMain::Form_Load() {
     setWindowTitle(QString::fromStdString(client_.strGameCaption));
     const std::string logo = client_.ResPath("Res\\Logo.ico");
     imgLogo = PictureFile::LoadPicture(logo, 16);
-    if (!imgLogo.isNull()) setWindowIcon(QIcon(QString::fromStdString(logo)));
+    if (!imgLogo.isNull()) setWindowIcon(PictureFile::LoadIcon(logo));
 
     // 3. The scratch picture area and the hidden image holders.
     picTmpBuf->AutoRedraw = false;
@@ -174,8 +174,7 @@ void frmMain::Form_Load() {
     // 8. The user settings.
     client_.userSet->LoadUserSet();
 
-    // 9. The item tooltip, waiting off the window until the mouse is over an item.
-    client_.paintDaoJuButton->LoadDaoJuToolTip();
+    // 9. The item tooltip is made when the mouse first comes over an item.
 
     loaded_ = true;
     Form_Resize();
@@ -352,7 +351,14 @@ void frmMain::Refresh() {
 
 void frmMain::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    for (const QRect& r : e->region()) p.drawImage(r.topLeft(), Image, r);
+    // In bands of a few rows: a larger copy through a clipped painter makes Qt start its
+    // drawing threads, which cost the first frame more than the copy itself.
+    for (const QRect& r : e->region()) {
+        for (int top = r.top(); top <= r.bottom(); top += kPaintBandRows) {
+            const QRect band(r.left(), top, r.width(), std::min(kPaintBandRows, r.bottom() + 1 - top));
+            p.drawImage(band.topLeft(), Image, band);
+        }
+    }
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }

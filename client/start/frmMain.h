@@ -125,6 +125,9 @@ protected:
     void mousePressEvent(QMouseEvent*) override;
 
 private:
+    // Rows of the window copied to the screen at once (Qt draws copies of 96 rows or more
+    // on its own threads).
+    static constexpr int kPaintBandRows = 64;
     // A move over or off one caption button: sets its tag and takes or gives back the
     // mouse; true when its picture must change.
     static bool CaptionButtonHover(PictureBox& button, int x, int y);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <filesystem>
+#include <memory>
 
 #include "ClientHarness.h"
 #include "PaintFixtures.h"
@@ -307,6 +308,43 @@ TEST(PaintImageByNullBack, OnlyAPersistentDestinationIsRefreshed) {
     }
 }
 
+// A box placed with a picture shows the picture's top-left part; drawing on the box or on
+// the picture afterwards changes only the one drawn on, and the box outlives the picture.
+// A picture smaller than the box, or not opaque, is copied onto the background colour.
+TEST(PictureBox, APlacedPictureIsSharedUntilEitherIsDrawnOn) {
+    QImage picture(8, 6, QImage::Format_RGB32);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x) picture.setPixel(x, y, qRgb(x * 20, y * 30, 7));
+    const QImage original = picture.copy();
+    auto box = std::make_unique<PictureBox>();
+    box->PlacePicture(3, 4, 5, 4, picture);
+    EXPECT_EQ(box->geometry(), QRect(3, 4, 5, 4));
+    EXPECT_EQ(box->Image, original.copy(0, 0, 5, 4));
+
+    Gdi::SetPixel(box->Image, 0, 0, Gdi::RGB(255, 255, 255));
+    EXPECT_EQ(box->Image.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(picture, original);  // the decoded picture (the cache's) is untouched
+
+    PictureBox other;
+    other.PlacePicture(0, 0, 4, 4, picture);
+    picture.fill(qRgb(0, 0, 0));
+    EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));
+    picture = QImage();
+    EXPECT_EQ(other.Image, original.copy(0, 0, 4, 4));  // still readable without the picture
+    box.reset();
+
+    PictureBox larger;
+    larger.BackColor = QColor(1, 2, 3);
+    larger.PlacePicture(0, 0, 10, 7, original);
+    EXPECT_EQ(larger.Image.copy(0, 0, 8, 6), original);
+    EXPECT_EQ(CountColor(larger.Image, qRgb(1, 2, 3)), 10 * 7 - 8 * 6);
+    QImage clear(4, 4, QImage::Format_ARGB32);
+    clear.fill(qRgba(9, 9, 9, 0));
+    larger.PlacePicture(0, 0, 4, 4, clear);
+    EXPECT_EQ(CountColor(larger.Image, qRgb(9, 9, 9)), 16);  // as the copy always made them
+    EXPECT_EQ(larger.Image.format(), QImage::Format_RGB32);
+}
+
 TEST(Transparency, LevelZeroLeavesTheTargetAndFullLevelCopiesTheSource) {
     PictureBox src, dst;
     src.Place(0, 0, 6, 6);
@@ -336,6 +374,37 @@ TEST(Transparency, BlendsOntoTheMainWindow) {
     EXPECT_EQ(h.Main().Image.pixel(100, 100), qRgb(250, 10, 10));
     EXPECT_EQ(h.Main().Image.pixel(107, 107), qRgb(250, 10, 10));
     EXPECT_EQ(h.Main().Image.pixel(108, 108), qRgb(10, 10, 250));
+}
+
+// The quick reader of the art's 32-bit icons gives exactly what the general image reader
+// gives, for each size asked (the first image of that size, else the first), and the
+// window's icon holds the same sizes and pixels as one read by QIcon itself.
+TEST(PictureFile, IconsReadTheSameAsTheGeneralReader) {
+    auto general = [](const std::string& file, int size) {
+        QImageReader reader(QString::fromStdString(file));
+        QImage picture;
+        for (int i = 0; i < reader.imageCount() && reader.jumpToImage(i); ++i) {
+            const QImage candidate = reader.read();
+            if (picture.isNull()) picture = candidate;
+            if (candidate.size() == QSize(size, size)) {
+                picture = candidate;
+                break;
+            }
+        }
+        return picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    };
+    int compared = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(TILELINK_LOBBY_DIR)) {
+        if (e.path().extension() != ".ico") continue;
+        const std::string file = e.path().string();
+        for (int size : {16, 32, 48}) EXPECT_EQ(PictureFile::LoadPicture(file, size), general(file, size)) << file;
+        const QIcon quick = PictureFile::LoadIcon(file), read(QString::fromStdString(file));
+        ASSERT_EQ(quick.availableSizes(), read.availableSizes()) << file;
+        for (const QSize& size : read.availableSizes())
+            EXPECT_EQ(quick.pixmap(size).toImage(), read.pixmap(size).toImage()) << file;
+        ++compared;
+    }
+    EXPECT_GT(compared, 5);
 }
 
 // The quick reader of plain 24-bit bitmaps gives exactly what the general image reader
