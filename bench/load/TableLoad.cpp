@@ -1,5 +1,9 @@
 #include "bench/load/TableLoad.h"
 
+#include <unistd.h>
+#include <fstream>
+#include <sstream>
+
 #include <algorithm>
 #include <cmath>
 #include <ctime>
@@ -79,4 +83,41 @@ double Percentile(std::vector<double> values, double q) {
         std::min(values.size() - 1, static_cast<std::size_t>(std::lround(q * static_cast<double>(values.size() - 1))));
     std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(k), values.end());
     return values[k];
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+long RssKib(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    long value = 0;
+    while (in >> key) {
+        if (key == "VmRSS:") {
+            in >> value;
+            return value;
+        }
+        in.ignore(1 << 12, '\n');
+    }
+    return 0;
+}
+
+// User and system time of a process, in seconds.
+double CpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = all.rfind(')');
+    if (close == std::string::npos) return 0;
+    std::istringstream rest(all.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14) utime = std::stoull(field);
+        if (i == 15) stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
 }

@@ -3,10 +3,13 @@
 // every `think` milliseconds (plus a little per seat), game after game. The latencies are
 // the ones the players measure themselves, from a removal request to its broadcast.
 #pragma once
+#include <sys/types.h>
+
 #include <asio.hpp>
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "server/ScriptedClient.h"
@@ -39,3 +42,9 @@ private:
 
 // The q-quantile (0..1) of the values, the nearest rank; 0 for none.
 double Percentile(std::vector<double> values, double q);
+// The resident memory (KiB) and the processor time used so far (user and system, seconds)
+// of a process.
+long RssKib(pid_t pid);
+double CpuSeconds(pid_t pid);
+// The machine's load average over 1, 5 and 15 minutes, as /proc/loadavg gives it.
+std::string LoadAverage();

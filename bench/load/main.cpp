@@ -26,6 +26,7 @@
 #include <CLI/CLI.hpp>
 
 #include "bench/load/FloorClient.h"
+#include "bench/load/TableLoad.h"
 #include "core/CommandLine.h"
 #include "core/Ticket.h"
 #include "server/ScriptedClient.h"
@@ -49,43 +50,6 @@ struct Figures {
     int connections = 0;
     double cpuPerRemovalUs = 0;  // the server's CPU time (all threads) per removal delivered
 };
-
-long RssKib(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    long value = 0;
-    while (in >> key) {
-        if (key == "VmRSS:") {
-            in >> value;
-            return value;
-        }
-        in.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
-// User and system time of a process, in seconds.
-double CpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = all.rfind(')');
-    if (close == std::string::npos) return 0;
-    std::istringstream rest(all.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::stoull(field);
-        if (i == 15) stime = std::stoull(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string a, b, c;
-    in >> a >> b >> c;
-    return a + " " + b + " " + c;
-}
 
 // Runs a server that prints "... HOST:PORT" on its first line; returns its pid and port.
 pid_t StartServer(const std::vector<std::string>& args, int& port) {
@@ -114,14 +78,6 @@ pid_t StartServer(const std::vector<std::string>& args, int& port) {
 void StopServer(pid_t pid) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
-}
-
-double Percentile(std::vector<double>& v, double q) {
-    if (v.empty()) return 0;
-    const std::size_t k =
-        std::min(v.size() - 1, static_cast<std::size_t>(std::lround(q * static_cast<double>(v.size() - 1))));
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(k), v.end());
-    return v[k];
 }
 
 int Requests(const ScriptedClient& c) { return c.RemovalRequests(); }

@@ -53,27 +53,6 @@ constexpr int kSpares = 4;  // spare players, each at a table of its own
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-// The processor time a process has used, in seconds.
-double CpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    // The fields after the program's name, which stands in brackets.
-    std::istringstream rest(line.substr(line.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i)
-        if (i >= 14) ticks += std::stod(field);  // utime, stime
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-std::string LoadAverage() {
-    std::ifstream in("/proc/loadavg");
-    std::string one, five, fifteen;
-    in >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 // The spare players: every period one of them sits down at its own table or stands up
 // again, in turn, so each table changes once every kSpares periods. Every sitting has a
 // name of its own, "spare" and its number, so a lobby client can tell the changes apart.
