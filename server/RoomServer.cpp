@@ -256,13 +256,8 @@ void RoomServer::Refuse(Connection& c, const std::string& who, const std::string
 }
 
 int RoomServer::FreeTable() {
-    std::vector<std::shared_ptr<TableSlot>> slots;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        for (const auto& [n, slot] : tables_) slots.push_back(slot);
-    }
     int expected = 1;
-    for (const auto& slot : slots) {
+    for (const auto& slot : Slots()) {
         if (slot->number != expected) return expected;  // a number nobody uses
         bool free = false;
         slot->Run([&] { free = !slot->gone && slot->table->HasFreeSeat(); });
