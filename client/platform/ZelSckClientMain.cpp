@@ -1,10 +1,10 @@
 #include "client/platform/ZelSckClientMain.h"
 
-#include <QCryptographicHash>
+#include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
-#include <QSslConfiguration>
-#include <QSslSocket>
 
+#include "client/platform/SocketStream.h"
 #include "core/CertFingerprint.h"
 #include "core/NetAddress.h"
 
@@ -13,44 +13,38 @@ ZelSckClientMain::ZelSckClientMain(QObject* parent) : QObject(parent) {
     connect(&connectTimer_, &QTimer::timeout, this, [this] {
         if (!ready_) {
             RaiseError();
-            if (socket_) socket_->abort();
+            if (stream_) stream_->Abort();
         }
     });
 }
 
-void ZelSckClientMain::OpenSocket(bool tls) {
-    QTcpSocket* socket = nullptr;
-    if (tls) {
-        auto* ssl = new QSslSocket;
-        connect(ssl, &QSslSocket::encrypted, this, &ZelSckClientMain::HandleEncrypted);
-        // The certificate is self-signed: what an authority would say does not matter, the
-        // pin is checked once the handshake is through.
-        connect(ssl, &QSslSocket::sslErrors, this,
-                [ssl](const QList<QSslError>& errors) { ssl->ignoreSslErrors(errors); });
-        socket = ssl;
-    } else {
-        socket = new QTcpSocket;
-    }
-    socket_.reset(socket);
-    connect(socket, &QTcpSocket::connected, this, [this] {
+bool ZelSckClientMain::OpenStream() {
+    const QString folder =
+        LibraryFolder.empty() ? QCoreApplication::applicationDirPath() : QString::fromStdString(LibraryFolder);
+    library_.setFileName(QDir(folder).filePath(QString::fromLatin1(kSocketStreamLibrary)));
+    const auto newStream = reinterpret_cast<NewSocketStreamFunction>(library_.resolve(kNewSocketStream));
+    if (!newStream) return false;
+    stream_.reset(newStream());
+    if (!stream_) return false;
+    stream_->OnConnected = [this] {
         if (pin_.empty()) HandleConnected();
-    });
-    connect(socket, &QTcpSocket::readyRead, this, &ZelSckClientMain::HandleReadyRead);
-    connect(socket, &QTcpSocket::disconnected, this, [this] {
+    };
+    stream_->OnEncrypted = [this] { HandleEncrypted(); };
+    stream_->OnReadyRead = [this] { HandleReadyRead(); };
+    stream_->OnDisconnected = [this] {
         if (ready_) RaiseClose();
         else RaiseError();  // ended during the handshake
-    });
-    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (e == QAbstractSocket::RemoteHostClosedError && ready_) RaiseClose();
+    };
+    stream_->OnError = [this](bool remoteClosed) {
+        if (remoteClosed && ready_) RaiseClose();
         else RaiseError();
-    });
+    };
+    return true;
 }
 
 ZelSckClientMain::~ZelSckClientMain() {
     connectTimer_.stop();
-    if (!socket_) return;
-    socket_->disconnect(this);
-    socket_->abort();
+    if (stream_) stream_->Abort();
 }
 
 void ZelSckClientMain::AttachRecorder(std::function<void(const Bytes&)> recorder) { recorder_ = std::move(recorder); }
@@ -82,23 +76,17 @@ void ZelSckClientMain::Connect(const std::string& strAddress, std::int32_t lngPo
         QTimer::singleShot(0, this, &ZelSckClientMain::RaiseError);
         return;
     }
-    connectTimer_.start(std::max<std::int32_t>(1, lngTimeoutSeconds) * 1000);
-    OpenSocket(pin.has_value());
-    if (!pin) {
-        socket_->connectToHost(QString::fromStdString(host), static_cast<quint16>(lngPort));
+    if (stream_ || !OpenStream()) {  // one connection a control; no library, no connection
+        QTimer::singleShot(0, this, &ZelSckClientMain::RaiseError);
         return;
     }
-    pin_ = *pin;
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setProtocol(QSsl::TlsV1_2OrLater);
-    tls.setPeerVerifyMode(QSslSocket::QueryPeer);
-    auto& ssl = static_cast<QSslSocket&>(*socket_);
-    ssl.setSslConfiguration(tls);
-    ssl.connectToHostEncrypted(QString::fromStdString(host), static_cast<quint16>(lngPort));
+    if (pin) pin_ = *pin;
+    connectTimer_.start(std::max<std::int32_t>(1, lngTimeoutSeconds) * 1000);
+    stream_->Open(host, static_cast<std::uint16_t>(lngPort), pin.has_value());
 }
 
 bool ZelSckClientMain::IsConnected() const {
-    return recorder_ ? true : socket_ && socket_->state() == QAbstractSocket::ConnectedState && ready_ && !ended_;
+    return recorder_ ? true : stream_ && stream_->IsOpen() && ready_ && !ended_;
 }
 
 bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_t last) {
@@ -110,17 +98,14 @@ bool ZelSckClientMain::SendData(const Bytes& data, std::size_t first, std::size_
         return true;
     }
     const Bytes frame = Framing::EncodeFrame(data.data() + first, last - first + 1);
-    return socket_->write(reinterpret_cast<const char*>(frame.data()), static_cast<qint64>(frame.size())) ==
-           static_cast<qint64>(frame.size());
+    return stream_->Write(frame.data(), frame.size());
 }
 
 void ZelSckClientMain::HandleEncrypted() {
-    const QByteArray der = static_cast<QSslSocket&>(*socket_).peerCertificate().toDer();
-    // Qt's own SHA-256: the table program does not load the system's crypto library for it.
-    const std::string seen = QCryptographicHash::hash(der, QCryptographicHash::Sha256).toHex().toStdString();
-    if (der.isEmpty() || seen != pin_) {  // not the server the lobby pinned
+    const std::string seen = stream_->PeerCertificateSha256();
+    if (seen.empty() || seen != pin_) {  // not the server the lobby pinned
         RaiseError();
-        socket_->abort();
+        stream_->Abort();
         return;
     }
     HandleConnected();
@@ -129,16 +114,16 @@ void ZelSckClientMain::HandleEncrypted() {
 void ZelSckClientMain::HandleConnected() {
     connectTimer_.stop();
     ready_ = true;
-    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    stream_->SetLowDelay();
     if (!ticket_.empty()) {
         const Bytes hello = Framing::EncodeHello(ticket_);
-        socket_->write(reinterpret_cast<const char*>(hello.data()), static_cast<qint64>(hello.size()));
+        stream_->Write(hello.data(), hello.size());
     }
     if (OnConnected) OnConnected();
 }
 
 void ZelSckClientMain::HandleReadyRead() {
-    const QByteArray chunk = socket_->readAll();
+    const QByteArray chunk = stream_->ReadAll();
     decoder_.Feed(reinterpret_cast<const std::uint8_t*>(chunk.constData()), static_cast<std::size_t>(chunk.size()));
     // One message at a time: a handler that waits may serve later messages in between,
     // in their order.
@@ -148,7 +133,7 @@ void ZelSckClientMain::HandleReadyRead() {
     }
     if (decoder_.Failed() && !ended_) {
         RaiseError();
-        socket_->abort();
+        stream_->Abort();
     }
 }
 

@@ -4,9 +4,11 @@
 // field pins the server's certificate ("HOST#TICKET#FINGERPRINT", the SHA-256 in hex): the
 // connection is then TLS, and the server must show exactly that certificate. Without a
 // pin only a loopback host is reached, over plain TCP; any other host is an error.
+// The connection itself is a SocketStream from the library beside the table program, opened
+// at the first Connect.
 #pragma once
+#include <QLibrary>
 #include <QObject>
-#include <QTcpSocket>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -14,6 +16,8 @@
 
 #include "core/Bytes.h"
 #include "core/Framing.h"
+
+class SocketStream;
 
 class ZelSckClientMain : public QObject {
     Q_OBJECT
@@ -26,6 +30,9 @@ public:
     bool Visible = false;
     // When on, the control shows its own error boxes; the table client keeps it off.
     bool ShowErrors = false;
+    // The folder of the stream library (the table program's, ending in '/'); empty: the
+    // running program's folder. A library that cannot be opened fails the connection.
+    std::string LibraryFolder;
 
     // Opens the connection. lngTimeoutSeconds bounds the wait for it (the client passes
     // 120); when it passes, OnError is raised. The program hears of the connection only
@@ -48,16 +55,18 @@ public:
     void AttachRecorder(std::function<void(const Bytes&)> recorder);
 
 private:
-    // The socket of the connection: plain TCP, or TLS when a pin is given. Made when the
-    // connection opens, so a plain connection never starts the TLS library.
-    void OpenSocket(bool tls);
+    // The stream of the connection: plain TCP, or TLS when a pin is given. Made when the
+    // connection opens, so a plain connection never starts the TLS library; false when
+    // the library gives none.
+    bool OpenStream();
     void HandleConnected();
     void HandleEncrypted();
     void HandleReadyRead();
     void RaiseError();
     void RaiseClose();
 
-    std::unique_ptr<QTcpSocket> socket_;
+    QLibrary library_;  // declared before the stream it makes, so unloaded after it
+    std::unique_ptr<SocketStream> stream_;
     QTimer connectTimer_;
     Framing::FrameDecoder decoder_;
     std::string ticket_;

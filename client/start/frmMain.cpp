@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 
@@ -255,8 +256,18 @@ void frmMain::Form_Unload() {
     }
 }
 
+void frmMain::ConnectWhenShown() {
+    connectPending_ = true;
+    QTimer::singleShot(kConnectWithoutFrameMs, this, [this] {
+        if (connectPending_) ConnectRoomServer();
+    });
+}
+
 void frmMain::ConnectRoomServer() {
+    connectPending_ = false;
+    if (unloaded_) return;
     const std::int32_t port = LeadingNumber::Long(client_.strRoomServerPort);
+    ZelSckClient->LibraryFolder = client_.strAppPath;
     ZelSckClient->Connect(client_.strRoomServerAddr, port, 120);
 }
 
@@ -359,6 +370,11 @@ void frmMain::paintEvent(QPaintEvent* e) {
             p.drawImage(band.topLeft(), Image, band);
         }
     }
+    // The frame goes to the window system when this event is over; the connection after it.
+    if (connectPending_)
+        QTimer::singleShot(0, this, [this] {
+            if (connectPending_) ConnectRoomServer();
+        });
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }

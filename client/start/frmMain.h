@@ -46,6 +46,11 @@ public:
     bool Unloaded() const override { return unloaded_; }
 
     void ConnectRoomServer();
+    // Connects once the window has shown its first frame (the network libraries load
+    // with the connection), or after kConnectWithoutFrameMs when no frame comes (a window
+    // the system never exposes).
+    void ConnectWhenShown();
+    bool ConnectPending() const { return connectPending_; }
     void RedrawAllSeats();
     void SendGameSetResult(const Bytes& bteCmd);
     void PlayGameSound(std::uint8_t bteSoundNo);
@@ -128,6 +133,7 @@ private:
     // Rows of the window copied to the screen at once (Qt draws copies of 96 rows or more
     // on its own threads).
     static constexpr int kPaintBandRows = 64;
+    static constexpr int kConnectWithoutFrameMs = 200;
     // A move over or off one caption button: sets its tag and takes or gives back the
     // mouse; true when its picture must change.
     static bool CaptionButtonHover(PictureBox& button, int x, int y);
@@ -143,6 +149,7 @@ private:
     bool resizing_ = false;
     // What the launcher learns: connected, seated by the table, a notice before that.
     bool connected_ = false;
+    bool connectPending_ = false;  // ConnectWhenShown waits for the first frame
     bool seated_ = false;
     std::string noticeBeforeSeat_;
     QPointer<QWidget> userSetWindow_;  // the open settings window

@@ -61,7 +61,7 @@ bool modStart::Main(const std::vector<std::string>& args, const std::string& pro
     client_.msgObjects->InitMsgObject();
     client_.game.InitGameDefine();
     InitGameEnvironment();
-    client_.mainForm->ConnectRoomServer();
+    client_.mainForm->ConnectWhenShown();
     return true;
 }
 

@@ -4,6 +4,7 @@
 // instead of performed.
 #pragma once
 #include <QCoreApplication>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "client/TableClient.h"
 #include "client/platform/MsgBox.h"
+#include "client/platform/SocketStream.h"
 #include "client/platform/ZelSckClientMain.h"
 #include "client/start/frmMain.h"
 #include "client/start/modStart.h"
@@ -48,6 +50,10 @@ public:
         const std::filesystem::path res = std::filesystem::path(TILELINK_TABLE_DIR) / "Res";
         if (withArt && std::filesystem::exists(res))
             std::filesystem::copy(res, root_ / "table" / "Res", std::filesystem::copy_options::recursive);
+        // The socket control opens its stream library beside the program, as installed.
+        std::error_code linkError;
+        std::filesystem::create_symlink(std::filesystem::path(TILELINK_TABLE_DIR) / kSocketStreamLibrary,
+                                        root_ / "table" / kSocketStreamLibrary, linkError);
         MsgBox::SetPresenter(&RecordBox);
         Boxes().clear();
         client = std::make_unique<TableClient>();
@@ -63,10 +69,11 @@ public:
     std::string AppFolder() const { return (root_ / "table").string() + "/"; }
     std::string ProgramFile() const { return (root_ / "table" / "tilelink-table").string(); }
 
-    // Runs the start-up with a recorder in place of the server; the login is recorded
-    // once pending events have run.
+    // Runs the start-up with a recorder in place of the server; the window connects once
+    // it has shown its first frame, and the login is recorded once pending events have run.
     bool Start(const std::vector<std::string>& args = LaunchArguments()) {
         const bool ok = client->start->Main(args, ProgramFile());
+        for (int i = 0; i < 1000 && client->mainForm && client->mainForm->ConnectPending(); ++i) QTest::qWait(1);
         QCoreApplication::processEvents();
         return ok;
     }

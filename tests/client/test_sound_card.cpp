@@ -1,6 +1,7 @@
-// The table window starts without the sound and TLS libraries: the real table program,
-// started against a loopback listener, shows its first frame with neither mapped; the
-// sound card library it opens later makes a card that plays the generated sounds.
+// The table window starts without the sound, network and TLS libraries: the real table
+// program needs none of them to load, shows its first frame against a loopback listener
+// and then connects through the stream library beside it; the sound card library it opens
+// later makes a card that plays the generated sounds.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,6 +10,7 @@
 #include <QTcpServer>
 #include <QTest>
 
+#include "client/platform/SocketStream.h"
 #include "client/platform/SoundCard.h"
 #include "core/LaunchMarker.h"
 
@@ -26,6 +28,14 @@ QString MappedFiles(qint64 pid) {
 }  // namespace
 
 TEST(SoundCard, TableShowsItsFirstFrameWithoutTheSoundOrTlsLibraries) {
+    // The program itself names no network library: it comes with the stream library.
+    QProcess readelf;
+    readelf.start(QStringLiteral("readelf"), {QStringLiteral("-d"), kTableDir + QStringLiteral("/tilelink-table")});
+    ASSERT_TRUE(readelf.waitForFinished(10000));
+    const QByteArray needed = readelf.readAllStandardOutput();
+    ASSERT_TRUE(needed.contains("libQt6Widgets")) << needed.constData();
+    EXPECT_FALSE(needed.contains("libQt6Network")) << needed.constData();
+
     QTcpServer listener;
     ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
     QProcess table;
@@ -53,6 +63,7 @@ TEST(SoundCard, TableShowsItsFirstFrameWithoutTheSoundOrTlsLibraries) {
     EXPECT_FALSE(mapped.contains(QStringLiteral("libQt6Multimedia"))) << "sound loaded before the first frame";
     EXPECT_FALSE(mapped.contains(QStringLiteral("tilelink-sound"))) << "sound loaded before the first frame";
     EXPECT_FALSE(mapped.contains(QStringLiteral("libssl"))) << "TLS loaded for a plain connection";
+    EXPECT_TRUE(mapped.contains(QString::fromLatin1(kSocketStreamLibrary))) << "connected without the stream library";
     table.kill();
     table.waitForFinished(5000);
 }

@@ -220,6 +220,15 @@ TEST_F(ListenerTest, TheExitStatusSaysWhyTheWindowEnded) {
     ASSERT_TRUE(h.Start(harness::LaunchArguments("tester", "127.0.0.1", 1)));
     for (int i = 0; i < 100 && !h.ended; ++i) QTest::qWait(20);
     EXPECT_EQ(h.client->exitStatus, TableExit::ConnectFailed);
+    // A listener there, but no stream library beside the program: no connection either.
+    Harness bare;
+    bare.client->RecordSends = nullptr;
+    std::filesystem::remove(bare.AppFolder() + kSocketStreamLibrary);
+    ASSERT_TRUE(bare.Start(harness::LaunchArguments("tester", "127.0.0.1", server.serverPort())));
+    for (int i = 0; i < 100 && !bare.ended; ++i) QTest::qWait(20);
+    EXPECT_EQ(bare.ended, 1);
+    EXPECT_EQ(bare.client->exitStatus, TableExit::ConnectFailed);
+    EXPECT_FALSE(server.hasPendingConnections());
     // The player's own close.
     Harness own;
     ASSERT_TRUE(own.Start());
