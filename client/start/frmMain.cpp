@@ -256,7 +256,13 @@ void frmMain::Form_Unload() {
     }
 }
 
-void frmMain::ConnectWhenShown() {
+void frmMain::FinishAfterFirstFrame() {
+    for (QWidget* panel :
+         {static_cast<QWidget*>(ZelChat), static_cast<QWidget*>(lstUser), static_cast<QWidget*>(ZelTimeBar)}) {
+        if (panel->isHidden()) continue;
+        panel->hide();
+        panelsAfterFirstFrame_.emplace_back(panel);
+    }
     connectPending_ = true;
     QTimer::singleShot(kConnectWithoutFrameMs, this, [this] {
         if (connectPending_) ConnectRoomServer();
@@ -265,6 +271,9 @@ void frmMain::ConnectWhenShown() {
 
 void frmMain::ConnectRoomServer() {
     connectPending_ = false;
+    for (const QPointer<QWidget>& panel : panelsAfterFirstFrame_)
+        if (panel) panel->show();
+    panelsAfterFirstFrame_.clear();
     if (unloaded_) return;
     const std::int32_t port = LeadingNumber::Long(client_.strRoomServerPort);
     ZelSckClient->LibraryFolder = client_.strAppPath;

@@ -46,10 +46,11 @@ public:
     bool Unloaded() const override { return unloaded_; }
 
     void ConnectRoomServer();
-    // Connects once the window has shown its first frame (the network libraries load
-    // with the connection), or after kConnectWithoutFrameMs when no frame comes (a window
-    // the system never exposes).
-    void ConnectWhenShown();
+    // The start-up's last step, for a window about to be shown: its first frame is the
+    // table's own picture, and the three panel controls (chat, user list, time bar) and
+    // the connection (with the network libraries) follow once that frame is out, or after
+    // kConnectWithoutFrameMs when no frame comes (a window the system never exposes).
+    void FinishAfterFirstFrame();
     bool ConnectPending() const { return connectPending_; }
     void RedrawAllSeats();
     void SendGameSetResult(const Bytes& bteCmd);
@@ -149,7 +150,8 @@ private:
     bool resizing_ = false;
     // What the launcher learns: connected, seated by the table, a notice before that.
     bool connected_ = false;
-    bool connectPending_ = false;  // ConnectWhenShown waits for the first frame
+    bool connectPending_ = false;  // FinishAfterFirstFrame waits for the first frame
+    std::vector<QPointer<QWidget>> panelsAfterFirstFrame_;
     bool seated_ = false;
     std::string noticeBeforeSeat_;
     QPointer<QWidget> userSetWindow_;  // the open settings window

@@ -61,7 +61,6 @@ bool modStart::Main(const std::vector<std::string>& args, const std::string& pro
     client_.msgObjects->InitMsgObject();
     client_.game.InitGameDefine();
     InitGameEnvironment();
-    client_.mainForm->ConnectWhenShown();
     return true;
 }
 
@@ -106,6 +105,7 @@ void modStart::InitGameEnvironment() {
     f.resize(800, 600);
     f.CenterWindow();
     f.PaintWindowBack();
+    f.FinishAfterFirstFrame();
     f.show();
     f.SaveDisplayMode();
 }

@@ -182,6 +182,7 @@ TEST_F(PackageTest, EachPackageHoldsItsFilesWithLinksThatStayInsideAndDependsOnW
         EXPECT_EQ(::access(Unpacked(program).c_str(), X_OK), 0) << program;
     // The sound card library the table opens beside itself.
     EXPECT_TRUE(fs::is_regular_file(Unpacked("/usr/lib/tilelink/table/tilelink-sound.so")));
+    EXPECT_TRUE(fs::is_regular_file(Unpacked("/usr/lib/tilelink/table/tilelink-net.so")));
     int maps = 0;
     for (const auto& e : fs::directory_iterator(Unpacked("/usr/lib/tilelink-server/Res/Map")))
         maps += e.path().extension() == ".map";
