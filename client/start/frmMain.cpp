@@ -126,7 +126,7 @@ void frmMain::Form_Load() {
     setWindowTitle(QString::fromStdString(client_.strGameCaption));
     const std::string logo = client_.ResPath("Res\\Logo.ico");
     imgLogo = PictureFile::LoadPicture(logo, 16);
-    if (!imgLogo.isNull()) setWindowIcon(PictureFile::LoadIcon(logo));
+    // The icon (all its sizes) goes to the window system once the first frame is out.
 
     // 3. The scratch picture area and the hidden image holders.
     picTmpBuf->AutoRedraw = false;
@@ -264,17 +264,20 @@ void frmMain::FinishAfterFirstFrame() {
         panelsAfterFirstFrame_.emplace_back(panel);
     }
     connectPending_ = true;
-    QTimer::singleShot(kConnectWithoutFrameMs, this, [this] {
-        if (connectPending_) ConnectRoomServer();
-    });
+    QTimer::singleShot(kConnectWithoutFrameMs, this, [this] { AfterFirstFrame(); });
 }
 
-void frmMain::ConnectRoomServer() {
+void frmMain::AfterFirstFrame() {
+    if (!connectPending_) return;
     connectPending_ = false;
     for (const QPointer<QWidget>& panel : panelsAfterFirstFrame_)
         if (panel) panel->show();
     panelsAfterFirstFrame_.clear();
-    if (unloaded_) return;
+    if (!imgLogo.isNull()) setWindowIcon(PictureFile::LoadIcon(client_.ResPath("Res\\Logo.ico")));
+    if (!unloaded_) ConnectRoomServer();
+}
+
+void frmMain::ConnectRoomServer() {
     const std::int32_t port = LeadingNumber::Long(client_.strRoomServerPort);
     ZelSckClient->LibraryFolder = client_.strAppPath;
     ZelSckClient->Connect(client_.strRoomServerAddr, port, 120);
@@ -380,10 +383,7 @@ void frmMain::paintEvent(QPaintEvent* e) {
         }
     }
     // The frame goes to the window system when this event is over; the connection after it.
-    if (connectPending_)
-        QTimer::singleShot(0, this, [this] {
-            if (connectPending_) ConnectRoomServer();
-        });
+    if (connectPending_) QTimer::singleShot(0, this, [this] { AfterFirstFrame(); });
 }
 
 void frmMain::resizeEvent(QResizeEvent*) { Form_Resize(); }
