@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 #include "client/platform/SocketStream.h"
@@ -84,4 +85,69 @@ TEST(SoundCard, TheLibraryBesideTheTableMakesACardThatPlaysAndStops) {
     EXPECT_FALSE(card->IsPlaying());
     card->Play((kTableDir + QStringLiteral("/Res/Sound/NoSuchSound.wav")).toStdString());  // silence, no fault
     card.reset();
+}
+
+TEST(SocketStream, TheLibraryBesideTheTableCarriesBytesBothWaysAndAbortsQuietly) {
+    QLibrary library(kTableDir + QLatin1Char('/') + QString::fromLatin1(kSocketStreamLibrary));
+    const auto newStream = reinterpret_cast<NewSocketStreamFunction>(library.resolve(kNewSocketStream));
+    ASSERT_NE(newStream, nullptr) << library.errorString().toStdString();
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    std::unique_ptr<SocketStream> stream(newStream());
+    ASSERT_NE(stream, nullptr);
+    int connected = 0, readable = 0, ended = 0;
+    stream->OnConnected = [&] { ++connected; };
+    stream->OnReadyRead = [&] { ++readable; };
+    stream->OnDisconnected = [&] { ++ended; };
+    stream->OnError = [&](bool) { ++ended; };
+    EXPECT_FALSE(stream->IsOpen());
+    stream->Open("127.0.0.1", listener.serverPort(), false);
+    for (int i = 0; i < 250 && (!connected || !listener.hasPendingConnections()); ++i) QTest::qWait(20);
+    ASSERT_EQ(connected, 1);
+    EXPECT_TRUE(stream->IsOpen());
+    EXPECT_EQ(stream->PeerCertificateSha256(), "");  // plain TCP shows no certificate
+    QTcpSocket* peer = listener.nextPendingConnection();
+    ASSERT_NE(peer, nullptr);
+
+    peer->write("from the room");
+    peer->flush();
+    QByteArray got;
+    for (int i = 0; i < 250 && got.size() < 13; ++i) {
+        QTest::qWait(20);
+        got += stream->ReadAll();
+    }
+    EXPECT_EQ(got, QByteArray("from the room"));
+    EXPECT_GE(readable, 1);
+    const std::uint8_t out[] = {0, 0, 0, 2, 0x82, 0x30};
+    stream->SetLowDelay();
+    EXPECT_TRUE(stream->Write(out, sizeof out));
+    QByteArray back;
+    for (int i = 0; i < 250 && back.size() < 6; ++i) {
+        QTest::qWait(20);  // the stream sends from the event loop
+        back += peer->readAll();
+    }
+    EXPECT_EQ(back, QByteArray(reinterpret_cast<const char*>(out), sizeof out));
+
+    // Dropped by this side: nothing is raised, the peer sees the end.
+    stream->Abort();
+    EXPECT_FALSE(stream->IsOpen());
+    for (int i = 0; i < 50 && peer->state() == QAbstractSocket::ConnectedState; ++i) QTest::qWait(20);
+    EXPECT_EQ(ended, 0);
+    EXPECT_NE(peer->state(), QAbstractSocket::ConnectedState);
+
+    // Dropped by the peer: the end is raised.
+    std::unique_ptr<SocketStream> second(newStream());
+    int secondEnded = 0;
+    second->OnDisconnected = [&] { ++secondEnded; };
+    second->OnError = [&](bool) { ++secondEnded; };
+    second->Open("127.0.0.1", listener.serverPort(), false);
+    for (int i = 0; i < 250 && !listener.hasPendingConnections(); ++i) QTest::qWait(20);
+    QTcpSocket* secondPeer = listener.nextPendingConnection();
+    ASSERT_NE(secondPeer, nullptr);
+    for (int i = 0; i < 250 && !second->IsOpen(); ++i) QTest::qWait(20);
+    secondPeer->close();
+    for (int i = 0; i < 250 && !secondEnded; ++i) QTest::qWait(20);
+    EXPECT_GE(secondEnded, 1);
+    second.reset();
+    stream.reset();
 }

@@ -7,6 +7,9 @@
 #include <fstream>
 
 #include "ClientHarness.h"
+#include "client/platform/FrmZelListGm.h"
+#include "client/platform/ZelChatCtrl.h"
+#include "client/platform/ZelTimeBarCtrl.h"
 #include "client/start/frmUserSet.h"
 #include "core/Framing.h"
 #include "core/GameMessages.h"
@@ -64,6 +67,30 @@ TEST(StartUp, FillsLaunchValuesAndLogsInOnce) {
     EXPECT_EQ(h.sent[0], Login('1'));
     EXPECT_EQ(c.mainForm->width(), 800);
     EXPECT_EQ(c.mainForm->height(), 600);
+}
+
+// The first frame is the table's own picture: the panels, the window icon and the login
+// come once it is out.
+TEST(StartUp, PanelsIconAndLoginFollowTheFirstFrame) {
+    Harness h(true);
+    ASSERT_TRUE(h.client->start->Main(harness::LaunchArguments(), h.ProgramFile()));
+    frmMain& w = h.Main();
+    ASSERT_TRUE(w.ConnectPending());
+    EXPECT_TRUE(w.isVisible());
+    for (QWidget* panel :
+         {static_cast<QWidget*>(w.ZelChat), static_cast<QWidget*>(w.lstUser), static_cast<QWidget*>(w.ZelTimeBar)})
+        EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(w.windowIcon().isNull());
+    EXPECT_TRUE(h.sent.empty());
+    for (int i = 0; i < 1000 && w.ConnectPending(); ++i) QTest::qWait(1);
+    ASSERT_FALSE(w.ConnectPending());
+    QCoreApplication::processEvents();
+    for (QWidget* panel :
+         {static_cast<QWidget*>(w.ZelChat), static_cast<QWidget*>(w.lstUser), static_cast<QWidget*>(w.ZelTimeBar)})
+        EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(w.windowIcon().isNull());
+    ASSERT_EQ(h.sent.size(), 1u);
+    EXPECT_EQ(h.sent[0], Login('1'));
 }
 
 TEST(StartUp, LoginCarriesTheSpectatorSettingOfTheFile) {
