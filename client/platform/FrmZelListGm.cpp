@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <utility>
@@ -59,10 +60,13 @@ FrmZelListGm::FrmZelListGm(QWidget* parent) : QWidget(parent) {
     lstView_->setSelectionMode(QAbstractItemView::SingleSelection);
     lstView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstView_->header()->setSectionsClickable(true);
-    lstView_->header()->setStretchLastSection(false);
-    lstView_->header()->setMinimumSectionSize(20);
-    lstView_->header()->setDefaultSectionSize(60);
+    {
+        const QSignalBlocker quiet(QuietHeader());
+        lstView_->header()->setSectionsClickable(true);
+        lstView_->header()->setStretchLastSection(false);
+        lstView_->header()->setMinimumSectionSize(20);
+        lstView_->header()->setDefaultSectionSize(60);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -96,6 +100,8 @@ void FrmZelListGm::SetColors(std::uint32_t back, std::uint32_t fore) {
     lstView_->setPalette(list);
 }
 
+QHeaderView* FrmZelListGm::QuietHeader() const { return isVisible() ? nullptr : lstView_->header(); }
+
 void FrmZelListGm::SetTitle(const std::string& title) { labTitle_->setText(Q(title)); }
 
 void FrmZelListGm::SetScoreCaption(const std::string& caption) { scoreCaption_ = caption; }
@@ -105,8 +111,11 @@ void FrmZelListGm::SetColumnHeaders(const std::string& headers, int columnCount)
     const int shown = std::max(0, std::min<int>(columnCount, static_cast<int>(names.size())));
     QStringList labels;
     for (int i = 0; i < shown; ++i) labels << Q(names[i]);
-    lstView_->setColumnCount(shown);
-    lstView_->setHeaderLabels(labels);
+    {
+        const QSignalBlocker quiet(QuietHeader());
+        lstView_->setColumnCount(shown);
+        lstView_->setHeaderLabels(labels);
+    }
     for (int i = 0; i < lstView_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = lstView_->topLevelItem(i);
         FillRow(row, row->data(0, kRecordRole).toString().toStdString());
@@ -115,6 +124,7 @@ void FrmZelListGm::SetColumnHeaders(const std::string& headers, int columnCount)
 
 void FrmZelListGm::SetColumnWidths(const std::string& widths) {
     const auto fields = modPublicTools::SplitFields(widths);
+    const QSignalBlocker quiet(QuietHeader());
     for (int i = 0; i < static_cast<int>(fields.size()) && i < lstView_->columnCount(); ++i) {
         const std::int32_t w = LeadingNumber::Long(fields[i]);
         if (w > 0) lstView_->setColumnWidth(i, w);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QHeaderView;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -57,6 +58,11 @@ public:
     QTreeWidget* Tree() const { return lstView_; }
 
 private:
+    // Out of sight, the header takes columns and widths without telling the view (a
+    // blocker on what this returns): the view lays itself out once when it is shown, not
+    // on a timer of its own that measures every header text in a bold font beforehand.
+    // nullptr while the list is in sight.
+    QHeaderView* QuietHeader() const;
     QTreeWidgetItem* FindRow(const std::string& name) const;
     void FillRow(QTreeWidgetItem* row, const std::string& record);
     void MarkRow(QTreeWidgetItem* row);
