@@ -13,21 +13,26 @@ void clsPaintImageByNullBack::ReleaseMasks() {
 
 void clsPaintImageByNullBack::BuildMask(PictureBox& picTmp, const QImage& ShowImage, std::uint32_t key,
                                         std::uint32_t rop, QImage& into) {
-    // The scratch area takes the picture's size and the picture.
+    // The scratch area takes the picture's size (a picture of that size first, so that
+    // the area does not carry its old one over).
     const int w = ShowImage.width(), h = ShowImage.height();
+    picTmp.Image = QImage(w, h, QImage::Format_RGB32);
     picTmp.Place(picTmp.x(), picTmp.y(), w, h);
-    picTmp.Image = ShowImage.convertToFormat(QImage::Format_RGB32);
-    // The one-bit copy: pixels of exactly the key colour are set, all others clear.
+    // The one-bit copy: pixels of exactly the key colour are set, all others clear. The
+    // picture is only read (a 32-bit picture is not copied for it).
+    const QImage picture = ShowImage.convertToFormat(QImage::Format_RGB32);
     QImage mono(w, h, QImage::Format_RGB32);
     const QRgb keyRgb = Gdi::ToQRgb(key) & 0x00FFFFFFu;
     for (int y = 0; y < h; ++y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(picTmp.Image.constScanLine(y));
+        const QRgb* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         QRgb* out = reinterpret_cast<QRgb*>(mono.scanLine(y));
         for (int x = 0; x < w; ++x) out[x] = (in[x] & 0x00FFFFFFu) == keyRgb ? 0xFFFFFFFFu : 0xFF000000u;
     }
-    // Back into the scratch area as white and black (or black and white), then kept.
+    // Into the scratch area as white and black (or black and white), then kept: the
+    // scratch area's picture is replaced afterwards, never drawn on, so the kept mask
+    // shares its pixels.
     Gdi::BitBlt(picTmp.Image, 0, 0, w, h, mono, 0, 0, rop);
-    into = picTmp.Image.copy();
+    into = picTmp.Image;
 }
 
 void clsPaintImageByNullBack::CreateMaskImage(PictureBox& picTmp, const QImage& ShowImage,

@@ -61,19 +61,23 @@ void ForStretch(QImage& dst, int x, int y, int w, int h, const QImage& src, int 
     const int aw = std::abs(w), ah = std::abs(h), asw = std::abs(sw), ash = std::abs(sh);
     const int tx0 = w < 0 ? x + w : x, ty0 = h < 0 ? y + h : y;
     const int sx0 = sw < 0 ? sx + sw : sx, sy0 = sh < 0 ? sy + sh : sy;
+    // The sizes once: the image's accessors are calls into Qt, too dear for every pixel.
+    const int dstW = dst.width(), dstH = dst.height(), srcW = src.width(), srcH = src.height();
     std::vector<int> cols(static_cast<std::size_t>(aw));
     for (int i = 0; i < aw; ++i) cols[i] = sx0 + StretchIndex(mirrorX ? aw - 1 - i : i, aw, asw);
+    // The target columns inside dst.
+    const int i0 = std::max(0, -tx0), i1 = std::min(aw, dstW - tx0);
     for (int j = 0; j < ah; ++j) {
         const int ty = ty0 + j;
-        if (ty < 0 || ty >= dst.height()) continue;
+        if (ty < 0 || ty >= dstH) continue;
         const int syy = sy0 + StretchIndex(mirrorY ? ah - 1 - j : j, ah, ash);
-        if (syy < 0 || syy >= src.height()) continue;
+        if (syy < 0 || syy >= srcH) continue;
         const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(syy));
         QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(ty));
-        for (int i = 0; i < aw; ++i) {
-            const int tx = tx0 + i, sxx = cols[i];
-            if (tx < 0 || tx >= dst.width() || sxx < 0 || sxx >= src.width()) continue;
-            put(out[tx], in[sxx]);
+        for (int i = i0; i < i1; ++i) {
+            const int sxx = cols[i];
+            if (sxx < 0 || sxx >= srcW) continue;
+            put(out[tx0 + i], in[sxx]);
         }
     }
 }
@@ -168,10 +172,11 @@ bool BitBlt(QImage& dst, int x, int y, int w, int h, const QImage& src, int sx, 
     const int c1 = std::min({w, dst.width() - x, s.width() - sx});
     if (c1 <= c0) return true;
     Changed(dst, QRect(x + c0, y, c1 - c0, h));
+    const int dstH = dst.height(), srcH = s.height();
     WithRop(rop, [&](auto fn) {
         for (int r = 0; r < h; ++r) {
             const int dy = y + r, syy = sy + r;
-            if (dy < 0 || dy >= dst.height() || syy < 0 || syy >= s.height()) continue;
+            if (dy < 0 || dy >= dstH || syy < 0 || syy >= srcH) continue;
             const QRgb* in = reinterpret_cast<const QRgb*>(s.constScanLine(syy));
             QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(dy));
             for (int c = c0; c < c1; ++c) out[x + c] = kOpaque | (fn(in[sx + c], out[x + c]) & kRgbBits);
