@@ -4,7 +4,7 @@
 // instead of performed.
 #pragma once
 #include <QCoreApplication>
-#include <QTest>
+#include <QThread>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -73,7 +73,10 @@ public:
     // it has shown its first frame, and the login is recorded once pending events have run.
     bool Start(const std::vector<std::string>& args = LaunchArguments()) {
         const bool ok = client->start->Main(args, ProgramFile());
-        for (int i = 0; i < 1000 && client->mainForm && client->mainForm->ConnectPending(); ++i) QTest::qWait(1);
+        for (int i = 0; i < 1000 && client->mainForm && client->mainForm->ConnectPending(); ++i) {
+            QCoreApplication::processEvents();
+            QThread::msleep(1);
+        }
         QCoreApplication::processEvents();
         return ok;
     }
