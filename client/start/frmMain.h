@@ -49,8 +49,8 @@ public:
     // The start-up's last step, for a window about to be shown: its first frame is the
     // table's own picture, and the three panel controls (chat, user list, time bar), the
     // window icon and the connection (with the network libraries) follow once that frame
-    // is out, or after
-    // kConnectWithoutFrameMs when no frame comes (a window the system never exposes).
+    // is out, or after kConnectWithoutFrameMs when no frame comes (a window the system
+    // never exposes).
     void FinishAfterFirstFrame();
     bool ConnectPending() const { return connectPending_; }
     void RedrawAllSeats();
@@ -151,12 +151,12 @@ private:
     bool resizing_ = false;
     // What the launcher learns: connected, seated by the table, a notice before that.
     bool connected_ = false;
+    bool seated_ = false;
+    std::string noticeBeforeSeat_;
     // FinishAfterFirstFrame's second half: the panels, the window icon, the connection.
     void AfterFirstFrame();
     bool connectPending_ = false;  // FinishAfterFirstFrame waits for the first frame
     std::vector<QPointer<QWidget>> panelsAfterFirstFrame_;
-    bool seated_ = false;
-    std::string noticeBeforeSeat_;
     QPointer<QWidget> userSetWindow_;  // the open settings window
     QRegion changedArea_;              // of Image, not shown yet
 };
